@@ -1,0 +1,17 @@
+# qv_layer(NAME DIR <dir> [LINKS <targets>...])
+# One library per layer: every .cpp in DIR (not below it) is a source, so a
+# new file joins its layer without touching the build files.
+function(qv_layer name)
+  cmake_parse_arguments(L "" "DIR" "LINKS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${L_DIR}/*.cpp)
+  file(GLOB hdrs CONFIGURE_DEPENDS ${L_DIR}/*.h)
+  if(srcs)
+    add_library(${name} STATIC ${srcs} ${hdrs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${L_LINKS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${L_LINKS})
+  endif()
+endfunction()
