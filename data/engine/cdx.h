@@ -1,0 +1,111 @@
+// A FoxPro-style compound index file (.cdx): any number of tags, each a
+// B+-tree of (key bytes, record number) entries in 512-byte pages, and a
+// directory of the tags. Keys compare as unsigned bytes, then by record
+// number. This layer knows nothing of tables or expressions: callers hand it
+// encoded keys (see index_key.h) and record numbers.
+//
+// The page layout, the lock layout and the change counter are described at
+// the top of cdx.cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace xb::engine {
+
+struct TagInfo {
+  std::string name;     // upper case, at most 10 characters
+  std::string keyExpr;  // stored in the file
+  std::string forExpr;  // empty: no condition
+  bool unique = false;
+  bool descending = false;
+  int keyLength = 0;  // bytes
+  // Fill byte of the key's trailing bytes: 0x20 for character keys, 0x00
+  // for numeric and date keys (not stored in the file; the caller knows it
+  // from the key expression's type).
+  uint8_t fill = 0x20;
+};
+
+struct IndexEntry {
+  std::string key;  // exactly keyLength bytes
+  uint32_t recno = 0;
+};
+
+class CdxTag;
+
+class CdxFile {
+ public:
+  // Opens an existing index file; damaged headers and pages are run-time
+  // errors naming the file. Returns nullptr when the handler took the default.
+  static std::unique_ptr<CdxFile> open(const std::string& path, bool writable);
+  // Creates an empty compound index file (replacing any of that name).
+  static std::unique_ptr<CdxFile> create(const std::string& path);
+  ~CdxFile();
+
+  const std::string& path() const;
+  std::vector<TagInfo> tags();           // in directory order
+  CdxTag* tag(const std::string& name);  // case-insensitive; nullptr when absent
+
+  // Adds a tag (replacing one of the same name) filled from `entries`, which
+  // must be sorted by key then record number; unique tags keep the first
+  // entry of each key. Builds the leaves bottom-up.
+  CdxTag* buildTag(const TagInfo& info, const std::vector<IndexEntry>& sortedEntries);
+  bool removeTag(const std::string& name);
+
+  // Sharing: changes happen between beginWrite() and endWrite() under the
+  // index's exclusive lock; reads between beginRead() and endRead() under a
+  // shared one. Both re-read the change counter and drop cached pages that
+  // another process made stale. A refused lock answers false.
+  bool beginRead();
+  void endRead();
+  bool beginWrite();
+  void endWrite();
+
+  // Full consistency check of every tag: page bounds, order, sibling links,
+  // cycles, free list. Empty when sound.
+  std::vector<std::string> check();
+
+ private:
+  struct Impl;
+  explicit CdxFile(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+  friend class CdxTag;
+};
+
+// One tag. Positions are physical (ascending key order); descending tags are
+// navigated from the other end by the caller.
+class CdxTag {
+ public:
+  const TagInfo& info() const;
+
+  // O(log n) pages touched. Inserting an existing (key, recno) or removing
+  // an absent one is a no-op returning false.
+  bool insert(const IndexEntry& e);
+  bool remove(const IndexEntry& e);
+
+  // Cursor. seek() places it on the first entry whose key is >= `key`
+  // (compared over key.size() bytes, so a shorter key finds a prefix) and
+  // tells whether that entry's key starts with `key`.
+  bool first();
+  bool last();
+  bool next();
+  bool prev();
+  bool seek(const std::string& key);
+  bool valid() const;  // on an entry
+  const IndexEntry& current() const;
+
+  // Number of entries whose key lies within [low, high] (prefix compare;
+  // empty bound: open end).
+  int64_t count(const std::string& low, const std::string& high);
+
+ private:
+  friend class CdxFile;
+  struct Impl;
+  explicit CdxTag(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace xb::engine
