@@ -1,0 +1,56 @@
+#include "barcode/code_parts.h"
+
+#include "barcode/ean_upc.h"
+
+namespace bc {
+namespace {
+
+// `text` padded with blanks or cut to `width` characters.
+std::string padded(std::string_view text, std::size_t width) {
+  std::string out(text.substr(0, width));
+  out.resize(width, ' ');
+  return out;
+}
+
+std::string trimmed(std::string_view s) {
+  const auto first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
+}
+
+}  // namespace
+
+MiCodBarCls::MiCodBarCls(std::string_view code, int option) : cCodOrig(code) {
+  switch (option) {
+    case 1: Opcion01(); break;
+    case 2: Opcion02(); break;
+    case 3: Opcion03(); break;
+    case 4: Opcion04(); break;
+    case 5: Opcion05(); break;
+    default: break;
+  }
+}
+
+void MiCodBarCls::Opcion01() { splitWithCheck(12); }
+void MiCodBarCls::Opcion02() { splitWithCheck(11); }
+void MiCodBarCls::Opcion03() { splitWithCheck(7); }
+void MiCodBarCls::Opcion04() {}
+
+void MiCodBarCls::Opcion05() {
+  cCodNeto = trimmed(cCodOrig);
+  cCodCont = std::string();
+  cCodComp = cCodNeto;
+  cBusqueda = padded(cCodOrig, kKeyWidth);
+}
+
+// The check digit is computed over the normalised data (the same digits the
+// symbol encodes), whatever the user typed as the last character.
+void MiCodBarCls::splitWithCheck(int digits) {
+  const std::string_view data = std::string_view(cCodOrig).substr(0, cCodOrig.empty() ? 0 : cCodOrig.size() - 1);
+  cCodNeto = normalizedData(data, digits);
+  cCodCont = digits == 12 ? EAN13_CHECK(*cCodNeto) : UPC_CHECK(*cCodNeto, digits);
+  cCodComp = *cCodNeto + *cCodCont;
+  cBusqueda = padded(data, kKeyWidth) + *cCodCont;
+}
+
+}  // namespace bc
