@@ -1,0 +1,47 @@
+// Fonts of the drawing device on Qt: the face names that labels and
+// barcodes use resolve to metric-compatible free faces (Arial to Liberation
+// Sans, Times New Roman to Liberation Serif, Courier New to Liberation Mono,
+// ...), and a FontSpec's cell height, average character width and
+// escapement are met exactly through the painter's transform.
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+#include <QString>
+#include <string_view>
+
+#include "barcode/device.h"
+
+namespace bc {
+
+// The family a face name is drawn with: the free substitute of a known
+// Windows face (case does not matter), else the name itself for the font
+// system to match.
+QString ResolveFace(std::string_view face);
+
+// A Qt font for the spec and the scale factors that bring its cell height
+// (ascent + descent) to spec.heightPx and its average character width to
+// spec.widthPx, with the ascent of the unscaled font. A spec height of 0
+// takes 12 points at `dpi`.
+struct ScaledFont {
+  QFont font;
+  double sx = 1;
+  double sy = 1;
+  double ascent = 0;
+};
+ScaledFont MakeFont(const FontSpec& spec, double dpi);
+
+// The average character width the font system reports for Windows faces:
+// the weighted average of the lower-case letters and the blank.
+double AverageCharWidth(const QFont& font);
+
+// Draws text with its cell's upper-left corner at (row, col), turned
+// counter-clockwise by the spec's escapement about that corner, in `color`,
+// transparent background. `dpi` is the target's pixels per inch.
+void PaintSay(QPainter& p, double row, double col, std::string_view text, const FontSpec& spec, Rgb color,
+              double dpi);
+
+// The Qt colour of a packed RGB value.
+QColor ToQColor(Rgb c);
+
+}  // namespace bc
