@@ -1,0 +1,241 @@
+// qvlabel: the barcode engine from the command line.
+//
+//   qvlabel modules TYPE CODE [--check] [--set A|B|C]
+//   qvlabel check TYPE DIGITS
+//   qvlabel parts CODE OPTION
+//   qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits]
+//                  [--vertical] [--dpi N] [--color NAME] [--check] [--set X]
+//
+// Exit codes: 0 done, 2 usage or error (with a message on standard error).
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "barcode/code_parts.h"
+#include "barcode/colors.h"
+#include "barcode/ean_upc.h"
+#include "barcode/qt/image_device.h"
+#include "tools/qvlabel_render.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  qvlabel modules TYPE CODE [--check] [--set A|B|C]\n"
+    "  qvlabel check TYPE DIGITS                (TYPE 13, UPCA or 8)\n"
+    "  qvlabel parts CODE OPTION\n"
+    "  qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits] [--vertical]\n"
+    "                 [--dpi N] [--color NAME] [--check] [--set A|B|C]\n"
+    "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return s;
+}
+
+double ParseNumber(const std::string& option, const std::string& text) {
+  size_t used = 0;
+  double v = 0;
+  try {
+    v = std::stod(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != text.size() || !(v > 0) || v > 1e6)
+    throw UsageError(option + " needs a positive number, not \"" + text + "\"");
+  return v;
+}
+
+// Splits the arguments after the command into positional ones and options.
+struct Args {
+  std::vector<std::string> positional;
+  bool check = false, digits = false, vertical = false;
+  std::optional<std::string> set, color;
+  std::optional<double> moduleCm, heightCm, dpi;
+};
+
+Args ParseArgs(const std::vector<std::string>& argv, bool renderOptions) {
+  Args a;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& s = argv[i];
+    if (optionsEnded) {
+      a.positional.push_back(s);
+      continue;
+    }
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argv.size()) throw UsageError(s + " needs a value");
+      return argv[++i];
+    };
+    if (s == "--") {
+      optionsEnded = true;
+    } else if (s == "--check") {
+      a.check = true;
+    } else if (s == "--set") {
+      a.set = value();
+    } else if (renderOptions && s == "--digits") {
+      a.digits = true;
+    } else if (renderOptions && s == "--vertical") {
+      a.vertical = true;
+    } else if (renderOptions && s == "--module-cm") {
+      a.moduleCm = ParseNumber(s, value());
+    } else if (renderOptions && s == "--height-cm") {
+      a.heightCm = ParseNumber(s, value());
+    } else if (renderOptions && s == "--dpi") {
+      a.dpi = ParseNumber(s, value());
+    } else if (renderOptions && s == "--color") {
+      a.color = value();
+    } else if (s.size() > 2 && s.starts_with("--")) {
+      throw UsageError("unknown option " + s);
+    } else {
+      a.positional.push_back(s);
+    }
+  }
+  return a;
+}
+
+qvlabel::SymbolRequest Request(const Args& a) {
+  qvlabel::SymbolRequest req;
+  const auto sym = qvlabel::SymbologyOfType(a.positional[0]);
+  if (!sym) throw UsageError("unknown symbology type \"" + a.positional[0] + "\"");
+  req.symbology = *sym;
+  req.code = a.positional[1];
+  req.check = a.check;
+  if (a.set) {
+    const std::string set = Upper(*a.set);
+    if (set != "A" && set != "B" && set != "C") throw UsageError("--set takes A, B or C, not \"" + *a.set + "\"");
+    req.set = set;
+  }
+  return req;
+}
+
+int Modules(const std::vector<std::string>& argv) {
+  const Args a = ParseArgs(argv, false);
+  if (a.positional.size() != 2) throw UsageError("modules takes TYPE and CODE");
+  std::cout << qvlabel::ModulesOf(Request(a)) << '\n';
+  return 0;
+}
+
+int Check(const std::vector<std::string>& argv) {
+  const Args a = ParseArgs(argv, false);
+  if (a.positional.size() != 2) throw UsageError("check takes TYPE and DIGITS");
+  const std::string type = Upper(a.positional[0]);
+  const std::string& digits = a.positional[1];
+  if (type == "13")
+    std::cout << bc::EAN13_CHECK(digits) << '\n';
+  else if (type == "UPCA")
+    std::cout << bc::UPC_CHECK(digits, 11) << '\n';
+  else if (type == "8")
+    std::cout << bc::UPC_CHECK(digits, 7) << '\n';
+  else
+    throw UsageError("check digits exist for the types 13, UPCA and 8, not \"" + a.positional[0] + "\"");
+  return 0;
+}
+
+void PrintMember(const char* name, const std::optional<std::string>& v) {
+  std::cout << name << " = ";
+  if (v)
+    std::cout << '"' << *v << '"';
+  else
+    std::cout << "NIL";
+  std::cout << '\n';
+}
+
+int Parts(const std::vector<std::string>& argv) {
+  const Args a = ParseArgs(argv, false);
+  if (a.positional.size() != 2) throw UsageError("parts takes CODE and OPTION");
+  const std::string& opt = a.positional[1];
+  size_t used = 0;
+  int option = 0;
+  try {
+    option = std::stoi(opt, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != opt.size()) throw UsageError("OPTION must be a whole number, not \"" + opt + "\"");
+  const bc::MiCodBarCls parts(a.positional[0], option);
+  PrintMember("cCodOrig", parts.cCodOrig);
+  PrintMember("cCodNeto", parts.cCodNeto);
+  PrintMember("cCodCont", parts.cCodCont);
+  PrintMember("cCodComp", parts.cCodComp);
+  PrintMember("cBusqueda", parts.cBusqueda);
+  return 0;
+}
+
+int Render(const std::vector<std::string>& argv, int argc, char** cargv) {
+  const Args a = ParseArgs(argv, true);
+  if (a.positional.size() != 3) throw UsageError("render takes TYPE, CODE and OUTFILE");
+  qvlabel::SymbolRequest req = Request(a);
+  req.digits = a.digits;
+  req.vertical = a.vertical;
+  if (a.moduleCm) req.moduleCm = *a.moduleCm;
+  if (a.heightCm) req.heightCm = *a.heightCm;
+  if (a.color) {
+    const auto c = bc::ColorByName(Upper(*a.color));
+    if (!c) {
+      std::string names;
+      for (const auto& n : bc::ColorNames()) names += " " + std::string(n.name);
+      throw UsageError("unknown colour \"" + *a.color + "\"; the colours are" + names);
+    }
+    req.color = *c;
+  }
+  const double dpi = a.dpi.value_or(300.0);
+  if (dpi < 10 || dpi > 4800) throw UsageError("--dpi must be between 10 and 4800");
+
+  const qvlabel::SymbolLayout layout = qvlabel::LayoutSymbol(req, dpi);
+  if (double(layout.widthPx) * layout.heightPx > 2.5e8)
+    throw UsageError("the symbol is too large for an image at this resolution");
+
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The platform's notes about its session (no runtime folder, no message
+  // bus) mean nothing to a command-line run.
+  QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
+  QGuiApplication app(argc, cargv);
+  bc::ImageDevice dev(layout.widthPx, layout.heightPx, dpi);
+  qvlabel::DrawSymbol(dev, req, layout.top, layout.left);
+  std::string error;
+  if (!dev.save(a.positional[2], &error)) {
+    std::cerr << "qvlabel: " << error << '\n';
+    return 2;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  const std::string command = argv[1];
+  const std::vector<std::string> rest(argv + 2, argv + argc);
+  try {
+    if (command == "modules") return Modules(rest);
+    if (command == "check") return Check(rest);
+    if (command == "parts") return Parts(rest);
+    if (command == "render") return Render(rest, argc, argv);
+    if (command == "--help" || command == "-h" || command == "help") {
+      std::cout << kUsage;
+      return 0;
+    }
+    throw UsageError("unknown command \"" + command + "\"");
+  } catch (const UsageError& e) {
+    std::cerr << "qvlabel: " << e.what() << '\n' << kUsage;
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "qvlabel: " << e.what() << '\n';
+    return 2;
+  }
+}
