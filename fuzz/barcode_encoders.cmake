@@ -1,0 +1,1 @@
+qv_add_fuzz(barcode_encoders_fuzz SOURCES barcode_encoders_fuzz.cpp LIBS barcode)
