@@ -20,11 +20,14 @@ namespace xb {
 enum GenCode : int {
   kGenArgument = 1,    // argument error (wrong type for an operator or function)
   kGenBound = 2,       // array index out of bounds
+  kGenStrOverflow = 3, // text too long
   kGenZeroDiv = 5,     // division by zero
   kGenNumOverflow = 6, // number does not fit
   kGenSyntax = 7,      // expression syntax error
+  kGenComplexity = 8,  // expression too long or too deeply nested
   kGenNoVar = 14,      // unknown name
   kGenNoFunc = 12,     // unknown function
+  kGenNoAlias = 15,    // unknown alias
   kGenCreate = 20,     // file create failure
   kGenOpen = 21,       // file open failure
   kGenClose = 22,

@@ -54,6 +54,13 @@ Workspace* workspace();
 
 class Node;
 
+// Limits that keep hostile expression texts from data files harmless: a
+// longer text, deeper nesting or a larger text result is a run-time error.
+inline constexpr size_t kMaxExprText = 64 * 1024;
+inline constexpr int kMaxExprNesting = 100;   // parentheses, braces, calls
+inline constexpr int kMaxExprTreeDepth = 1000;
+inline constexpr size_t kMaxTextValue = 1024 * 1024;
+
 class Expr {
  public:
   Expr() = default;

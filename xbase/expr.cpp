@@ -1,0 +1,1086 @@
+// The expression compiler (a recursive-descent parser producing a node
+// tree) and the operators of the evaluator. Functions are in expr_funcs.cpp.
+//
+// Precedence, from the loosest: ":=" (right to left), ".OR.", ".AND.",
+// ".NOT." / "!", comparisons (= == != <> # < <= > >= $), "+ -", "* / %",
+// "** ^", unary "- +", then postfix subscripts. Operators of one level
+// group from the left.
+#include "xbase/expr.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "xbase/codepage.h"
+#include "xbase/expr_internal.h"
+#include "xbase/memvar.h"
+
+namespace xb {
+
+namespace {
+Workspace* g_workspace = nullptr;
+}  // namespace
+
+Workspace* setWorkspace(Workspace* ws) {
+  Workspace* old = g_workspace;
+  g_workspace = ws;
+  return old;
+}
+Workspace* workspace() { return g_workspace; }
+
+// ---------------------------------------------------------------- errors
+
+namespace {
+std::string describe(std::string_view what, std::string_view text) {
+  constexpr size_t kShown = 120;
+  std::string shown = cp1252ToUtf8(text.substr(0, kShown));
+  if (text.size() > kShown) shown += "...";
+  return std::string(what) + " en la expresión \"" + shown + "\"";
+}
+}  // namespace
+
+Value exprError(const EvalCtx& c, int genCode, int subCode, std::string_view what, std::string_view operation,
+                std::vector<Value> args, bool canRetry, bool* retry) {
+  Error e;
+  e.genCode = genCode;
+  e.subsystem = "BASE";
+  e.subCode = subCode;
+  e.description = describe(what, c.text);
+  e.operation = cp1252ToUtf8(operation.substr(0, 64));
+  e.args = std::move(args);
+  e.canRetry = canRetry;
+  e.canDefault = true;
+  ErrorAnswer a = raise(e);
+  if (retry) *retry = canRetry && a.kind == ErrorAnswer::Retry;
+  return a.kind == ErrorAnswer::Substitute ? a.value : Value();
+}
+
+Value argError(const EvalCtx& c, int subCode, std::string_view operation, const Value* args, int n) {
+  return exprError(c, kGenArgument, subCode, "Error de argumento", operation, std::vector<Value>(args, args + n));
+}
+
+Value textTooLong(const EvalCtx& c, std::string_view operation) {
+  return exprError(c, kGenStrOverflow, 1209, "Cadena demasiado larga", operation);
+}
+
+namespace {
+
+// ---------------------------------------------------------------- operators
+
+enum class Op { Plus, Minus, Mul, Div, Mod, Pow, Eq, ExactEq, Ne, Lt, Le, Gt, Ge, In };
+
+const char* opName(Op op) {
+  switch (op) {
+    case Op::Plus: return "+";
+    case Op::Minus: return "-";
+    case Op::Mul: return "*";
+    case Op::Div: return "/";
+    case Op::Mod: return "%";
+    case Op::Pow: return "**";
+    case Op::Eq: return "=";
+    case Op::ExactEq: return "==";
+    case Op::Ne: return "!=";
+    case Op::Lt: return "<";
+    case Op::Le: return "<=";
+    case Op::Gt: return ">";
+    case Op::Ge: return ">=";
+    case Op::In: return "$";
+  }
+  return "?";
+}
+
+int opSubCode(Op op) {
+  switch (op) {
+    case Op::Plus: return 1081;
+    case Op::Minus: return 1082;
+    case Op::Mul: return 1083;
+    case Op::Div: return 1084;
+    case Op::Mod: return 1085;
+    case Op::Pow: return 1088;
+    case Op::ExactEq: return 1070;
+    case Op::Eq: return 1071;
+    case Op::Ne: return 1072;
+    case Op::Lt: return 1073;
+    case Op::Le: return 1074;
+    case Op::Gt: return 1075;
+    case Op::Ge: return 1076;
+    case Op::In: return 1109;
+  }
+  return 0;
+}
+
+Value opError(EvalCtx& c, Op op, const Value& l, const Value& r) {
+  Value args[2] = {l, r};
+  return argError(c, opSubCode(op), opName(op), args, 2);
+}
+
+int sumDec(int a, int b) { return std::min(a + b, 15); }
+
+// A number result: integral values of integral operands keep 0 decimals;
+// otherwise at least 2 (the run time's default), as the division shows.
+Value quotient(double v, int decA, int decB) {
+  if (v == std::trunc(v) && decA == 0 && decB == 0) return Value(v, 0);
+  return Value(v, std::max({2, decA, decB}));
+}
+
+Value arith(EvalCtx& c, Op op, Value l, const Value& r) {
+  if (l.isNumber() && r.isNumber()) {
+    double a = l.num(), b = r.num();
+    int da = l.decimals(), db = r.decimals();
+    switch (op) {
+      case Op::Plus: return Value(a + b, std::max(da, db));
+      case Op::Minus: return Value(a - b, std::max(da, db));
+      case Op::Mul: return Value(a * b, sumDec(da, db));
+      case Op::Div:
+        if (b == 0) {
+          Value args[2] = {l, r};
+          return exprError(c, kGenZeroDiv, 1340, "División por cero", "/", std::vector<Value>(args, args + 2));
+        }
+        return quotient(a / b, da, db);
+      case Op::Mod:
+        if (b == 0) {
+          Value args[2] = {l, r};
+          return exprError(c, kGenZeroDiv, 1341, "División por cero", "%", std::vector<Value>(args, args + 2));
+        }
+        return Value(std::fmod(a, b), std::max(da, db));
+      case Op::Pow: {
+        double v = std::pow(a, b);
+        return quotient(v, da, db == 0 && b >= 0 ? 0 : 2);
+      }
+      default: break;
+    }
+  }
+  if (l.isText() && r.isText() && (op == Op::Plus || op == Op::Minus)) {
+    if (l.text().size() + r.text().size() > kMaxTextValue) return textTooLong(c, opName(op));
+    if (op == Op::Plus) {
+      l.text() += r.text();
+      return l;
+    }
+    // "-": the left side's trailing blanks move to the end.
+    std::string& s = l.text();
+    size_t keep = s.find_last_not_of(' ');
+    size_t blanks = keep == std::string::npos ? s.size() : s.size() - keep - 1;
+    s.resize(s.size() - blanks);
+    s += r.text();
+    s.append(blanks, ' ');
+    return l;
+  }
+  if (l.isDate() && r.isNumber() && (op == Op::Plus || op == Op::Minus)) {
+    int64_t days = int64_t(std::trunc(r.num()));
+    int64_t jd = l.date().jd + (op == Op::Plus ? days : -days);
+    if (jd < 0 || jd > 5373484) return opError(c, op, l, r);
+    return Value(Date{int32_t(jd)});
+  }
+  if (l.isNumber() && r.isDate() && op == Op::Plus) {
+    int64_t jd = r.date().jd + int64_t(std::trunc(l.num()));
+    if (jd < 0 || jd > 5373484) return opError(c, op, l, r);
+    return Value(Date{int32_t(jd)});
+  }
+  if (l.isDate() && r.isDate() && op == Op::Minus) return Value(double(l.date().jd - r.date().jd), 0);
+  return opError(c, op, l, r);
+}
+
+// Text comparison with the EXACT setting off: the left side is cut to the
+// right side's length ("" on the right matches anything).
+int compareTextLoose(std::string_view a, std::string_view b) {
+  if (b.empty()) return 0;
+  if (a.size() > b.size()) a = a.substr(0, b.size());
+  return compare1252(a, b);
+}
+
+Value compare(EvalCtx& c, Op op, const Value& l, const Value& r) {
+  if (op == Op::In) {
+    if (l.isText() && r.isText())
+      return Value(!l.text().empty() && r.text().find(l.text()) != std::string::npos);
+    return opError(c, op, l, r);
+  }
+  if (op == Op::ExactEq) {
+    if (l.type() != r.type()) {
+      if (l.isNil() || r.isNil()) return Value(false);
+      return opError(c, op, l, r);
+    }
+    return Value(l == r);
+  }
+  // Equality with NIL on either side is allowed; ordering is not.
+  if (l.isNil() || r.isNil()) {
+    if (op == Op::Eq) return Value(l.isNil() && r.isNil());
+    if (op == Op::Ne) return Value(!(l.isNil() && r.isNil()));
+    return opError(c, op, l, r);
+  }
+  if (l.type() != r.type()) return opError(c, op, l, r);
+  int cmp = 0;
+  switch (l.type()) {
+    case Type::Number: cmp = l.num() < r.num() ? -1 : l.num() > r.num() ? 1 : 0; break;
+    case Type::Text: cmp = compareTextLoose(l.text(), r.text()); break;
+    case Type::Date: cmp = l.date().jd < r.date().jd ? -1 : l.date().jd > r.date().jd ? 1 : 0; break;
+    case Type::Logical: cmp = int(l.logical()) - int(r.logical()); break;
+    default: return opError(c, op, l, r);
+  }
+  switch (op) {
+    case Op::Eq: return Value(cmp == 0);
+    case Op::Ne: return Value(cmp != 0);
+    case Op::Lt: return Value(cmp < 0);
+    case Op::Le: return Value(cmp <= 0);
+    case Op::Gt: return Value(cmp > 0);
+    case Op::Ge: return Value(cmp >= 0);
+    default: return opError(c, op, l, r);
+  }
+}
+
+// ---------------------------------------------------------------- nodes
+
+class ConstNode : public Node {
+ public:
+  explicit ConstNode(Value v) : v_(std::move(v)) {}
+  Value eval(EvalCtx&) const override { return v_; }
+
+ private:
+  Value v_;
+};
+
+// Remembers where a field was found, per row source and structure.
+class FieldSlot {
+ public:
+  explicit FieldSlot(std::string name) : name_(std::move(name)) {}
+  int index(RowSource* row) const {
+    uint64_t sid = row->structureId();
+    if (row != row_ || sid != sid_) {
+      idx_ = row->fieldIndex(name_);
+      row_ = row;
+      sid_ = sid;
+    }
+    return idx_;
+  }
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+  mutable const RowSource* row_ = nullptr;
+  mutable uint64_t sid_ = 0;
+  mutable int idx_ = -1;
+};
+
+// Something that can stand left of ":=".
+class Target : public Node {
+ public:
+  virtual void assign(EvalCtx& c, const Value& v) const = 0;
+};
+
+Value noVariable(EvalCtx& c, const std::string& name, bool* retry) {
+  return exprError(c, kGenNoVar, 1003, "Variable no existe", name, {}, true, retry);
+}
+
+// An unqualified name: a field of the current area, else a named value.
+class NameNode : public Target {
+ public:
+  explicit NameNode(std::string upperName) : slot_(std::move(upperName)) {}
+  Value eval(EvalCtx& c) const override {
+    for (;;) {
+      if (c.row) {
+        int i = slot_.index(c.row);
+        if (i >= 0) return c.row->fieldGet(i);
+      }
+      if (Value* v = findNormalName(slot_.name())) return *v;
+      bool retry = false;
+      Value r = noVariable(c, slot_.name(), &retry);
+      if (!retry) return r;
+    }
+  }
+  void assign(EvalCtx& c, const Value& v) const override {
+    if (c.row) {
+      int i = slot_.index(c.row);
+      if (i >= 0) {
+        c.row->fieldPut(i, v);
+        return;
+      }
+    }
+    assignOrCreate(slot_.name(), v);
+  }
+
+ private:
+  FieldSlot slot_;
+};
+
+// M->NAME: a named value only.
+class MemvarNode : public Target {
+ public:
+  explicit MemvarNode(std::string upperName) : name_(std::move(upperName)) {}
+  Value eval(EvalCtx& c) const override {
+    for (;;) {
+      if (Value* v = findNormalName(name_)) return *v;
+      bool retry = false;
+      Value r = noVariable(c, name_, &retry);
+      if (!retry) return r;
+    }
+  }
+  void assign(EvalCtx&, const Value& v) const override { assignOrCreate(name_, v); }
+
+ private:
+  std::string name_;
+};
+
+RowSource* aliasRow(EvalCtx& c, const std::string& alias) {
+  for (;;) {
+    if (c.row && c.row->alias().size() == alias.size() && upper1252(c.row->alias()) == alias) return c.row;
+    if (Workspace* ws = workspace())
+      if (RowSource* r = ws->byAlias(alias)) return r;
+    bool retry = false;
+    exprError(c, kGenNoAlias, 1002, "Alias no existe", alias, {}, true, &retry);
+    if (!retry) return nullptr;
+  }
+}
+
+// FIELD->NAME, _FIELD->NAME (alias empty) and ALIAS->NAME: a field only.
+class FieldNode : public Target {
+ public:
+  FieldNode(std::string alias, std::string upperName) : alias_(std::move(alias)), slot_(std::move(upperName)) {}
+  Value eval(EvalCtx& c) const override {
+    for (;;) {
+      RowSource* row = alias_.empty() ? c.row : aliasRow(c, alias_);
+      if (!row && !alias_.empty()) return Value();
+      if (row) {
+        int i = slot_.index(row);
+        if (i >= 0) return row->fieldGet(i);
+      }
+      bool retry = false;
+      Value r = exprError(c, kGenNoVar, 1003, "Campo no existe", fullName(), {}, true, &retry);
+      if (!retry) return r;
+    }
+  }
+  void assign(EvalCtx& c, const Value& v) const override {
+    RowSource* row = alias_.empty() ? c.row : aliasRow(c, alias_);
+    if (!row && !alias_.empty()) return;
+    int i = row ? slot_.index(row) : -1;
+    if (i < 0) {
+      exprError(c, kGenNoVar, 1003, "Campo no existe", fullName());
+      return;
+    }
+    row->fieldPut(i, v);
+  }
+
+ private:
+  std::string fullName() const { return (alias_.empty() ? std::string("FIELD") : alias_) + "->" + slot_.name(); }
+  std::string alias_;
+  FieldSlot slot_;
+};
+
+// ALIAS->(expr): the expression evaluated with that area as the current one.
+class AliasExprNode : public Node {
+ public:
+  AliasExprNode(std::string alias, NodePtr e) : alias_(std::move(alias)), e_(std::move(e)) {}
+  Value eval(EvalCtx& c) const override {
+    RowSource* row = aliasRow(c, alias_);
+    if (!row) return Value();
+    EvalCtx inner{row, c.text};
+    return e_->eval(inner);
+  }
+
+ private:
+  std::string alias_;
+  NodePtr e_;
+};
+
+class BinaryNode : public Node {
+ public:
+  BinaryNode(Op op, NodePtr l, NodePtr r) : op_(op), l_(std::move(l)), r_(std::move(r)) {}
+  Value eval(EvalCtx& c) const override {
+    Value l = l_->eval(c);
+    Value r = r_->eval(c);
+    switch (op_) {
+      case Op::Plus:
+      case Op::Minus:
+      case Op::Mul:
+      case Op::Div:
+      case Op::Mod:
+      case Op::Pow: return arith(c, op_, std::move(l), r);
+      default: return compare(c, op_, l, r);
+    }
+  }
+
+ private:
+  Op op_;
+  NodePtr l_, r_;
+};
+
+// Text concatenation is the hot path of index keys: appended in place.
+class PlusNode : public Node {
+ public:
+  PlusNode(NodePtr l, NodePtr r) : l_(std::move(l)), r_(std::move(r)) {}
+  Value eval(EvalCtx& c) const override {
+    Value l = l_->eval(c);
+    Value r = r_->eval(c);
+    if (l.isText() && r.isText() && l.text().size() + r.text().size() <= kMaxTextValue) {
+      l.text() += r.text();
+      return l;
+    }
+    return arith(c, Op::Plus, std::move(l), r);
+  }
+
+ private:
+  NodePtr l_, r_;
+};
+
+Value logicalError(EvalCtx& c, int subCode, const char* op, const Value& v) { return argError(c, subCode, op, &v, 1); }
+
+class AndNode : public Node {
+ public:
+  AndNode(NodePtr l, NodePtr r) : l_(std::move(l)), r_(std::move(r)) {}
+  Value eval(EvalCtx& c) const override {
+    Value l = l_->eval(c);
+    if (!l.isLogical()) return logicalError(c, 1078, ".AND.", l);
+    if (!l.logical()) return Value(false);
+    Value r = r_->eval(c);
+    if (!r.isLogical()) return logicalError(c, 1078, ".AND.", r);
+    return r;
+  }
+
+ private:
+  NodePtr l_, r_;
+};
+
+class OrNode : public Node {
+ public:
+  OrNode(NodePtr l, NodePtr r) : l_(std::move(l)), r_(std::move(r)) {}
+  Value eval(EvalCtx& c) const override {
+    Value l = l_->eval(c);
+    if (!l.isLogical()) return logicalError(c, 1079, ".OR.", l);
+    if (l.logical()) return Value(true);
+    Value r = r_->eval(c);
+    if (!r.isLogical()) return logicalError(c, 1079, ".OR.", r);
+    return r;
+  }
+
+ private:
+  NodePtr l_, r_;
+};
+
+class NotNode : public Node {
+ public:
+  explicit NotNode(NodePtr e) : e_(std::move(e)) {}
+  Value eval(EvalCtx& c) const override {
+    Value v = e_->eval(c);
+    if (!v.isLogical()) return logicalError(c, 1077, ".NOT.", v);
+    return Value(!v.logical());
+  }
+
+ private:
+  NodePtr e_;
+};
+
+class NegNode : public Node {
+ public:
+  explicit NegNode(NodePtr e) : e_(std::move(e)) {}
+  Value eval(EvalCtx& c) const override {
+    Value v = e_->eval(c);
+    if (!v.isNumber()) return argError(c, 1080, "-", &v, 1);
+    return Value(-v.num(), v.decimals());
+  }
+
+ private:
+  NodePtr e_;
+};
+
+class PosNode : public Node {
+ public:
+  explicit PosNode(NodePtr e) : e_(std::move(e)) {}
+  Value eval(EvalCtx& c) const override {
+    Value v = e_->eval(c);
+    if (!v.isNumber()) return argError(c, 1080, "+", &v, 1);
+    return v;
+  }
+
+ private:
+  NodePtr e_;
+};
+
+class ListNode : public Node {
+ public:
+  explicit ListNode(std::vector<NodePtr> items) : items_(std::move(items)) {}
+  Value eval(EvalCtx& c) const override {
+    for (size_t i = 0; i + 1 < items_.size(); ++i) items_[i]->eval(c);
+    return items_.back()->eval(c);
+  }
+
+ private:
+  std::vector<NodePtr> items_;
+};
+
+class ArrayNode : public Node {
+ public:
+  explicit ArrayNode(std::vector<NodePtr> items) : items_(std::move(items)) {}
+  Value eval(EvalCtx& c) const override {
+    Array a;
+    a.reserve(items_.size());
+    for (const auto& n : items_) a.push_back(n->eval(c));
+    return Value::array(std::move(a));
+  }
+
+ private:
+  std::vector<NodePtr> items_;
+};
+
+class IndexNode : public Target {
+ public:
+  IndexNode(NodePtr a, NodePtr i) : a_(std::move(a)), i_(std::move(i)) {}
+  Value eval(EvalCtx& c) const override {
+    Value a = a_->eval(c);
+    Value i = i_->eval(c);
+    Value* slot = element(c, a, i);
+    return slot ? *slot : Value();
+  }
+  void assign(EvalCtx& c, const Value& v) const override {
+    Value a = a_->eval(c);
+    Value i = i_->eval(c);
+    if (Value* slot = element(c, a, i)) *slot = v;
+  }
+
+ private:
+  static Value* element(EvalCtx& c, const Value& a, const Value& i) {
+    if (!a.isArray() || !i.isNumber()) {
+      Value args[2] = {a, i};
+      argError(c, 1068, "array access", args, 2);
+      return nullptr;
+    }
+    double k = std::trunc(i.num());
+    if (k < 1 || k > double(a.arr()->size())) {
+      Value args[2] = {a, i};
+      exprError(c, kGenBound, 1132, "Límite de array excedido", "array access", std::vector<Value>(args, args + 2));
+      return nullptr;
+    }
+    return &(*a.arr())[size_t(k) - 1];
+  }
+  NodePtr a_, i_;
+};
+
+class AssignNode : public Node {
+ public:
+  AssignNode(NodePtr target, NodePtr value) : target_(std::move(target)), value_(std::move(value)) {}
+  Value eval(EvalCtx& c) const override {
+    Value v = value_->eval(c);
+    static_cast<const Target&>(*target_).assign(c, v);
+    return v;
+  }
+
+ private:
+  NodePtr target_, value_;
+};
+
+class IifNode : public Node {
+ public:
+  IifNode(NodePtr cond, NodePtr a, NodePtr b) : cond_(std::move(cond)), a_(std::move(a)), b_(std::move(b)) {}
+  Value eval(EvalCtx& c) const override {
+    Value v = cond_->eval(c);
+    if (!v.isLogical()) return argError(c, 1066, "IIF", &v, 1);
+    return v.logical() ? a_->eval(c) : b_->eval(c);
+  }
+
+ private:
+  NodePtr cond_, a_, b_;
+};
+
+class CallNode : public Node {
+ public:
+  CallNode(const FuncDef* f, std::vector<NodePtr> args) : f_(f), args_(std::move(args)) {}
+  Value eval(EvalCtx& c) const override {
+    Value v[kMaxArgs];
+    int n = int(args_.size());
+    for (int i = 0; i < n; ++i) v[i] = args_[i]->eval(c);
+    return f_->fn(c, *f_, v, n);
+  }
+
+ private:
+  const FuncDef* f_;
+  std::vector<NodePtr> args_;
+};
+
+// ---------------------------------------------------------------- parser
+
+enum class Tok {
+  End, Num, Str, Ident, True, False, Nil,
+  LParen, RParen, LBrace, RBrace, LBracket, RBracket, Comma,
+  Plus, Minus, Star, Slash, Percent, Power,
+  Eq, ExactEq, Ne, Lt, Le, Gt, Ge, Dollar,
+  Assign, Arrow, Not, And, Or,
+};
+
+struct Token {
+  Tok kind = Tok::End;
+  size_t pos = 0;
+  size_t len = 0;
+  double num = 0;
+  int dec = 0;
+  std::string_view str;  // text literal contents or identifier
+};
+
+struct SyntaxAbort {};
+
+bool identStart(char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch == '_'; }
+bool identChar(char ch) { return identStart(ch) || (ch >= '0' && ch <= '9'); }
+bool digit(char ch) { return ch >= '0' && ch <= '9'; }
+
+class Parser {
+ public:
+  explicit Parser(std::string_view text) : text_(text) {}
+
+  NodePtr parseAll() {
+    if (text_.size() > kMaxExprText) complexity("Expresión demasiado larga");
+    advance();
+    if (cur_.kind == Tok::End) syntax("Expresión vacía");
+    NodePtr n = parseList();
+    if (cur_.kind != Tok::End) syntax("Sobra texto");
+    return n;
+  }
+
+ private:
+  // ---- errors
+  [[noreturn]] void fail(int gen, int sub, const std::string& what, std::string_view operation) {
+    EvalCtx c{nullptr, text_};
+    exprError(c, gen, sub, what, operation);
+    throw SyntaxAbort{};
+  }
+  [[noreturn]] void syntax(const char* what) {
+    size_t at = std::min(cur_.pos, text_.size());
+    fail(kGenSyntax, 1449, std::string("Error de sintaxis (") + what + ", posición " + std::to_string(at + 1) + ")",
+         text_.substr(at, std::min<size_t>(cur_.len ? cur_.len : 1, 20)));
+  }
+  [[noreturn]] void complexity(const char* what) { fail(kGenComplexity, 1450, what, ""); }
+
+  NodePtr withDepth(NodePtr n, std::initializer_list<const Node*> kids) {
+    int d = 0;
+    for (const Node* k : kids)
+      if (k) d = std::max(d, k->depth);
+    n->depth = d + 1;
+    if (n->depth > kMaxExprTreeDepth) complexity("Expresión demasiado compleja");
+    return n;
+  }
+
+  struct Nest {
+    Parser& p;
+    explicit Nest(Parser& parser) : p(parser) {
+      if (++p.nesting_ > kMaxExprNesting) p.complexity("Expresión demasiado anidada");
+    }
+    ~Nest() { --p.nesting_; }
+  };
+
+  // ---- lexer
+  void advance() {
+    size_t i = pos_;
+    while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t' || text_[i] == '\r' || text_[i] == '\n')) ++i;
+    cur_ = Token{};
+    cur_.pos = i;
+    if (i >= text_.size()) {
+      cur_.kind = Tok::End;
+      pos_ = i;
+      return;
+    }
+    char ch = text_[i];
+    auto at = [&](size_t k) { return k < text_.size() ? text_[k] : '\0'; };
+    auto single = [&](Tok k, size_t len) {
+      cur_.kind = k;
+      cur_.len = len;
+      pos_ = i + len;
+    };
+    if (digit(ch) || (ch == '.' && digit(at(i + 1)))) {
+      size_t j = i;
+      double v = 0;
+      while (digit(at(j))) v = v * 10 + (text_[j++] - '0');
+      int dec = 0;
+      if (at(j) == '.' && !identStart(at(j + 1))) {
+        ++j;
+        double scale = 1;
+        while (digit(at(j))) {
+          scale /= 10;
+          v += (text_[j++] - '0') * scale;
+          ++dec;
+        }
+      }
+      if (identStart(at(j))) {
+        cur_.len = j - i + 1;
+        syntax("Número no válido");
+      }
+      cur_.kind = Tok::Num;
+      cur_.num = v;
+      cur_.dec = std::min(dec, 15);
+      cur_.len = j - i;
+      pos_ = j;
+      return;
+    }
+    if (identStart(ch)) {
+      size_t j = i;
+      while (identChar(at(j))) ++j;
+      cur_.kind = Tok::Ident;
+      cur_.str = text_.substr(i, j - i);
+      cur_.len = j - i;
+      pos_ = j;
+      return;
+    }
+    if (ch == '"' || ch == '\'') {
+      size_t end = text_.find(ch, i + 1);
+      if (end == std::string_view::npos) {
+        cur_.len = 1;
+        syntax("Cadena sin cerrar");
+      }
+      cur_.kind = Tok::Str;
+      cur_.str = text_.substr(i + 1, end - i - 1);
+      cur_.len = end - i + 1;
+      pos_ = end + 1;
+      return;
+    }
+    if (ch == '.') {
+      // .T. .F. .Y. .N. .AND. .OR. .NOT.
+      size_t j = i + 1;
+      while (j < text_.size() && identStart(text_[j]) && j - i < 5) ++j;
+      if (at(j) == '.') {
+        std::string w = upper1252(text_.substr(i + 1, j - i - 1));
+        Tok k = Tok::End;
+        if (w == "T" || w == "Y") k = Tok::True;
+        else if (w == "F" || w == "N") k = Tok::False;
+        else if (w == "AND") k = Tok::And;
+        else if (w == "OR") k = Tok::Or;
+        else if (w == "NOT") k = Tok::Not;
+        if (k != Tok::End) return single(k, j - i + 1);
+      }
+      cur_.len = 1;
+      syntax("Punto inesperado");
+    }
+    char n1 = at(i + 1);
+    switch (ch) {
+      case '(': return single(Tok::LParen, 1);
+      case ')': return single(Tok::RParen, 1);
+      case '{': return single(Tok::LBrace, 1);
+      case '}': return single(Tok::RBrace, 1);
+      case '[': return single(Tok::LBracket, 1);
+      case ']': return single(Tok::RBracket, 1);
+      case ',': return single(Tok::Comma, 1);
+      case '+': return single(Tok::Plus, 1);
+      case '-': return n1 == '>' ? single(Tok::Arrow, 2) : single(Tok::Minus, 1);
+      case '*': return n1 == '*' ? single(Tok::Power, 2) : single(Tok::Star, 1);
+      case '^': return single(Tok::Power, 1);
+      case '/': return single(Tok::Slash, 1);
+      case '%': return single(Tok::Percent, 1);
+      case '$': return single(Tok::Dollar, 1);
+      case '#': return single(Tok::Ne, 1);
+      case '=': return n1 == '=' ? single(Tok::ExactEq, 2) : single(Tok::Eq, 1);
+      case '!': return n1 == '=' ? single(Tok::Ne, 2) : single(Tok::Not, 1);
+      case '<':
+        if (n1 == '=') return single(Tok::Le, 2);
+        if (n1 == '>') return single(Tok::Ne, 2);
+        return single(Tok::Lt, 1);
+      case '>': return n1 == '=' ? single(Tok::Ge, 2) : single(Tok::Gt, 1);
+      case ':':
+        if (n1 == '=') return single(Tok::Assign, 2);
+        break;
+      default: break;
+    }
+    cur_.len = 1;
+    syntax("Carácter no válido");
+  }
+
+  bool accept(Tok k) {
+    if (cur_.kind != k) return false;
+    advance();
+    return true;
+  }
+  void expect(Tok k, const char* what) {
+    if (!accept(k)) syntax(what);
+  }
+
+  // ---- grammar
+  // list := assign { "," assign }
+  NodePtr parseList() {
+    Nest nest(*this);
+    std::vector<NodePtr> items;
+    items.push_back(parseAssign());
+    while (accept(Tok::Comma)) items.push_back(parseAssign());
+    if (items.size() == 1) return std::move(items[0]);
+    int d = 0;
+    for (auto& n : items) d = std::max(d, n->depth);
+    NodePtr n = std::make_unique<ListNode>(std::move(items));
+    n->depth = d + 1;
+    return n;
+  }
+
+  NodePtr parseAssign() {
+    size_t at = cur_.pos;
+    NodePtr lhs = parseOr();
+    if (cur_.kind != Tok::Assign) return lhs;
+    if (!dynamic_cast<const Target*>(lhs.get())) {
+      cur_.pos = at;
+      syntax("No se puede asignar");
+    }
+    advance();
+    Nest nest(*this);
+    NodePtr rhs = parseAssign();
+    const Node *a = lhs.get(), *b = rhs.get();
+    return withDepth(std::make_unique<AssignNode>(std::move(lhs), std::move(rhs)), {a, b});
+  }
+
+  NodePtr parseOr() {
+    NodePtr l = parseAnd();
+    while (accept(Tok::Or)) {
+      NodePtr r = parseAnd();
+      const Node *a = l.get(), *b = r.get();
+      l = withDepth(std::make_unique<OrNode>(std::move(l), std::move(r)), {a, b});
+    }
+    return l;
+  }
+
+  NodePtr parseAnd() {
+    NodePtr l = parseNot();
+    while (accept(Tok::And)) {
+      NodePtr r = parseNot();
+      const Node *a = l.get(), *b = r.get();
+      l = withDepth(std::make_unique<AndNode>(std::move(l), std::move(r)), {a, b});
+    }
+    return l;
+  }
+
+  NodePtr parseNot() {
+    if (accept(Tok::Not)) {
+      Nest nest(*this);
+      NodePtr e = parseNot();
+      const Node* a = e.get();
+      return withDepth(std::make_unique<NotNode>(std::move(e)), {a});
+    }
+    return parseRel();
+  }
+
+  static bool relational(Tok k, Op& op) {
+    switch (k) {
+      case Tok::Eq: op = Op::Eq; return true;
+      case Tok::ExactEq: op = Op::ExactEq; return true;
+      case Tok::Ne: op = Op::Ne; return true;
+      case Tok::Lt: op = Op::Lt; return true;
+      case Tok::Le: op = Op::Le; return true;
+      case Tok::Gt: op = Op::Gt; return true;
+      case Tok::Ge: op = Op::Ge; return true;
+      case Tok::Dollar: op = Op::In; return true;
+      default: return false;
+    }
+  }
+
+  NodePtr binary(Op op, NodePtr l, NodePtr r) {
+    const Node *a = l.get(), *b = r.get();
+    if (op == Op::Plus) return withDepth(std::make_unique<PlusNode>(std::move(l), std::move(r)), {a, b});
+    return withDepth(std::make_unique<BinaryNode>(op, std::move(l), std::move(r)), {a, b});
+  }
+
+  NodePtr parseRel() {
+    NodePtr l = parseAdd();
+    Op op;
+    while (relational(cur_.kind, op)) {
+      advance();
+      l = binary(op, std::move(l), parseAdd());
+    }
+    return l;
+  }
+
+  NodePtr parseAdd() {
+    NodePtr l = parseMul();
+    while (cur_.kind == Tok::Plus || cur_.kind == Tok::Minus) {
+      Op op = cur_.kind == Tok::Plus ? Op::Plus : Op::Minus;
+      advance();
+      l = binary(op, std::move(l), parseMul());
+    }
+    return l;
+  }
+
+  NodePtr parseMul() {
+    NodePtr l = parsePow();
+    while (cur_.kind == Tok::Star || cur_.kind == Tok::Slash || cur_.kind == Tok::Percent) {
+      Op op = cur_.kind == Tok::Star ? Op::Mul : cur_.kind == Tok::Slash ? Op::Div : Op::Mod;
+      advance();
+      l = binary(op, std::move(l), parsePow());
+    }
+    return l;
+  }
+
+  NodePtr parsePow() {
+    NodePtr l = parseUnary();
+    while (accept(Tok::Power)) l = binary(Op::Pow, std::move(l), parseUnary());
+    return l;
+  }
+
+  NodePtr parseUnary() {
+    if (cur_.kind == Tok::Minus || cur_.kind == Tok::Plus || cur_.kind == Tok::Not) {
+      Tok k = cur_.kind;
+      advance();
+      Nest nest(*this);
+      NodePtr e = parseUnary();
+      const Node* a = e.get();
+      if (k == Tok::Minus) return withDepth(std::make_unique<NegNode>(std::move(e)), {a});
+      if (k == Tok::Plus) return withDepth(std::make_unique<PosNode>(std::move(e)), {a});
+      return withDepth(std::make_unique<NotNode>(std::move(e)), {a});
+    }
+    return parsePostfix();
+  }
+
+  NodePtr parsePostfix() {
+    NodePtr e = parsePrimary();
+    while (cur_.kind == Tok::LBracket) {
+      advance();
+      Nest nest(*this);
+      NodePtr i = parseAssign();
+      expect(Tok::RBracket, "Falta ]");
+      const Node *a = e.get(), *b = i.get();
+      e = withDepth(std::make_unique<IndexNode>(std::move(e), std::move(i)), {a, b});
+    }
+    return e;
+  }
+
+  NodePtr constant(Value v) { return std::make_unique<ConstNode>(std::move(v)); }
+
+  NodePtr parsePrimary() {
+    Token t = cur_;
+    switch (t.kind) {
+      case Tok::Num: advance(); return constant(Value(t.num, t.dec));
+      case Tok::Str:
+        if (t.str.size() > kMaxTextValue) syntax("Cadena demasiado larga");
+        advance();
+        return constant(Value(t.str));
+      case Tok::True: advance(); return constant(Value(true));
+      case Tok::False: advance(); return constant(Value(false));
+      case Tok::LBracket: {
+        // At the start of an operand "[" opens a text literal.
+        size_t end = text_.find(']', t.pos + 1);
+        if (end == std::string_view::npos) syntax("Cadena sin cerrar");
+        pos_ = end + 1;
+        advance();
+        return constant(Value(text_.substr(t.pos + 1, end - t.pos - 1)));
+      }
+      case Tok::LParen: {
+        advance();
+        NodePtr e = parseList();
+        expect(Tok::RParen, "Falta )");
+        return e;
+      }
+      case Tok::LBrace: {
+        advance();
+        Nest nest(*this);
+        std::vector<NodePtr> items;
+        if (cur_.kind != Tok::RBrace) {
+          items.push_back(parseAssign());
+          while (accept(Tok::Comma)) items.push_back(parseAssign());
+        }
+        expect(Tok::RBrace, "Falta }");
+        int d = 0;
+        for (auto& n : items) d = std::max(d, n->depth);
+        NodePtr n = std::make_unique<ArrayNode>(std::move(items));
+        n->depth = d + 1;
+        if (n->depth > kMaxExprTreeDepth) complexity("Expresión demasiado compleja");
+        return n;
+      }
+      case Tok::Ident: return parseName();
+      default: break;
+    }
+    if (t.kind == Tok::End) syntax("Fin inesperado");
+    syntax("Operando esperado");
+  }
+
+  NodePtr parseName() {
+    Token t = cur_;
+    std::string name = upper1252(t.str);
+    advance();
+    if (cur_.kind == Tok::LParen) return parseCall(t, name);
+    if (cur_.kind == Tok::Arrow) {
+      advance();
+      if (name == "M" || name == "MEMVAR") {
+        if (cur_.kind != Tok::Ident) syntax("Falta el nombre");
+        std::string var = upper1252(cur_.str);
+        advance();
+        return std::make_unique<MemvarNode>(std::move(var));
+      }
+      bool field = name == "FIELD" || name == "_FIELD";
+      if (cur_.kind == Tok::LParen && !field) {
+        advance();
+        NodePtr e = parseList();
+        expect(Tok::RParen, "Falta )");
+        const Node* a = e.get();
+        return withDepth(std::make_unique<AliasExprNode>(std::move(name), std::move(e)), {a});
+      }
+      if (cur_.kind != Tok::Ident) syntax("Falta el nombre del campo");
+      std::string fieldName = upper1252(cur_.str);
+      advance();
+      return std::make_unique<FieldNode>(field ? std::string() : std::move(name), std::move(fieldName));
+    }
+    if (name == "NIL") return constant(Value());
+    return std::make_unique<NameNode>(std::move(name));
+  }
+
+  NodePtr parseCall(const Token& t, const std::string& name) {
+    advance();  // "("
+    Nest nest(*this);
+    std::vector<NodePtr> args;
+    if (cur_.kind != Tok::RParen) {
+      args.push_back(parseArg());
+      while (accept(Tok::Comma)) args.push_back(parseArg());
+    }
+    expect(Tok::RParen, "Falta )");
+    int d = 0;
+    for (auto& a : args) d = std::max(d, a ? a->depth : 0);
+    if (name == "IIF" || name == "IF") {
+      if (args.size() != 3) argCount(t, name);
+      for (auto& a : args)
+        if (!a) a = constant(Value());
+      NodePtr n = std::make_unique<IifNode>(std::move(args[0]), std::move(args[1]), std::move(args[2]));
+      n->depth = d + 1;
+      return n;
+    }
+    const FuncDef* f = findFunction(name);
+    if (!f) {
+      cur_.pos = t.pos;
+      fail(kGenNoFunc, 1001, "Función no definida", name);
+    }
+    // Trailing omitted arguments are absent; inner ones are NIL.
+    while (!args.empty() && !args.back()) args.pop_back();
+    if (int(args.size()) < f->minArgs || int(args.size()) > f->maxArgs) argCount(t, name);
+    for (auto& a : args)
+      if (!a) a = constant(Value());
+    NodePtr n = std::make_unique<CallNode>(f, std::move(args));
+    n->depth = d + 1;
+    if (n->depth > kMaxExprTreeDepth) complexity("Expresión demasiado compleja");
+    return n;
+  }
+
+  // An argument may be left out: "SUBSTR(x, , 2)".
+  NodePtr parseArg() {
+    if (cur_.kind == Tok::Comma || cur_.kind == Tok::RParen) return nullptr;
+    return parseAssign();
+  }
+
+  [[noreturn]] void argCount(const Token& t, const std::string& name) {
+    cur_.pos = t.pos;
+    fail(kGenArgument, 1449, "Número de argumentos incorrecto", name);
+  }
+
+  std::string_view text_;
+  size_t pos_ = 0;
+  Token cur_;
+  int nesting_ = 0;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- Expr
+
+Expr Expr::compile(std::string_view text) {
+  Expr e;
+  e.text_ = std::string(text.substr(0, kMaxExprText + 1));
+  try {
+    Parser p(e.text_);
+    e.root_ = std::shared_ptr<const Node>(p.parseAll());
+  } catch (const SyntaxAbort&) {
+    e.root_.reset();
+  }
+  return e;
+}
+
+Value Expr::eval(RowSource* row) const {
+  if (!root_) return Value();
+  if (!row && g_workspace) row = g_workspace->current();
+  EvalCtx c{row, text_};
+  return root_->eval(c);
+}
+
+Value evaluate(std::string_view text, RowSource* row) { return Expr::compile(text).eval(row); }
+
+}  // namespace xb
