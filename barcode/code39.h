@@ -24,8 +24,10 @@ char code39CheckChar(std::string_view data);
 namespace enc {
 
 // Encodes "*" + code + "*": the code upper-cased and cut to 32 characters,
-// characters outside the set left out. With `withCheck` the check character
-// of the data (code39CheckChar) stands before the closing "*".
+// characters outside the set left out; a "*" within the code is encoded like
+// any other character. With `withCheck` the check character of the data
+// (code39CheckChar) stands before the closing "*". An empty code gives the
+// two "*" alone.
 std::string CODE3_9(std::string_view code, bool withCheck = false);
 
 }  // namespace enc
