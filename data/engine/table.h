@@ -5,14 +5,20 @@
 //
 // This class knows nothing of indexes, filters or work areas: it reads and
 // writes rows, keeps the header's record count true, and takes the locks
-// that sharing needs. The file layout and the lock layout are described at
-// the top of table.cpp.
+// that sharing needs. The file layouts are described in dbf_header.h and
+// memo.h, the lock layout in table_lock.h, the write order in table.cpp.
+//
+// Every failure goes to the run-time error hook (xb::raise) with subsystem
+// "DBFCDX" and a description naming the file and the fault: damaged files
+// are generic code 32, sharing conflicts on open 21 with OS code 32, a
+// refused append lock 40. A Table is used by one thread.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xbase/value.h"
@@ -40,14 +46,37 @@ class Table {
   static std::unique_ptr<Table> open(const std::string& path, OpenMode mode);
 
   // Creates an empty table (version 0x03, or 0xF5 with a new memo file when
-  // the structure has memo fields), replacing any file of that name.
-  // Invalid structures (bad names, widths, types) are run-time errors.
+  // the structure has memo fields), replacing any file of that name (found
+  // without regard to case). The memo file is named after the table with
+  // its last three characters replaced by FPT in the letter case of the
+  // table's extension (T.dbf -> T.fpt, ERROR.DBF -> ERROR.FPT). Invalid
+  // structures (bad names, widths, types) are run-time errors; a table that
+  // another process has open is not replaced (generic code 20, OS code 32).
   static bool create(const std::string& path, const Structure& fields);
+
+  // Creates an empty table at `path` with the structure of `source`.
+  static bool copyStructure(Table& source, const std::string& path);
+
+  // Appends to `target` every row of the table file `sourcePath` (opened
+  // read-only), matching fields by name: source fields missing in the target
+  // are dropped, target fields missing in the source stay blank, texts are
+  // cut to the target width, values of another type are converted (numbers
+  // and dates to their texts and back, logicals to "T"/"F"). A number that
+  // does not fit its target field is a run-time error (generic code 34);
+  // when the handler takes the default the field stays blank and the copy
+  // goes on. Deleted source rows are skipped unless `withDeleted`, which
+  // also copies the deletion flag. Answers the count of rows appended, or
+  // -1 when the source cannot be opened or an append is refused.
+  static int64_t appendFrom(Table& target, const std::string& sourcePath, bool withDeleted = false);
+
+  // The memo file name for a table file name (see create()).
+  static std::string memoNameFor(const std::string& tablePath);
 
   ~Table();
 
   const std::string& path() const;
   const Structure& structure() const;
+  int fieldCount() const;
   int fieldIndex(std::string_view name) const;  // case-insensitive, -1 when none
   uint8_t version() const;
   uint8_t codePage() const;
@@ -57,16 +86,25 @@ class Table {
   // Rows that exist now; re-reads the header count when shared.
   int64_t recordCount();
 
-  // Reads row `recno` into the row buffer; false when past the end.
+  // Reads row `recno` into the row buffer (writing a changed buffer first);
+  // false when there is no such row, leaving a blank buffer and recno() 0.
   bool read(int64_t recno);
   int64_t recno() const;  // the row in the buffer (0: none)
   bool deleted() const;
-  Value get(int field);  // memo fields read their memo text
-  // Assigns a field in the buffer; type and width errors are run-time errors.
-  // The row is written by flush().
+  // The value of a field of the buffer; memo fields read their memo text.
+  // A field number out of range or a damaged memo is a run-time error
+  // (nil, or an empty text for the memo, when the handler takes the default).
+  Value get(int field);
+  // Assigns a field in the buffer; type (33) and width (34) errors are
+  // run-time errors that leave the field unchanged when the handler takes
+  // the default. Character texts longer than the field are cut. The row is
+  // written by flush().
   void put(int field, const Value& v);
   void setDeleted(bool on);
-  // Writes the buffer when it changed. Shared tables need the row locked.
+  // Writes the buffer when it changed: its new memos first, then the row.
+  // Shared tables need the row (or the file) locked: without the lock it is
+  // a run-time error (generic code 38) and the changes are dropped when the
+  // handler takes the default.
   void flush();
   // The buffer's raw bytes (deletion flag first) before and after changes,
   // for callers that must know what a change did to key fields.
@@ -74,22 +112,30 @@ class Table {
   const std::string& rawRowOnDisk() const;
 
   // Appends a blank row under the append lock and leaves it in the buffer,
-  // locked for the caller. False (and the network-error flag) when the
-  // append lock is refused.
+  // locked for the caller (locks already held are kept). A refused append
+  // lock is generic code 40 for the handler (retry allowed); false (and the
+  // network-error flag) when it takes the default, or when another process
+  // holds the file lock.
   bool appendBlank();
 
   // Row and file locks; never wait. A refused lock answers false and sets
-  // the network-error flag.
+  // the network-error flag; a row that does not exist answers false without
+  // it. lockRow adds to the locks held. Taking a lock re-reads the record
+  // count and, when the locked row is in the buffer unchanged, the row.
   bool lockRow(int64_t recno);
   bool lockFile();
+  // Writes the buffer, then releases one row lock / every lock.
+  void unlockRow(int64_t recno);
   void unlockAll();
   bool isRowLocked(int64_t recno) const;
+  bool isFileLocked() const;
 
-  // Writes pending changes to disk.
+  // Writes pending changes and flushes them to the disk.
   void commit();
 
-  // Removes deleted rows physically (needs exclusive use), through a work
-  // file and a rename.
+  // Removes deleted rows physically and gives back unused memo space. Needs
+  // exclusive use (generic code 37 otherwise). Goes through work files
+  // (name~pk.ext and its memo) renamed over the table and its memo.
   bool pack();
 
   // Consistency check of the table and memo file; empty when sound.

@@ -1,0 +1,197 @@
+#include "data/engine/memo.h"
+
+#include <algorithm>
+#include <map>
+
+#include "data/engine/table_lock.h"
+
+namespace xb::engine {
+
+namespace {
+
+uint32_t be32(const unsigned char* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+void putBe32(std::string& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (24 - 8 * i)) & 0xFF);
+}
+
+}  // namespace
+
+std::unique_ptr<MemoFile> MemoFile::open(const std::string& path, bool writable, std::string* fault, int* errnoOut) {
+  auto f = File::open(path, writable ? File::Mode::ReadWrite : File::Mode::ReadOnly, errnoOut);
+  if (!f) {
+    *fault = "cannot open the memo file";
+    return nullptr;
+  }
+  unsigned char head[8];
+  if (f->readAt(0, head, sizeof head) != long(sizeof head) || f->size() < int64_t(kMemoHeader)) {
+    *fault = "memo file too short for its header";
+    return nullptr;
+  }
+  uint32_t blockSize = uint32_t(head[6]) << 8 | head[7];
+  if (blockSize == 0) {
+    *fault = "memo block size is 0";
+    return nullptr;
+  }
+  return std::unique_ptr<MemoFile>(new MemoFile(std::move(*f), blockSize));
+}
+
+std::unique_ptr<MemoFile> MemoFile::create(const std::string& path, std::string* fault, uint32_t blockSize) {
+  auto f = File::create(path);
+  if (!f) {
+    *fault = "cannot create the memo file";
+    return nullptr;
+  }
+  std::unique_ptr<MemoFile> m(new MemoFile(std::move(*f), blockSize));
+  std::string head(kMemoHeader, '\0');
+  putBe32(head, 0, m->firstBlock());
+  head[6] = char(blockSize >> 8);
+  head[7] = char(blockSize & 0xFF);
+  uint64_t padded = uint64_t(m->firstBlock()) * blockSize;
+  head.resize(size_t(std::max<uint64_t>(padded, kMemoHeader)), '\0');
+  if (!m->file_.writeAt(0, head.data(), head.size())) {
+    *fault = "cannot write the memo header";
+    return nullptr;
+  }
+  return m;
+}
+
+uint32_t MemoFile::nextFree(std::string* fault) {
+  unsigned char b[4];
+  if (file_.readAt(0, b, 4) != 4) {
+    *fault = "cannot read the memo header";
+    return 0;
+  }
+  return be32(b);
+}
+
+std::optional<std::string> MemoFile::read(uint32_t block, std::string* fault) const {
+  int64_t size = file_.size();
+  uint64_t at = uint64_t(block) * blockSize_;
+  if (block < firstBlock()) {
+    *fault = "memo pointer " + std::to_string(block) + " points into the memo header";
+    return std::nullopt;
+  }
+  if (size < 0 || at + 8 > uint64_t(size)) {
+    *fault = "memo pointer " + std::to_string(block) + " beyond the end of the memo file";
+    return std::nullopt;
+  }
+  unsigned char head[8];
+  if (file_.readAt(at, head, 8) != 8) {
+    *fault = "cannot read memo block " + std::to_string(block);
+    return std::nullopt;
+  }
+  uint32_t length = be32(head + 4);
+  if (uint64_t(length) > uint64_t(size) - at - 8) {
+    *fault = "memo at block " + std::to_string(block) + " claims " + std::to_string(length) +
+             " bytes, beyond the end of the memo file";
+    return std::nullopt;
+  }
+  std::string text(length, '\0');
+  if (length > 0 && file_.readAt(at + 8, text.data(), length) != long(length)) {
+    *fault = "cannot read memo block " + std::to_string(block);
+    return std::nullopt;
+  }
+  return text;
+}
+
+bool MemoFile::writeMemo(uint64_t block, std::string_view text, uint64_t blocks) {
+  std::string b(8, '\0');
+  putBe32(b, 0, 1);
+  putBe32(b, 4, uint32_t(text.size()));
+  b.append(text);
+  b.resize(size_t(blocks * blockSize_), '\0');
+  return file_.writeAt(block * blockSize_, b.data(), b.size());
+}
+
+std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fault) {
+  if (!takeBriefLock(file_, kMemoLock)) {
+    *fault = "the memo file is locked by another user";
+    return std::nullopt;
+  }
+  struct Unlock {
+    File& f;
+    ~Unlock() { f.unlock(kMemoLock, 1); }
+  } unlock{file_};
+  fault->clear();
+  uint32_t next = nextFree(fault);
+  if (!fault->empty()) return std::nullopt;
+  int64_t size = file_.size();
+  if (size < 0) {
+    *fault = "cannot size the memo file";
+    return std::nullopt;
+  }
+  uint64_t start = std::max<uint64_t>({next, firstBlock(), (uint64_t(size) + blockSize_ - 1) / blockSize_});
+  uint64_t blocks = blocksFor(text.size());
+  if (start + blocks > 0xFFFFFFFFu) {
+    *fault = "the memo file is full";
+    return std::nullopt;
+  }
+  if (!writeMemo(start, text, blocks)) {
+    *fault = "cannot write the memo";
+    return std::nullopt;
+  }
+  std::string head(4, '\0');
+  putBe32(head, 0, uint32_t(start + blocks));
+  if (!file_.writeAt(0, head.data(), 4)) {
+    *fault = "cannot write the memo header";
+    return std::nullopt;
+  }
+  return uint32_t(start);
+}
+
+std::optional<uint32_t> MemoFile::write(uint32_t oldBlock, std::string_view text, std::string* fault) {
+  if (text.size() > 0xFFFFFFF0u) {
+    *fault = "memo text too long";
+    return std::nullopt;
+  }
+  if (text.empty()) return 0u;
+  if (oldBlock != 0) {
+    // A damaged old pointer is simply replaced by a fresh memo.
+    std::string ignored;
+    auto old = read(oldBlock, &ignored);
+    if (old && blocksFor(text.size()) <= blocksFor(old->size())) {
+      if (!writeMemo(oldBlock, text, blocksFor(text.size()))) {
+        *fault = "cannot write the memo";
+        return std::nullopt;
+      }
+      return oldBlock;
+    }
+  }
+  return append(text, fault);
+}
+
+std::vector<std::string> MemoFile::check(const std::vector<std::pair<int64_t, uint32_t>>& refs) {
+  std::vector<std::string> faults;
+  std::string fault;
+  uint32_t next = nextFree(&fault);
+  if (!fault.empty()) return {fault};
+  if (next < firstBlock()) faults.push_back("memo next-free block " + std::to_string(next) + " points into the header");
+  std::map<uint64_t, std::pair<uint64_t, int64_t>> used;  // first block -> (end block, row)
+  for (const auto& [row, block] : refs) {
+    std::string f;
+    auto text = read(block, &f);
+    if (!text) {
+      faults.push_back("row " + std::to_string(row) + ": " + f);
+      continue;
+    }
+    uint64_t end = uint64_t(block) + blocksFor(text->size());
+    if (end > next)
+      faults.push_back("row " + std::to_string(row) + ": memo at block " + std::to_string(block) +
+                       " lies beyond the next-free block " + std::to_string(next));
+    auto [it, fresh] = used.emplace(block, std::make_pair(end, row));
+    if (!fresh) {
+      faults.push_back("rows " + std::to_string(it->second.second) + " and " + std::to_string(row) +
+                       " share memo block " + std::to_string(block));
+      continue;
+    }
+    if (it != used.begin() && std::prev(it)->second.first > block)
+      faults.push_back("memo of row " + std::to_string(row) + " overlaps the memo of row " +
+                       std::to_string(std::prev(it)->second.second));
+    if (auto nx = std::next(it); nx != used.end() && end > nx->first)
+      faults.push_back("memo of row " + std::to_string(row) + " overlaps the memo of row " +
+                       std::to_string(nx->second.second));
+  }
+  return faults;
+}
+
+}  // namespace xb::engine

@@ -1,0 +1,81 @@
+// The memo file (.fpt) of a table: variable-length texts in fixed-size
+// blocks.
+//
+//   header, 512 bytes: 0..3 next free block (uint32 BE), 6..7 block size
+//   (uint16 BE, 64 when this engine creates the file), the rest zero.
+//   Block n starts at n * block size; the first usable block is the first
+//   one after the header (8 with 64-byte blocks).
+//   a memo: 0..3 kind (uint32 BE, 1 = text), 4..7 length (uint32 BE), then
+//   the bytes; it takes ceil((8 + length) / block size) whole blocks.
+//
+// Write order (a process killed at any instant leaves a sound file): a new
+// memo's blocks are written first (at the next free block, never below the
+// end of the file, so blocks a killed writer left behind are never read
+// as live), then the header's next-free number, and only then does the table
+// write the row that points at it. A changed memo that still fits the blocks
+// it had is rewritten in place. Space is given back only by packing.
+//
+// The next-free number is read and advanced under the memo lock (see
+// table_lock.h); every pointer and length read is checked against the file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "data/engine/os_file.h"
+
+namespace xb::engine {
+
+inline constexpr uint32_t kMemoHeader = 512;
+inline constexpr uint32_t kMemoDefaultBlock = 64;
+
+class MemoFile {
+ public:
+  // Opens an existing memo file. Nothing (with *fault) when it cannot be
+  // opened (*errnoOut set) or its header is damaged.
+  static std::unique_ptr<MemoFile> open(const std::string& path, bool writable, std::string* fault,
+                                        int* errnoOut = nullptr);
+  // Creates an empty memo file (replacing any file of that exact name).
+  static std::unique_ptr<MemoFile> create(const std::string& path, std::string* fault,
+                                          uint32_t blockSize = kMemoDefaultBlock);
+
+  const std::string& path() const { return file_.path(); }
+  uint32_t blockSize() const { return blockSize_; }
+  uint32_t firstBlock() const { return (kMemoHeader + blockSize_ - 1) / blockSize_; }
+  // The header's next-free number as it is on disk now (0 with *fault when
+  // it cannot be read).
+  uint32_t nextFree(std::string* fault);
+
+  // The bytes of the memo starting at `block`; nothing (with *fault) when
+  // the pointer or the length points outside the file.
+  std::optional<std::string> read(uint32_t block, std::string* fault) const;
+
+  // Stores `text` and answers its block (0 for an empty text, which needs no
+  // block). Reuses the blocks of the memo at `oldBlock` when the text fits
+  // them, else appends under the memo lock. Nothing (with *fault) on damage,
+  // a write failure or a refused memo lock.
+  std::optional<uint32_t> write(uint32_t oldBlock, std::string_view text, std::string* fault);
+
+  // Checks the memos that rows point at (row number, block): each lies
+  // inside the file and below the next-free block, and no two overlap.
+  std::vector<std::string> check(const std::vector<std::pair<int64_t, uint32_t>>& refs);
+
+  bool sync() { return file_.sync(); }
+
+ private:
+  MemoFile(File f, uint32_t blockSize) : file_(std::move(f)), blockSize_(blockSize) {}
+  // Blocks that a memo of `length` bytes takes.
+  uint64_t blocksFor(uint64_t length) const { return (8 + length + blockSize_ - 1) / blockSize_; }
+  std::optional<uint32_t> append(std::string_view text, std::string* fault);
+  bool writeMemo(uint64_t block, std::string_view text, uint64_t blocks);
+
+  File file_;
+  uint32_t blockSize_;
+};
+
+}  // namespace xb::engine
