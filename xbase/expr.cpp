@@ -551,6 +551,35 @@ class IndexNode : public Target {
   NodePtr a_, i_;
 };
 
+// obj:NAME, obj:NAME(args); as a target, obj:NAME := v sends "_NAME".
+class SendNode : public Target {
+ public:
+  SendNode(NodePtr obj, std::string msg, std::vector<NodePtr> args)
+      : obj_(std::move(obj)), msg_(std::move(msg)), args_(std::move(args)) {}
+  Value eval(EvalCtx& c) const override {
+    Value o = obj_->eval(c);
+    std::vector<Value> v;
+    v.reserve(args_.size());
+    for (const auto& a : args_) v.push_back(a->eval(c));
+    if (!o.isObject() || !o.obj()) return exprError(c, kGenNoMethod, 1004, "M\xC3\xA9todo no exportado", msg_, {o});
+    return o.obj()->send(msg_, v);
+  }
+  void assign(EvalCtx& c, const Value& value) const override {
+    Value o = obj_->eval(c);
+    if (!o.isObject() || !o.obj() || !args_.empty()) {
+      exprError(c, kGenNoExportVar, 1005, "Variable no exportada", msg_, {o});
+      return;
+    }
+    Value arg[1] = {value};
+    o.obj()->send("_" + msg_, arg);
+  }
+
+ private:
+  NodePtr obj_;
+  std::string msg_;
+  std::vector<NodePtr> args_;
+};
+
 class AssignNode : public Node {
  public:
   AssignNode(NodePtr target, NodePtr value) : target_(std::move(target)), value_(std::move(value)) {}
@@ -599,7 +628,7 @@ enum class Tok {
   LParen, RParen, LBrace, RBrace, LBracket, RBracket, Comma,
   Plus, Minus, Star, Slash, Percent, Power,
   Eq, ExactEq, Ne, Lt, Le, Gt, Ge, Dollar,
-  Assign, Arrow, Not, And, Or,
+  Assign, Arrow, Not, And, Or, Colon,
 };
 
 struct Token {
@@ -766,9 +795,7 @@ class Parser {
         if (n1 == '>') return single(Tok::Ne, 2);
         return single(Tok::Lt, 1);
       case '>': return n1 == '=' ? single(Tok::Ge, 2) : single(Tok::Gt, 1);
-      case ':':
-        if (n1 == '=') return single(Tok::Assign, 2);
-        break;
+      case ':': return n1 == '=' ? single(Tok::Assign, 2) : single(Tok::Colon, 1);
       default: break;
     }
     cur_.len = 1;
@@ -916,7 +943,27 @@ class Parser {
 
   NodePtr parsePostfix() {
     NodePtr e = parsePrimary();
-    while (cur_.kind == Tok::LBracket) {
+    while (cur_.kind == Tok::LBracket || cur_.kind == Tok::Colon) {
+      if (accept(Tok::Colon)) {
+        if (cur_.kind != Tok::Ident) syntax("Falta el nombre del mensaje");
+        std::string msg = upper1252(cur_.str);
+        advance();
+        std::vector<NodePtr> args;
+        Nest nest(*this);
+        if (accept(Tok::LParen)) {
+          if (cur_.kind != Tok::RParen) {
+            args.push_back(parseAssign());
+            while (accept(Tok::Comma)) args.push_back(parseAssign());
+          }
+          expect(Tok::RParen, "Falta )");
+        }
+        int d = e->depth;
+        for (auto& a : args) d = std::max(d, a->depth);
+        e = std::make_unique<SendNode>(std::move(e), std::move(msg), std::move(args));
+        e->depth = d + 1;
+        if (e->depth > kMaxExprTreeDepth) complexity("Expresión demasiado compleja");
+        continue;
+      }
       advance();
       Nest nest(*this);
       NodePtr i = parseAssign();

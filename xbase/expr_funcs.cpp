@@ -218,17 +218,10 @@ Value fTransform(EvalCtx& c, const FuncDef& f, Args a, int n) {
   return Value(transform(a[0], a[1].text()));
 }
 
-double roundAt(double v, int dec) {
-  double p = std::pow(10.0, dec);
-  double x = std::fabs(v) * p;
-  double r = std::floor(x + 0.5 + 1e-9 * std::max(1.0, x));
-  return std::copysign(r / p, v);
-}
-
 Value fRound(EvalCtx& c, const FuncDef& f, Args a, int n) {
   if (!number(a, n, 0) || !number(a, n, 1)) return bad(c, f, a, n);
   int dec = int(std::clamp<int64_t>(count(a[1]), -15, 15));
-  return num(roundAt(a[0].num(), dec), dec);
+  return num(roundHalfUp(a[0].num(), dec), dec);
 }
 
 Value fInt(EvalCtx& c, const FuncDef& f, Args a, int n) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "xbase/codepage.h"
 #include "xbase/dates.h"
@@ -11,17 +12,6 @@
 namespace xb {
 
 namespace {
-
-// Rounds half away from zero at `dec` decimals, correcting the binary
-// representation error first (2.675 rounds to 2.68).
-double roundHalfUp(double v, int dec) {
-  if (!std::isfinite(v)) return v;
-  double p = std::pow(10.0, dec);
-  double x = std::fabs(v) * p;
-  double r = std::floor(x + 0.5 + 1e-9 * std::max(1.0, x));
-  if (r - x > 0.5 + 1e-6 * std::max(1.0, x)) r -= 1;
-  return std::copysign(r / p, v);
-}
 
 std::string fixed(double v, int dec) {
   char buf[400];
@@ -38,6 +28,15 @@ std::string fixed(double v, int dec) {
 }
 
 }  // namespace
+
+double roundHalfUp(double v, int dec) {
+  if (!std::isfinite(v)) return v;
+  double p = std::pow(10.0, dec);
+  // Nudged by a few units in the last place so that 2.675 (stored as
+  // 2.67499999...) rounds to 2.68 as written.
+  double x = std::fabs(v) * p * (1 + 4 * std::numeric_limits<double>::epsilon());
+  return std::copysign(std::floor(x + 0.5) / p, v);
+}
 
 std::string numberText(double v) {
   if (std::isnan(v)) return "NaN";

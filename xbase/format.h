@@ -14,6 +14,10 @@ namespace xb {
 // 15 significant digits, never an exponent).
 std::string numberText(double v);
 
+// Rounds half away from zero at `dec` decimals (negative: tens, hundreds),
+// taking a decimal written as 2.675 as exactly that.
+double roundHalfUp(double v, int dec);
+
 // STR: the number right-aligned in `width` with `dec` decimals, rounded
 // half away from zero; asterisks when it does not fit. width < 0: 10 for
 // the integer part (more when needed) plus the decimals; dec < 0: the

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "xbase/error.h"
+
 namespace xb {
 
 Value Value::number(double d) {
@@ -14,6 +16,19 @@ Value Value::number(double d) {
     }
   }
   return Value(d, dec);
+}
+
+Value Object::send(std::string_view message, std::span<const Value> args) {
+  Error e;
+  e.genCode = kGenNoMethod;
+  e.subsystem = className();
+  e.subCode = 1004;
+  e.description = "M\xC3\xA9todo no exportado";
+  e.operation = std::string(message);
+  e.args.assign(args.begin(), args.end());
+  e.canDefault = true;
+  ErrorAnswer a = raise(e);
+  return a.kind == ErrorAnswer::Substitute ? a.value : Value();
 }
 
 Value Value::array(Array items) { return Value(std::make_shared<Array>(std::move(items))); }

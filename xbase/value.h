@@ -29,6 +29,11 @@ class Object {
  public:
   virtual ~Object() = default;
   virtual std::string className() const = 0;
+  // A message sent to the object: "obj:NAME" or "obj:NAME(args)" sends
+  // NAME, the assignment "obj:NAME := v" sends "_NAME" with v (names
+  // upper-cased). The default knows no message: the run-time error "no
+  // exported method" (1004) goes to the error hook and the answer is NIL.
+  virtual Value send(std::string_view message, std::span<const Value> args);
 };
 using ObjectPtr = std::shared_ptr<Object>;
 
