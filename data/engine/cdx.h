@@ -63,13 +63,19 @@ class CdxFile {
   void endRead();
   bool beginWrite();
   void endWrite();
+  // How long beginRead/beginWrite (and the operations that lock for their
+  // own length) keep trying a lock another process holds; readers and
+  // writers hold it only for one operation or one batch. Default 1000 ms;
+  // 0 tries once.
+  void setLockWait(int milliseconds);
 
   // Full consistency check of every tag: page bounds, order, sibling links,
   // cycles, free list. Empty when sound.
   std::vector<std::string> check();
 
+  struct Impl;  // internal state, defined in cdx.cpp
+
  private:
-  struct Impl;
   explicit CdxFile(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
   friend class CdxTag;
@@ -80,9 +86,14 @@ class CdxFile {
 class CdxTag {
  public:
   const TagInfo& info() const;
+  // Sets the trailing fill byte of the tag's keys (TagInfo::fill), which
+  // the file does not record: tags found in an existing file start with
+  // 0x20 (character keys); numeric and date tags need 0x00 before use.
+  void setFill(uint8_t fill);
 
   // O(log n) pages touched. Inserting an existing (key, recno) or removing
-  // an absent one is a no-op returning false.
+  // an absent one is a no-op returning false; so is inserting into a unique
+  // tag a key it already holds (the entry that came first stays).
   bool insert(const IndexEntry& e);
   bool remove(const IndexEntry& e);
 
@@ -101,9 +112,10 @@ class CdxTag {
   // empty bound: open end).
   int64_t count(const std::string& low, const std::string& high);
 
+  struct Impl;  // internal state, defined in cdx.cpp
+
  private:
   friend class CdxFile;
-  struct Impl;
   explicit CdxTag(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };

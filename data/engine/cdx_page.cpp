@@ -1,0 +1,229 @@
+#include "data/engine/cdx_page.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace xb::engine::cdx {
+
+namespace {
+
+uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]); }
+void putLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+}
+void putLe16(uint8_t* p, uint16_t v) {
+  p[0] = uint8_t(v);
+  p[1] = uint8_t(v >> 8);
+}
+void putBe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (24 - 8 * i));
+}
+uint64_t mask64(int bits) { return bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1; }
+
+}  // namespace
+
+void Node::insert(int i, std::string_view key, uint32_t recno, uint32_t child) {
+  keys.insert(size_t(i) * size_t(keyLength), key.data(), size_t(keyLength));
+  recnos.insert(recnos.begin() + i, recno);
+  if (!leaf) children.insert(children.begin() + i, child);
+}
+
+void Node::erase(int i) {
+  keys.erase(size_t(i) * size_t(keyLength), size_t(keyLength));
+  recnos.erase(recnos.begin() + i);
+  if (!leaf) children.erase(children.begin() + i);
+}
+
+void Node::setEntry(int i, std::string_view key, uint32_t recno) {
+  keys.replace(size_t(i) * size_t(keyLength), size_t(keyLength), key.data(), size_t(keyLength));
+  recnos[size_t(i)] = recno;
+}
+
+void Node::moveTail(int from, Node& to) {
+  size_t at = size_t(from) * size_t(keyLength);
+  to.keys.append(keys, at, std::string::npos);
+  keys.erase(at);
+  to.recnos.insert(to.recnos.end(), recnos.begin() + from, recnos.end());
+  recnos.erase(recnos.begin() + from, recnos.end());
+  if (!leaf) {
+    to.children.insert(to.children.end(), children.begin() + from, children.end());
+    children.erase(children.begin() + from, children.end());
+  }
+}
+
+int trailingCount(std::string_view key, uint8_t fill) {
+  int t = 0;
+  for (size_t i = key.size(); i > 0 && uint8_t(key[i - 1]) == fill; --i) ++t;
+  return t;
+}
+
+int duplicateCount(std::string_view prev, std::string_view key, int trail) {
+  int limit = int(key.size()) - trail;
+  int d = 0;
+  while (d < limit && prev[size_t(d)] == key[size_t(d)]) ++d;
+  return d;
+}
+
+LeafWidths leafWidths(int keyLength, uint32_t maxRecno) {
+  LeafWidths w{};
+  w.dupBits = w.trailBits = std::bit_width(unsigned(keyLength));
+  int need = std::max(1, int(std::bit_width(maxRecno)));
+  w.bytes = (need + w.dupBits + w.trailBits + 7) / 8;
+  w.recBits = std::min(32, w.bytes * 8 - w.dupBits - w.trailBits);
+  return w;
+}
+
+int leafBytes(const Node& n, uint8_t fill, int from, int to) {
+  if (to <= from) return 0;
+  int sum = 0;
+  uint32_t maxRec = 0;
+  for (int i = from; i < to; ++i) {
+    std::string_view k = n.key(i);
+    int t = trailingCount(k, fill);
+    int d = i == from ? 0 : duplicateCount(n.key(i - 1), k, t);
+    sum += n.keyLength - t - d;
+    maxRec = std::max(maxRec, n.recnos[size_t(i)]);
+  }
+  return sum + (to - from) * leafWidths(n.keyLength, maxRec).bytes;
+}
+
+bool fits(const Node& n, uint8_t fill) {
+  if (n.leaf) return leafBytes(n, fill, 0, n.size()) <= kLeafSpace;
+  return n.size() <= interiorCapacity(n.keyLength);
+}
+
+std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& out) {
+  out = Node{};
+  out.keyLength = keyLength;
+  uint16_t attr = le16(page);
+  if (attr > 3) return "unknown page attributes " + std::to_string(attr);
+  out.leaf = (attr & kAttrLeaf) != 0;
+  out.root = (attr & kAttrRoot) != 0;
+  int n = le16(page + 2);
+  out.left = le32(page + 4);
+  out.right = le32(page + 8);
+  const size_t L = size_t(keyLength);
+  if (!out.leaf) {
+    if (n > interiorCapacity(keyLength)) return "interior page claims " + std::to_string(n) + " entries";
+    out.keys.reserve(size_t(n) * L);
+    out.recnos.reserve(size_t(n));
+    out.children.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+      const uint8_t* e = page + 12 + size_t(i) * (L + 8);
+      out.keys.append(reinterpret_cast<const char*>(e), L);
+      out.recnos.push_back(be32(e + L));
+      out.children.push_back(be32(e + L + 4));
+    }
+    return {};
+  }
+  uint32_t recMask = le32(page + 14);
+  int recBits = page[20], dupBits = page[21], trailBits = page[22], bytes = page[23];
+  (void)recMask;
+  if (bytes < 1 || bytes > 8 || recBits < 1 || recBits > 32 || dupBits > 16 || trailBits > 16 ||
+      recBits + dupBits + trailBits > bytes * 8)
+    return "leaf bit widths do not fit (" + std::to_string(recBits) + "/" + std::to_string(dupBits) + "/" +
+           std::to_string(trailBits) + " bits in " + std::to_string(bytes) + " bytes)";
+  if (size_t(n) * size_t(bytes) > size_t(kLeafSpace)) return "leaf page claims " + std::to_string(n) + " entries";
+  const int packedEnd = 24 + n * bytes;
+  out.keys.reserve(size_t(n) * L);
+  out.recnos.reserve(size_t(n));
+  int pos = int(kPageSize);
+  const char* prev = nullptr;
+  for (int i = 0; i < n; ++i) {
+    const uint8_t* e = page + 24 + size_t(i) * size_t(bytes);
+    uint64_t v = 0;
+    for (int b = bytes - 1; b >= 0; --b) v = (v << 8) | e[b];
+    uint32_t rec = uint32_t(v & mask64(recBits));
+    int dup = int((v >> recBits) & mask64(dupBits));
+    int trail = int((v >> (recBits + dupBits)) & mask64(trailBits));
+    if (dup + trail > keyLength) return "leaf entry " + std::to_string(i) + " counts exceed the key length";
+    if (i == 0 && dup != 0) return "first leaf entry shares bytes with no previous key";
+    int stored = keyLength - dup - trail;
+    pos -= stored;
+    if (pos < packedEnd) return "leaf key bytes overlap the packed entries";
+    size_t at = out.keys.size();
+    if (dup > 0) out.keys.append(prev, size_t(dup));
+    out.keys.append(reinterpret_cast<const char*>(page + pos), size_t(stored));
+    out.keys.append(size_t(trail), char(fill));
+    prev = out.keys.data() + at;
+    out.recnos.push_back(rec);
+  }
+  return {};
+}
+
+bool encodePage(const Node& n, uint8_t fill, uint8_t* page) {
+  std::memset(page, 0, kPageSize);
+  uint16_t attr = uint16_t((n.leaf ? kAttrLeaf : 0) | (n.root ? kAttrRoot : 0));
+  putLe16(page, attr);
+  putLe16(page + 2, uint16_t(n.size()));
+  putLe32(page + 4, n.left);
+  putLe32(page + 8, n.right);
+  const size_t L = size_t(n.keyLength);
+  if (!n.leaf) {
+    if (n.size() > interiorCapacity(n.keyLength)) return false;
+    for (int i = 0; i < n.size(); ++i) {
+      uint8_t* e = page + 12 + size_t(i) * (L + 8);
+      std::memcpy(e, n.key(i).data(), L);
+      putBe32(e + L, n.recnos[size_t(i)]);
+      putBe32(e + L + 4, n.children[size_t(i)]);
+    }
+    return true;
+  }
+  uint32_t maxRec = 0;
+  for (uint32_t r : n.recnos) maxRec = std::max(maxRec, r);
+  LeafWidths w = leafWidths(n.keyLength, maxRec);
+  int packedEnd = 24 + n.size() * w.bytes;
+  if (packedEnd > int(kPageSize)) return false;
+  int pos = int(kPageSize);
+  for (int i = 0; i < n.size(); ++i) {
+    std::string_view k = n.key(i);
+    int t = trailingCount(k, fill);
+    int d = i == 0 ? 0 : duplicateCount(n.key(i - 1), k, t);
+    int stored = n.keyLength - t - d;
+    pos -= stored;
+    if (pos < packedEnd) return false;
+    std::memcpy(page + pos, k.data() + d, size_t(stored));
+    uint64_t v = uint64_t(n.recnos[size_t(i)]) | uint64_t(d) << w.recBits | uint64_t(t) << (w.recBits + w.dupBits);
+    uint8_t* e = page + 24 + size_t(i) * size_t(w.bytes);
+    for (int b = 0; b < w.bytes; ++b) e[b] = uint8_t(v >> (8 * b));
+  }
+  putLe16(page + 12, uint16_t(pos - packedEnd));
+  putLe32(page + 14, uint32_t(mask64(w.recBits)));
+  page[18] = uint8_t(mask64(w.dupBits));
+  page[19] = uint8_t(mask64(w.trailBits));
+  page[20] = uint8_t(w.recBits);
+  page[21] = uint8_t(w.dupBits);
+  page[22] = uint8_t(w.trailBits);
+  page[23] = uint8_t(w.bytes);
+  return true;
+}
+
+int LeafPacker::stored(std::string_view key) const {
+  int t = trailingCount(key, fill_);
+  int d = count_ == 0 ? 0 : duplicateCount(last_, key, t);
+  return keyLength_ - t - d;
+}
+
+bool LeafPacker::fitsWith(std::string_view key, uint32_t recno) const {
+  int bytes = leafWidths(keyLength_, std::max(maxRecno_, recno)).bytes;
+  return (count_ + 1) * bytes + storedSum_ + stored(key) <= kLeafSpace;
+}
+
+void LeafPacker::add(std::string_view key, uint32_t recno) {
+  storedSum_ += stored(key);
+  maxRecno_ = std::max(maxRecno_, recno);
+  last_.assign(key);
+  ++count_;
+}
+
+void LeafPacker::clear() {
+  count_ = 0;
+  storedSum_ = 0;
+  maxRecno_ = 0;
+  last_.clear();
+}
+
+}  // namespace xb::engine::cdx
