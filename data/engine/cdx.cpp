@@ -122,6 +122,13 @@ std::string dirKey(const std::string& name) {
   return k;
 }
 
+// The file's own name, for descriptions (the error's filename field holds
+// the full path).
+std::string shortName(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 [[noreturn]] void fail(const std::string& path, int gen, const std::string& what, int os = 0) {
   Error e;
   e.genCode = gen;
@@ -136,7 +143,7 @@ std::string dirKey(const std::string& name) {
 }
 
 [[noreturn]] void corrupt(const std::string& path, const std::string& what) {
-  fail(path, kGenCorruption, "corrupt index file " + path + ": " + what);
+  fail(path, kGenCorruption, "corrupt index file " + shortName(path) + ": " + what);
 }
 
 template <class R, class F>
@@ -347,7 +354,7 @@ namespace {
 class Scope {
  public:
   Scope(CdxFile::Impl& f, bool write) : f_(f), write_(write) {
-    if (write && !f.writable) fail(f.path, kGenReadonly, "index file " + f.path + " is open read-only");
+    if (write && !f.writable) fail(f.path, kGenReadonly, "index file " + shortName(f.path) + " is open read-only");
     f.acquireOrRaise(write);
     (write ? f.writeDepth : f.readDepth)++;
     try {
@@ -387,12 +394,22 @@ void CdxFile::Impl::readPage(uint32_t off, uint8_t* buf, const std::string& what
   if (off == kNone || off % kPageSize != 0 || off < kHeaderSize || uint64_t(off) + kPageSize > size)
     bad(what + ": page pointer " + std::to_string(off) + " outside the file or not page-aligned");
   long got = file.readAt(off, buf, kPageSize);
-  if (got < 0) fail(path, kGenRead, "read error in index file " + path, errno);
+  if (got < 0) fail(path, kGenRead, "read error in index file " + shortName(path), errno);
   if (got != long(kPageSize)) bad(what + ": page " + std::to_string(off) + " cut short");
 }
 
+namespace {
+WriteObserver& writeObserver() {
+  static WriteObserver observer;
+  return observer;
+}
+}  // namespace
+
+void cdx::setWriteObserver(WriteObserver observer) { writeObserver() = std::move(observer); }
+
 void CdxFile::Impl::writeBytes(uint64_t off, const uint8_t* buf, size_t n) {
-  if (!file.writeAt(off, buf, n)) fail(path, kGenWrite, "write error in index file " + path, errno);
+  if (writeObserver()) writeObserver()(off, n);
+  if (!file.writeAt(off, buf, n)) fail(path, kGenWrite, "write error in index file " + shortName(path), errno);
 }
 
 void Tree::bad(const std::string& what) const { f->bad(label + ": " + what); }
@@ -455,14 +472,14 @@ uint32_t CdxFile::Impl::allocPage() {
     markHeader(dir);
     return off;
   }
-  if (size + kPageSize > kNone) fail(path, kGenWrite, "index file " + path + " is full");
+  if (size + kPageSize > kNone) fail(path, kGenWrite, "index file " + shortName(path) + " is full");
   off = uint32_t(size);
   size += kPageSize;
   return off;
 }
 
 uint32_t CdxFile::Impl::allocHeader() {
-  if (size + kHeaderSize > kNone) fail(path, kGenWrite, "index file " + path + " is full");
+  if (size + kHeaderSize > kNone) fail(path, kGenWrite, "index file " + shortName(path) + " is full");
   uint32_t off = uint32_t(size);
   size += kHeaderSize;
   return off;
@@ -570,7 +587,7 @@ void CdxFile::Impl::acquireOrRaise(bool exclusive) {
     Error e;
     e.genCode = kGenLock;
     e.subsystem = "DBFCDX";
-    e.description = "index file " + path + " is locked by another user";
+    e.description = "index file " + shortName(path) + " is locked by another user";
     e.filename = path;
     e.canRetry = true;
     e.canDefault = true;
@@ -607,7 +624,7 @@ void CdxFile::Impl::refresh() {
 
 void CdxFile::Impl::reload() {
   int64_t sz = file.size();
-  if (sz < 0) fail(path, kGenRead, "cannot read index file " + path, errno);
+  if (sz < 0) fail(path, kGenRead, "cannot read index file " + shortName(path), errno);
   size = uint64_t(sz);
   if (size < kHeaderSize + kPageSize) bad("file shorter than a header and a root page");
   uint8_t raw[kHeaderSize];
@@ -1026,7 +1043,7 @@ std::unique_ptr<CdxFile> CdxFile::open(const std::string& path, bool writable) {
     e.genCode = kGenOpen;
     e.osCode = err == ENOENT ? 2 : err == EACCES || err == EPERM ? kOsAccessDenied : err;
     e.subsystem = "DBFCDX";
-    e.description = "cannot open index file " + real;
+    e.description = "cannot open index file " + shortName(real);
     e.filename = real;
     e.canRetry = true;
     e.canDefault = true;
@@ -1058,7 +1075,7 @@ std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) {
     e.genCode = kGenCreate;
     e.osCode = err;
     e.subsystem = "DBFCDX";
-    e.description = "cannot create index file " + real;
+    e.description = "cannot create index file " + shortName(real);
     e.filename = real;
     e.canRetry = true;
     e.canDefault = true;
@@ -1079,7 +1096,7 @@ std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) {
     e.genCode = kGenWrite;
     e.osCode = errno;
     e.subsystem = "DBFCDX";
-    e.description = "write error in index file " + real;
+    e.description = "write error in index file " + shortName(real);
     e.filename = real;
     e.canDefault = true;
     raise(e);
@@ -1141,7 +1158,7 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const std::vector<IndexEntry>& 
   TagInfo info = infoIn;
   info.name = upper(info.name);
   auto argError = [&](const std::string& what) {
-    fail(f.path, kGenArgument, "cannot build tag " + info.name + " in " + f.path + ": " + what);
+    fail(f.path, kGenArgument, "cannot build tag " + info.name + " in " + shortName(f.path) + ": " + what);
   };
   return guarded(static_cast<CdxTag*>(nullptr), [&]() -> CdxTag* {
     if (info.name.empty() || info.name.size() > size_t(kTagNameLength) ||
@@ -1328,7 +1345,7 @@ std::vector<std::string> CdxFile::check() {
     });
     return true;
   });
-  if (!ok) out.push_back("index file " + f.path + " could not be read");
+  if (!ok) out.push_back("index file " + shortName(f.path) + " could not be read");
   return out;
 }
 
@@ -1380,7 +1397,7 @@ bool CdxTag::insert(const IndexEntry& e) {
   CdxFile::Impl& f = *t.tree.f;
   return guarded(false, [&] {
     Scope s(f, true);
-    if (t.gone) fail(f.path, kGenNoOrder, "tag " + t.info.name + " no longer exists in " + f.path);
+    if (t.gone) fail(f.path, kGenNoOrder, "tag " + t.info.name + " no longer exists in " + shortName(f.path));
     if (e.key.size() != size_t(t.info.keyLength))
       fail(f.path, kGenArgument, "key of the wrong length for tag " + t.info.name);
     bool done = t.tree.insert(e.key, e.recno);
@@ -1394,7 +1411,7 @@ bool CdxTag::remove(const IndexEntry& e) {
   CdxFile::Impl& f = *t.tree.f;
   return guarded(false, [&] {
     Scope s(f, true);
-    if (t.gone) fail(f.path, kGenNoOrder, "tag " + t.info.name + " no longer exists in " + f.path);
+    if (t.gone) fail(f.path, kGenNoOrder, "tag " + t.info.name + " no longer exists in " + shortName(f.path));
     if (e.key.size() != size_t(t.info.keyLength)) return false;
     bool done = t.tree.remove(e.key, e.recno);
     s.commit();

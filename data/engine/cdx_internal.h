@@ -63,6 +63,12 @@ std::string tagNameOf(std::string_view key);
 
 namespace xb::engine::cdx {
 
+// Called before every write to an index file with its offset and length;
+// tests install one that throws to stop a writer at any chosen write, as a
+// killed process would stop. Empty: none.
+using WriteObserver = std::function<void(uint64_t offset, size_t length)>;
+void setWriteObserver(WriteObserver observer);
+
 // Checks the whole file as it is on disk: headers, every tree, sibling
 // links, parent keys, order, unique tags, the free list and that no page
 // serves twice. `fillOf` gives the trailing fill byte of a tag by name.
