@@ -10,10 +10,12 @@ namespace qv {
 
 // A message or title as it is shown. Texts of the program are UTF-8; a text
 // that is not valid UTF-8 is one stored in the OEM code page 850 (the error
-// log keeps its texts so) and is converted character by character.
+// log keeps its texts so) and is converted to the Windows code page first,
+// as the box always showed it.
 QString oemToDisplay(const std::string& text);
 
-// The OEM code page 850 text `bytes` as Unicode.
+// The OEM code page 850 text `bytes` as Unicode, by way of the Windows code
+// page (a character that page lacks shows as "?").
 QString fromOem850(const std::string& bytes);
 
 // The lines of a message: every ";" and every line break ends a line, lines

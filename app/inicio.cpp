@@ -1,0 +1,72 @@
+#include "app/inicio.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include "app/app_values.h"
+#include "app/final_exit.h"
+#include "app/main_window.h"
+#include "app/shell_actions.h"
+#include "errors/qt_prompter.h"
+#include "ui/main_resources.h"
+#include "ui/resource_file.h"
+#include "xbase/error.h"
+#include "xbase/prompt.h"
+
+namespace qv {
+
+namespace {
+
+// The handler of run-time errors until the error log's own takes over:
+// sharing failures set the network-error flag quietly; any other error is
+// shown, and the operation fails quietly when it may, else it ends the
+// program with exit code 1.
+xb::ErrorAnswer startupErrorHandler(const xb::Error& e) {
+  const bool sharing = (e.genCode == xb::kGenOpen && (e.osCode == xb::kOsSharingViolation ||
+                                                      e.osCode == xb::kOsAccessDenied)) ||
+                       e.genCode == xb::kGenAppendLock;
+  if (sharing && e.canDefault) {
+    xb::setNetError(true);
+    return {};
+  }
+  xb::prompter().message(xb::MsgKind::Stop, "Error", xb::errorMessage(e));
+  if (e.canDefault) return {};
+  std::exit(1);
+}
+
+}  // namespace
+
+QString applicationStyleSheet() {
+  return QStringLiteral(
+      "QLineEdit:focus, QPlainTextEdit:focus, QTextEdit:focus, QSpinBox:focus, QDoubleSpinBox:focus, "
+      "QDateEdit:focus { background-color: rgb(240, 240, 255); }"
+      "QToolTip { border: 1px solid rgb(0, 0, 128); border-radius: 6px; padding: 3px; "
+      "background-color: rgb(255, 255, 225); color: black; }");
+}
+
+int INICIO(QApplication& app, const QString& resourceFolder) {
+  createAppValues();
+
+  QtPrompter prompter;
+  xb::PrompterGuard prompterGuard(prompter);
+  xb::setErrorHandler(startupErrorHandler);
+  installEndSignals(app);
+
+  const QString folder = resourceFolder.isEmpty() ? QApplication::applicationDirPath() : resourceFolder;
+  std::unique_ptr<ui::ResourceFile> resources =
+      ui::ResourceFile::load(QDir(folder).filePath(ui::mainResourceFileName()), ui::mainResourceRoot());
+  atFinal([&resources] { resources.reset(); });
+
+  app.setStyleSheet(applicationStyleSheet());
+
+  int code = 0;
+  {
+    MainWindow window(programActions());
+    window.showCentredMaximized();
+    code = app.exec();
+  }
+  FINAL();
+  return code;
+}
+
+}  // namespace qv
