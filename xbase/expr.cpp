@@ -530,10 +530,28 @@ class IndexNode : public Target {
   void assign(EvalCtx& c, const Value& v) const override {
     Value a = a_->eval(c);
     Value i = i_->eval(c);
-    if (Value* slot = element(c, a, i)) *slot = v;
+    Value* slot = element(c, a, i);
+    if (!slot) return;
+    // Arrays are shared: one that held itself would never be freed.
+    int budget = 100000;
+    if (v.isArray() && reaches(v, a.arr().get(), budget)) {
+      Value args[2] = {a, v};
+      argError(c, 1069, "array assign", args, 2);
+      return;
+    }
+    *slot = v;
   }
 
  private:
+  // Whether `target` is `from` or inside it (a budget too small counts as yes).
+  static bool reaches(const Value& from, const Array* target, int& budget) {
+    if (!from.isArray()) return false;
+    if (from.arr().get() == target || --budget < 0) return true;
+    for (const Value& e : *from.arr())
+      if (e.isArray() && reaches(e, target, budget)) return true;
+    return false;
+  }
+
   static Value* element(EvalCtx& c, const Value& a, const Value& i) {
     if (!a.isArray() || !i.isNumber()) {
       Value args[2] = {a, i};

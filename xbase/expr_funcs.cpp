@@ -308,7 +308,7 @@ Value fDow(EvalCtx& c, const FuncDef& f, Args a, int n) {
 }
 Value fCdow(EvalCtx& c, const FuncDef& f, Args a, int n) {
   static const char* const names[] = {"", "Domingo", "Lunes", "Martes", "Mi\xE9rcoles", "Jueves", "Viernes",
-                                      "S\xE1" "bado"};
+                                      ("S\xE1" "bado")};
   if (!date(a, n, 0)) return bad(c, f, a, n);
   return Value(names[dayOfWeek(a[0].date())]);
 }

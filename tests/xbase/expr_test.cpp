@@ -379,6 +379,10 @@ TEST(Expr, Assignment) {
   scope.declare("ARR", arr);
   evaluate("ARR[2] := 'dos'");
   EXPECT_EQ((*arr.arr())[1].text(), "dos");
+  // An array may not be put inside itself.
+  EXPECT_THROW(evaluate("ARR[1] := ARR"), RuntimeError);
+  EXPECT_THROW(evaluate("ARR[1] := {1, {ARR}}"), RuntimeError);
+  EXPECT_EQ(evaluate("ARR[1] := {1, {2}}, LEN(ARR[1])").num(), 2);
 }
 
 struct ErrCase {
