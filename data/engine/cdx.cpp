@@ -464,6 +464,8 @@ uint32_t CdxFile::Impl::allocPage() {
       uint8_t buf[kPageSize];
       readPage(off, buf, "free-page list");
       next = le32(buf);
+      if (std::any_of(buf + 4, buf + kPageSize, [](uint8_t b) { return b != 0; }))
+        bad("free-page list: page " + std::to_string(off) + " is not free");
       if (next != kNone && (next % kPageSize != 0 || next < kHeaderSize || uint64_t(next) + kPageSize > size))
         bad("free-page list: bad link " + std::to_string(next));
     }
