@@ -174,9 +174,12 @@ struct Table::Impl {
   // Re-reads the record count from the header; false (after the handler)
   // when it is damaged.
   bool refreshCount() {
+    // The count first, then the size: rows are written before the count
+    // that covers them, so the size read after it is never too small.
     unsigned char b[4];
+    bool got = file.readAt(4, b, 4) == 4;
     int64_t size = file.size();
-    if (file.readAt(4, b, 4) != 4 || size < 0) {
+    if (!got || size < 0) {
       fail(kGenRead, errno, "cannot read the record count", path, "recordCount");
       return false;
     }
@@ -316,9 +319,9 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
       if (fail(kGenOpen, kOsSharingViolation, why, *found, "open", true).kind == ErrorAnswer::Retry) continue;
       return nullptr;
     }
-    int64_t size = impl->file.size();
     std::string fixed(kDbfFixedHeader, '\0');
     long got = impl->file.readAt(0, fixed.data(), fixed.size());
+    int64_t size = impl->file.size();  // after the count (see refreshCount)
     std::string fault = parseFixedHeader(fixed.substr(0, size_t(std::max(got, 0L))), uint64_t(std::max<int64_t>(size, 0)),
                                          impl->h);
     if (fault.empty()) {
@@ -721,9 +724,9 @@ bool Table::pack() {
 std::vector<std::string> Table::check() {
   Impl& m = *impl_;
   std::vector<std::string> faults;
-  int64_t size = m.file.size();
   std::string fixed(kDbfFixedHeader, '\0');
   long got = m.file.readAt(0, fixed.data(), fixed.size());
+  int64_t size = m.file.size();  // after the count (see refreshCount)
   DbfHeader h;
   std::string fault = parseFixedHeader(fixed.substr(0, size_t(std::max(got, 0L))), uint64_t(std::max<int64_t>(size, 0)), h);
   if (fault.empty()) {
