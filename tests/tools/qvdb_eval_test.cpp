@@ -85,10 +85,10 @@ TEST(QvdbEval, RunTimeErrorsExit2WithTheMessage) {
 }
 
 TEST(Qvdb, Usage) {
-  EXPECT_EQ(qvdb({}).code, 1);
-  EXPECT_EQ(qvdb({"nosuch"}).code, 1);
-  EXPECT_EQ(qvdb({"eval"}).code, 1);
-  EXPECT_EQ(qvdb({"eval", "1", "2"}).code, 1);
+  EXPECT_EQ(qvdb({}).code, 2);
+  EXPECT_EQ(qvdb({"nosuch"}).code, 2);
+  EXPECT_EQ(qvdb({"eval"}).code, 2);
+  EXPECT_EQ(qvdb({"eval", "1", "2"}).code, 2);
   Outcome help = qvdb({"--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("eval"), std::string::npos);
