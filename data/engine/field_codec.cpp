@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -138,8 +139,9 @@ std::optional<std::string> formatNumber(double v, int width, int decimals) {
   if (!std::isfinite(v) || width < 1 || decimals < 0 || decimals > 15) return std::nullopt;
   double scale = std::pow(10.0, decimals);
   double scaled = v * scale;
-  // Half away from zero, forgiving the binary error of values such as 1.005.
-  double nudge = std::fabs(scaled) * 1e-13;
+  // Half away from zero, forgiving the binary error of values such as 1.005
+  // (a few units in the last place); whole values are taken as they are.
+  double nudge = scaled == std::trunc(scaled) ? 0.0 : std::fabs(scaled) * 4 * DBL_EPSILON;
   double rounded = std::round(scaled >= 0 ? scaled + nudge : scaled - nudge);
   if (std::fabs(rounded) >= 1e21) return std::nullopt;
   if (rounded == 0) rounded = 0;  // no "-0.00"
@@ -177,7 +179,7 @@ Value decodeField(const FieldDef& f, std::string_view bytes) {
     case 'T':
       if (bytes.size() == 8) {
         int32_t jd = int32_t(le32(bytes, 0));
-        return Value(Date{jd > 0 && jd < 5373484 ? jd : 0});
+        return Value(Date{jd > 0 && jd <= 5373484 ? jd : 0});
       }
       break;
     default:

@@ -51,6 +51,12 @@ ErrorAnswer fail(int gen, int os, std::string description, const std::string& fi
   return raise(e);
 }
 
+// "damaged file NAME: what", the description of every corruption error.
+std::string damaged(const std::string& file, const std::string& what) {
+  size_t slash = file.find_last_of('/');
+  return "damaged file " + (slash == std::string::npos ? file : file.substr(slash + 1)) + ": " + what;
+}
+
 int osCodeOf(int err) {
   if (err == EACCES || err == EPERM || err == EROFS) return kOsAccessDenied;
   if (err == ENOENT) return kOsNotFound;
@@ -186,7 +192,7 @@ struct Table::Impl {
     uint32_t c = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
     std::string fault = checkCount(h, c, uint64_t(size));
     if (!fault.empty()) {
-      fail(kGenCorruption, 0, "damaged table: " + fault, path, "recordCount");
+      fail(kGenCorruption, 0, damaged(path, fault), path, "recordCount");
       return false;
     }
     h.count = c;
@@ -250,7 +256,7 @@ struct Table::Impl {
   bool load(int64_t n) {
     std::string r(h.recordLen, '\0');
     if (file.readAt(rowOffset(n), r.data(), r.size()) != long(r.size())) {
-      fail(kGenCorruption, 0, "damaged table: row " + std::to_string(n) + " cannot be read whole", path, "read");
+      fail(kGenCorruption, 0, damaged(path, "row " + std::to_string(n) + " cannot be read whole"), path, "read");
       return false;
     }
     row = disk = std::move(r);
@@ -333,7 +339,7 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
     }
     if (fault.empty()) fault = checkCount(impl->h, impl->h.count, uint64_t(size));
     if (!fault.empty()) {
-      fail(kGenCorruption, 0, "damaged table: " + fault, *found, "open");
+      fail(kGenCorruption, 0, damaged(*found, fault), *found, "open");
       return nullptr;
     }
     impl->readOnly = mode == OpenMode::ReadOnly || !writableVersion(impl->h.version);
@@ -343,7 +349,8 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
       impl->memo = MemoFile::open(memoPath, mode != OpenMode::ReadOnly, &fault, &merr);
       if (!impl->memo) {
         int gen = merr != 0 ? kGenOpen : kGenCorruption;
-        if (fail(gen, merr != 0 ? osCodeOf(merr) : 0, "memo file: " + fault, memoPath, "open", merr != 0).kind ==
+        std::string what = merr != 0 ? "memo file " + memoPath + ": " + fault : damaged(memoPath, fault);
+        if (fail(gen, merr != 0 ? osCodeOf(merr) : 0, what, memoPath, "open", merr != 0).kind ==
             ErrorAnswer::Retry)
           continue;
         return nullptr;
@@ -458,15 +465,16 @@ Value Table::get(int field) {
   if (auto p = m.pendingMemo.find(field); p != m.pendingMemo.end()) return Value(p->second);
   auto ref = decodeMemoRef(m.fieldBytes(m.row, field), m.binaryRefs());
   if (!ref) {
-    fail(kGenCorruption, 0, "damaged memo pointer in field " + f.name + " of row " + std::to_string(m.recno), m.path,
-         "get");
+    fail(kGenCorruption, 0, damaged(m.path, "bad memo pointer in field " + f.name + " of row " + std::to_string(m.recno)),
+         m.path, "get");
     return Value(std::string());
   }
   if (*ref == 0) return Value(std::string());
   std::string fault;
   auto text = m.memo->read(*ref, &fault);
   if (!text) {
-    fail(kGenCorruption, 0, "damaged memo: field " + f.name + " of row " + std::to_string(m.recno) + ": " + fault,
+    fail(kGenCorruption, 0,
+         damaged(m.memo->path(), "field " + f.name + " of row " + std::to_string(m.recno) + ": " + fault),
          m.memo->path(), "get");
     return Value(std::string());
   }
@@ -651,7 +659,7 @@ bool Table::pack() {
   auto abandon = [&](int gen, const std::string& fault) {
     removeFile(work);
     if (m.memo) removeFile(workMemo);
-    fail(gen, 0, "pack: " + fault, m.path, "pack");
+    fail(gen, 0, gen == kGenCorruption ? damaged(m.path, "pack: " + fault) : "pack: " + fault, m.path, "pack");
     return false;
   };
   std::string header(m.h.headerLen, '\0');
