@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 
 #include "barcode/codabar.h"
@@ -105,6 +106,10 @@ struct EanSize {
   double moduleCm, heightCm;
   int w, h, data;
 };
+
+void PrintTo(const EanSize& s, std::ostream* os) {
+  *os << s.moduleCm << " cm x " << s.heightCm << " cm";
+}
 
 class Ean13Sizes : public ::testing::TestWithParam<EanSize> {};
 

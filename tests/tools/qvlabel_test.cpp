@@ -4,7 +4,9 @@
 
 #include <QColor>
 #include <QImage>
+#include <cctype>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,11 @@ struct DecodeCase {
   std::string read;               // what zbarimg reports
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+  for (const auto& a : c.args) *os << a << ' ';
+  *os << "-> " << c.read;
+}
+
 // Every symbology zbar reads, in both orientations at 300 and 600 dpi with
 // the default 0.025 cm module.
 class QvlabelDecode : public ::testing::TestWithParam<DecodeCase> {};
@@ -195,7 +202,12 @@ INSTANTIATE_TEST_SUITE_P(
                       // Weights 3, 1, 3, 1 from the right: 4x3 + 3 + 2x3 + 1 = 22, check 8.
                       DecodeCase{{"INT25", "1234", "--check"}, "I2/5:012348"},
                       DecodeCase{{"INT25", "123", "--check"}, "I2/5:1236"}),
-    [](const auto& info) { return "Case" + std::to_string(info.index); });
+    [](const auto& info) {
+      std::string type;
+      for (char ch : info.param.args[0])
+        if (std::isalnum(static_cast<unsigned char>(ch))) type += ch;
+      return type + "_" + std::to_string(info.index);
+    });
 
 TEST(Qvlabel, RendersInTheNamedColour) {
   Scratch dir;
