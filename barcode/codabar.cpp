@@ -7,6 +7,8 @@
 #include <array>
 #include <cctype>
 
+#include "barcode/wide_narrow.h"
+
 namespace bc::enc {
 namespace {
 
@@ -25,11 +27,7 @@ std::string CODABAR(std::string_view code) {
   for (char c : code) {
     const auto pos = kChars.find(char(std::toupper(static_cast<unsigned char>(c))));
     if (pos == std::string_view::npos) continue;
-    bool bar = true;
-    for (char e : kElements[pos]) {
-      out.append(e == '1' ? 3 : 1, bar ? '1' : '0');
-      bar = !bar;
-    }
+    appendElements(out, kElements[pos]);
     out += '0';
   }
   return out;

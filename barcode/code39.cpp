@@ -6,6 +6,8 @@
 #include <array>
 #include <cctype>
 
+#include "barcode/wide_narrow.h"
+
 namespace bc {
 namespace {
 
@@ -31,11 +33,7 @@ char upper(char c) { return char(std::toupper(static_cast<unsigned char>(c))); }
 void appendChar(std::string& out, char c) {
   const auto pos = kCode39Chars.find(c);
   if (pos == std::string_view::npos) return;
-  bool bar = true;
-  for (char e : kElements[pos]) {
-    out.append(e == '1' ? 3 : 1, bar ? '1' : '0');
-    bar = !bar;
-  }
+  appendElements(out, kElements[pos]);
   out += '0';
 }
 

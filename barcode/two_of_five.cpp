@@ -8,6 +8,7 @@
 #include <array>
 
 #include "barcode/ean_upc.h"
+#include "barcode/wide_narrow.h"
 
 namespace bc {
 namespace {
@@ -23,18 +24,6 @@ std::string digitsOf(std::string_view code, bool withCheck) {
   std::string digits(code);
   if (withCheck) digits += twoOfFiveCheckDigit(code);
   return digits;
-}
-
-// Appends one element: a bar ("1" modules) or a space ("0" modules).
-void element(std::string& out, char wide, bool bar) { out.append(wide == '1' ? 3 : 1, bar ? '1' : '0'); }
-
-// Appends elements alternating bar and space, bar first.
-void alternating(std::string& out, std::string_view elements) {
-  bool bar = true;
-  for (char e : elements) {
-    element(out, e, bar);
-    bar = !bar;
-  }
 }
 
 }  // namespace
@@ -55,16 +44,16 @@ std::string INT25(std::string_view code, bool withCheck) {
   std::string digits = digitsOf(code, withCheck);
   if (digits.size() % 2 != 0) digits.insert(digits.begin(), '0');
   std::string out;
-  alternating(out, "0000");
+  appendElements(out, "0000");
   for (std::size_t i = 0; i < digits.size(); i += 2) {
     const std::string_view bars = elementsOf(digits[i]);
     const std::string_view spaces = elementsOf(digits[i + 1]);
     for (std::size_t k = 0; k < 5; ++k) {
-      element(out, bars[k], true);
-      element(out, spaces[k], false);
+      appendElement(out, bars[k], true);
+      appendElement(out, spaces[k], false);
     }
   }
-  alternating(out, "100");
+  appendElements(out, "100");
   out += '0';
   return out;
 }
@@ -82,13 +71,13 @@ std::string IND25(std::string_view code, bool withCheck) {
 std::string MAT25(std::string_view code, bool withCheck) {
   const std::string digits = digitsOf(code, withCheck);
   std::string out;
-  alternating(out, "10000");
+  appendElements(out, "10000");
   out += '0';
   for (char d : digits) {
-    alternating(out, elementsOf(d));
+    appendElements(out, elementsOf(d));
     out += '0';
   }
-  alternating(out, "10000");
+  appendElements(out, "10000");
   out += '0';
   return out;
 }
