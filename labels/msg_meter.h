@@ -1,0 +1,43 @@
+// MSGMETER: the progress dialog of long work. A modal dialog with a title, a
+// framed text line and a horizontal meter (total 10 at first); as soon as it
+// shows, the action runs with the meter, the text line, the dialog and the
+// end flag; when the action returns the end flag is set, the dialog closes
+// and MSGMETER returns the action's result. The user cannot close the dialog
+// while the action runs.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+#include "xbase/value.h"
+
+class QLabel;
+class QWidget;
+
+namespace lb {
+
+class TVMETER;
+
+using MeterAction = std::function<xb::Value(TVMETER& oMeter, QLabel& oText, QDialog& oDlg, bool& lEnd)>;
+
+// Runs `action` (none: does nothing and gives nil) inside the dialog. An
+// exception from the action closes the dialog and goes on to the caller.
+xb::Value MSGMETER(const MeterAction& action = {}, const std::string& cText = "Procesando...",
+                   const std::string& cTitle = "Por favor espere", QWidget* parent = nullptr);
+
+// The dialog of MSGMETER: refuses to close until its end flag is set.
+class MeterDialog : public QDialog {
+  Q_OBJECT
+ public:
+  MeterDialog(QWidget* parent, const bool& lEnd) : QDialog(parent), lEnd_(lEnd) {}
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  const bool& lEnd_;
+};
+
+}  // namespace lb

@@ -1,0 +1,330 @@
+// The printer device on a PDF printer: what is drawn at centimetre positions
+// lands there on the paper (read back from the PDF rasterised by pdftoppm),
+// a barcode printed through it reads back with zbarimg, and the page files of
+// preview mode are named, written and removed as they should be.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPicture>
+#include <cmath>
+#include <set>
+
+#include "barcode/draw.h"
+#include "labels/preview.h"
+#include "labels/preview_printing.h"
+#include "labels/printer.h"
+#include "tests/labels/labels_test_support.h"
+
+namespace {
+
+using lbtest::PrintFixture;
+
+constexpr int kDpi = 300;
+
+// Paper pixels at kDpi of a distance in centimetres.
+int paperPx(double cm) { return int(std::lround(cm / 2.54 * kDpi)); }
+
+class PrinterDevice : public PrintFixture {};
+
+TEST_F(PrinterDevice, MetricsComeFromThePrinterAndItsMargins) {
+  auto p = lb::TPRINTER::New("Prueba");
+  ASSERT_NE(p->hDC(), nullptr);
+  EXPECT_EQ(p->nLogPixelX(), kDpi);
+  EXPECT_EQ(p->nLogPixelY(), kDpi);
+  EXPECT_NEAR(p->nHorzSize(), 210 - 20, 0.2);  // A4 less 10 mm each side
+  EXPECT_NEAR(p->nVertSize(), 297 - 20, 0.2);
+  EXPECT_NEAR(p->nXOffset(), paperPx(1), 1);
+  EXPECT_NEAR(p->nYOffset(), paperPx(1), 1);
+  EXPECT_EQ(p->GetModel(), "PDF");
+  EXPECT_EQ(p->cModel(), "PDF,Qt PDF," + pdf);
+  const auto phys = p->GetPhySize();
+  EXPECT_NEAR(phys[0], 210, 0.5);
+  EXPECT_NEAR(phys[1], 297, 0.5);
+  EXPECT_EQ(p->nOrient(), 1);
+  EXPECT_EQ(p->cDocument(), "Prueba");
+  EXPECT_EQ(lb::TPRINTER::New()->cDocument(), "Documento");
+}
+
+TEST_F(PrinterDevice, PaperCornerInTheMarginConvertsToZero) {
+  auto p = lb::TPRINTER::New("Prueba");
+  double row = 0, col = 0;
+  p->Cmtr2Pix(row, col);
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(col, 0);
+  double r2 = 0, c2 = 0;
+  p->Inch2Pix(r2, c2);
+  EXPECT_EQ(r2, 0);
+  EXPECT_EQ(c2, 0);
+  const auto rect = p->CmRect2Pix({0, 0, 2, 3});
+  EXPECT_EQ(rect[0], 0);
+  EXPECT_EQ(rect[1], 0);
+  EXPECT_NEAR(rect[2], paperPx(2) - paperPx(1), 1.5);
+  EXPECT_NEAR(rect[3], paperPx(3) - paperPx(1), 1.5);
+}
+
+TEST_F(PrinterDevice, BoxesAndFillsLandWhereCmtr2PixSays) {
+  struct Spot {
+    double row, col;  // centimetres from the paper's edge
+    bool box;
+  };
+  const Spot spots[] = {{2, 3, false}, {5.5, 12, false}, {20, 4.25, true}, {25, 15, true}};
+  auto p = lb::PRINTBEGIN("Cajas");
+  ASSERT_EQ(lb::currentPrinter(), p.get());
+  lb::PAGEBEGIN();
+  ASSERT_NE(p->hDCOut(), nullptr);
+  const QPen pen(Qt::black, 6);
+  for (const Spot& s : spots) {
+    double r = s.row, c = s.col;
+    p->Cmtr2Pix(r, c);
+    if (s.box) {
+      p->Box(r, c, r + paperPx(1), c + paperPx(1), &pen);
+    } else {
+      p->FillRect(int(r), int(c), int(r) + paperPx(0.5), int(c) + paperPx(0.5), bc::rgb(0, 0, 0));
+    }
+  }
+  lb::PAGEEND();
+  lb::PRINTEND();
+  EXPECT_EQ(lb::currentPrinter(), nullptr);
+  ASSERT_EQ(lbtest::pdfPages(pdf), 1);
+  const QImage page = lbtest::rasterise(pdf, 1, kDpi, dir.path());
+  ASSERT_FALSE(page.isNull());
+  for (const Spot& s : spots) {
+    const QPoint at(paperPx(s.col), paperPx(s.row));
+    const QRect ink = lbtest::inkBox(page, QRect(at - QPoint(30, 30), QSize(paperPx(1) + 60, paperPx(1) + 60)));
+    ASSERT_FALSE(ink.isNull()) << s.row << "," << s.col;
+    EXPECT_NEAR(ink.left(), at.x(), 2) << s.row << "," << s.col;
+    EXPECT_NEAR(ink.top(), at.y(), 2) << s.row << "," << s.col;
+    const int side = s.box ? paperPx(1) : paperPx(0.5);
+    EXPECT_NEAR(ink.width(), side, 3);
+    EXPECT_NEAR(ink.height(), side, 3);
+  }
+}
+
+TEST_F(PrinterDevice, TextsStartAtTheirPositionAndAlign) {
+  auto p = lb::PRINTBEGIN("Textos");
+  lb::PAGEBEGIN();
+  QFont f("Liberation Sans");
+  f.setPixelSize(60);
+  p->CmSay(4, 3, "HHHH", &f);
+  const double width = p->GetTextWidth("HHHH", f);
+  p->CmSay(8, 15, "HHHH", &f, 0, bc::rgb(0, 0, 0), 1, 1);  // right-aligned: ends at 15 cm
+  p->CmSay(12, 10, "HHHH", &f, 0, std::nullopt, 1, 2);     // centred on 10 cm
+  bc::FontSpec spec;
+  spec.face = "arial";
+  spec.heightPx = 70;
+  double r = 16, c = 3;
+  p->Cmtr2Pix(r, c);
+  p->Say(int(r), int(c), "HHHH", spec, bc::rgb(0, 0, 0));
+  lb::PAGEEND();
+  lb::PRINTEND();
+  const QImage page = lbtest::rasterise(pdf, 1, kDpi, dir.path());
+  ASSERT_FALSE(page.isNull());
+  auto inkNear = [&](double rowCm) {
+    return lbtest::inkBox(page, QRect(0, paperPx(rowCm) - 10, page.width(), 100));
+  };
+  struct Case {
+    double row;
+    double left, right;  // expected ink columns (paper pixels), −1 to skip
+  };
+  const Case cases[] = {
+      {4, double(paperPx(3)), -1},
+      {8, -1, double(paperPx(15))},
+      {12, paperPx(10) - width / 2, paperPx(10) + width / 2},
+      {16, double(paperPx(3)), -1},
+  };
+  for (const Case& k : cases) {
+    const QRect ink = inkNear(k.row);
+    ASSERT_FALSE(ink.isNull()) << k.row;
+    EXPECT_GE(ink.top(), paperPx(k.row) - 1) << k.row;  // the cell's top is the row
+    EXPECT_LE(ink.top(), paperPx(k.row) + 30) << k.row;
+    if (k.left >= 0) {
+      EXPECT_NEAR(ink.left(), k.left, 8) << k.row;
+    }
+    if (k.right >= 0) {
+      EXPECT_NEAR(ink.right(), k.right, 8) << k.row;
+    }
+  }
+}
+
+TEST_F(PrinterDevice, EanSymbolPrintedThroughTheDeviceDecodes) {
+  if (lbtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
+  auto p = lb::PRINTBEGIN("Simbolo");
+  lb::PAGEBEGIN();
+  bc::C_EAN13(3, 3, "590123412345", *p, bc::rgb(0, 0, 0), true, 0.033, 2.0);
+  bc::C_CODE128(8, 3, "QUORVALENT-42", *p, {}, bc::rgb(0, 0, 0), true, 0.03, 1.5);
+  lb::PAGEEND();
+  lb::PRINTEND();
+  const QImage page = lbtest::rasterise(pdf, 1, kDpi, dir.path());
+  ASSERT_FALSE(page.isNull());
+  const QString png = dir.path() + "/page.png";
+  ASSERT_TRUE(page.save(png));
+  const std::string out = lbtest::run("zbarimg -q " + lbtest::quoted(png.toStdString()) + " 2>/dev/null");
+  EXPECT_NE(out.find("EAN-13:5901234123457"), std::string::npos) << out;
+  EXPECT_NE(out.find("CODE-128:QUORVALENT-42"), std::string::npos) << out;
+}
+
+TEST_F(PrinterDevice, DirectJobOfSeveralPagesAndNoOutputWhenThePdfNameIsRefused) {
+  auto p = lb::PRINTBEGIN("Paginas");
+  for (int i = 0; i < 3; ++i) {
+    lb::PAGEBEGIN();
+    p->CmSay(2, 2, "Pagina " + std::to_string(i + 1));
+    lb::PAGEEND();
+  }
+  EXPECT_TRUE(p->lStarted());
+  EXPECT_EQ(p->nPage(), 3);
+  lb::PRINTEND();
+  EXPECT_EQ(lbtest::pdfPages(pdf), 3);
+
+  lb::printerSetup().setOutputFileName(QString());
+  dialogs.pdfAnswer.reset();
+  auto q = lb::PRINTBEGIN("Sin archivo");
+  lb::PAGEBEGIN();
+  q->CmSay(2, 2, "nada");
+  lb::PAGEEND();
+  lb::PAGEBEGIN();
+  lb::PAGEEND();
+  EXPECT_EQ(dialogs.asked, std::vector<std::string>{"pdf"});  // asked once for the job
+  EXPECT_FALSE(q->lStarted());
+  lb::PRINTEND();
+}
+
+TEST_F(PrinterDevice, FailingPrintDialogReportsNoPrinterAndDrawsNothing) {
+  dialogs.printerAnswer = lb::DialogOutcome::Failed;
+  auto p = lb::PRINTBEGIN("Sin impresora", true);
+  EXPECT_EQ(p->hDC(), nullptr);
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].text,
+            "There are not installed printers!\nPlease exit this application and install a printer");
+  lb::PAGEBEGIN();
+  p->CmSay(1, 1, "x");
+  p->FillRect(0, 0, 10, 10, 0);
+  lb::PAGEEND();
+  EXPECT_EQ(p->nPage(), 0);
+  EXPECT_EQ(p->nXOffset(), 0);
+  lb::PRINTEND();
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(pdf)));
+
+  prompts.asked.clear();
+  dialogs.printerAnswer = lb::DialogOutcome::Cancelled;
+  auto q = lb::PRINTBEGIN("Cancelado", true);
+  EXPECT_EQ(q->hDC(), nullptr);
+  EXPECT_TRUE(prompts.asked.empty());  // a cancelled dialog is no error
+  lb::PRINTEND();
+}
+
+TEST_F(PrinterDevice, PrinterChosenByAnUnknownModelBeepsAndAsks) {
+  dialogs.printerAnswer = lb::DialogOutcome::Cancelled;
+  auto p = lb::PRINTBEGIN("Modelo", false, false, std::string("no-such-printer-anywhere"));
+  EXPECT_EQ(dialogs.asked, std::vector<std::string>{"printer"});
+  ASSERT_FALSE(prompts.asked.empty());
+  EXPECT_EQ(prompts.asked[0].kind, "beep");
+  lb::PRINTEND();
+  EXPECT_EQ(lb::choosePrinterIndex({"Oficina", "Almacen HP"}, std::string("hp")), 2);
+  EXPECT_EQ(lb::choosePrinterIndex({"Oficina", "Almacen HP"}, 1), 1);
+  EXPECT_EQ(lb::choosePrinterIndex({"Oficina", "Almacen HP"}, 3), 0);
+  EXPECT_EQ(lb::choosePrinterIndex({"Oficina", "Almacen HP"}, -1), 0);
+}
+
+class PageFiles : public PrintFixture {};
+
+TEST_F(PageFiles, PagesBegunInTheSameMillisecondGetDifferentFiles) {
+  auto p = lb::TPRINTER::New("Rapido", false, true);
+  ASSERT_EQ(p->cDir(), dir.path().toStdString());
+  for (int i = 0; i < 5; ++i) {
+    p->StartPage();
+    p->FillRect(10, 10, 20, 20, 0);
+    p->EndPage();
+  }
+  ASSERT_EQ(p->aMeta().size(), 5u);
+  std::set<std::string> names(p->aMeta().begin(), p->aMeta().end());
+  EXPECT_EQ(names.size(), 5u);
+  for (const std::string& f : p->aMeta()) {
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(f)).size() > 0) << f;
+    EXPECT_EQ(QFileInfo(QString::fromStdString(f)).path(), dir.path());
+    EXPECT_TRUE(f.ends_with(".qpic"));
+  }
+  // Names taken by files of other jobs are skipped.
+  const std::string a = lb::CTMPNAME(dir.path().toStdString() + "/");
+  const std::string b = lb::CTMPNAME(dir.path().toStdString() + "/");
+  EXPECT_NE(a, b);
+  EXPECT_TRUE(prompts.asked.empty());
+  p->End();
+  for (const std::string& f : p->aMeta()) EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(f))) << f;
+  EXPECT_EQ(p->hDC(), nullptr);
+}
+
+TEST_F(PageFiles, RecordedPageHasThePrinterGeometry) {
+  auto p = lb::TPRINTER::New("Geometria", false, true);
+  p->StartPage();
+  double r = 3, c = 4;
+  p->Cmtr2Pix(r, c);
+  p->FillRect(int(r), int(c), int(r) + 50, int(c) + 80, 0);
+  p->EndPage();
+  QPicture pic;
+  ASSERT_TRUE(pic.load(QString::fromStdString(p->aMeta().front())));
+  EXPECT_EQ(pic.boundingRect(), QRect(0, 0, p->nHorzRes(), p->nVertRes()));
+  QImage img(p->nHorzRes(), p->nVertRes(), QImage::Format_RGB32);
+  img.fill(Qt::white);
+  {
+    QPainter painter(&img);
+    lb::playPage(painter, pic);
+  }
+  EXPECT_EQ(lbtest::inkBox(img, img.rect()), QRect(int(c), int(r), 80, 50));
+  p->End();
+}
+
+TEST_F(PageFiles, EndingAPageBeforeAnyWasBegunReportsIt) {
+  auto p = lb::TPRINTER::New("Sin pagina", false, true);
+  p->EndPage();
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].title, "Printer object Error");
+  EXPECT_EQ(prompts.asked[0].text, "The temporal metafile could not be created");
+  p->StartPage();
+  p->EndPage();
+  p->EndPage();  // a second end of a closed page does nothing
+  EXPECT_EQ(prompts.asked.size(), 1u);
+  p->End();
+}
+
+TEST_F(PageFiles, FolderFromTempThenTmpWithoutADoubledSeparator) {
+  qunsetenv("TEMP");
+  qputenv("TMP", (dir.path() + "/").toLocal8Bit());
+  EXPECT_EQ(lb::pageFileFolder(), dir.path().toStdString());
+  auto p = lb::TPRINTER::New("Tmp", false, true);
+  p->StartPage();
+  p->EndPage();
+  EXPECT_EQ(p->aMeta().front().find("//"), std::string::npos);
+  EXPECT_EQ(QFileInfo(QString::fromStdString(p->aMeta().front())).path(), dir.path());
+  p->End();
+  qputenv("TMP", "/no/such/folder/anywhere");
+  EXPECT_EQ(lb::pageFileFolder(), QDir::tempPath().toStdString());
+  qunsetenv("TMP");
+}
+
+TEST_F(PageFiles, PrintEndWithoutPagesEndsTheDeviceWithoutAPreview) {
+  const int before = lb::openPreviews();
+  auto p = lb::PRINTBEGIN("Vacio", false, true);
+  lb::PRINTEND();
+  EXPECT_EQ(lb::openPreviews(), before);
+  EXPECT_EQ(p->hDC(), nullptr);
+}
+
+TEST_F(PageFiles, SetupChangesRebuildTheDevice) {
+  auto p = lb::TPRINTER::New("Cambios", false, true);
+  const int portraitWidth = p->nHorzRes();
+  p->SetLandscape();
+  EXPECT_TRUE(p->lModified());
+  EXPECT_EQ(p->GetOrientation(), 2);
+  EXPECT_GT(p->nHorzRes(), p->nVertRes());
+  EXPECT_NE(p->nHorzRes(), portraitWidth);
+  p->SetCopies(3);
+  EXPECT_EQ(p->GetCopies(), 3);
+  p->SetPage(1);  // Letter
+  EXPECT_EQ(lb::printerSetup().pageLayout().pageSize().id(), QPageSize::Letter);
+  p->End();
+  EXPECT_EQ(p->GetOrientation(), 1);  // the set-up is back to portrait
+}
+
+}  // namespace
