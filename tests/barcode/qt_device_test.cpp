@@ -118,6 +118,27 @@ TEST_F(QtDevice, Ean13DigitsStandBelowTheDataBars) {
     for (int x = 0; x < img.width(); ++x) ASSERT_FALSE(Dark(img, x, y)) << x << "," << y;
 }
 
+TEST_F(QtDevice, VerticalEan13DigitsStandLeftOfTheDataBars) {
+  ImageDevice dev(700, 800, 600);
+  EAN13(100, 200, "590123412345", dev, 0, false, 0.025, 1.5, true);
+  const QImage img = dev.toImage();
+  // The data bars start at column 235; the turned digits end there and
+  // reach at most one font cell (118 pixels) to the left.
+  int digitPixels = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < 200; ++x) {
+      if (!Dark(img, x, y)) continue;
+      ASSERT_GE(x, 235 - 119) << x << "," << y;
+      ++digitPixels;
+    }
+  EXPECT_GT(digitPixels, 1000);
+  // The first digit stands above the symbol, the others beside it.
+  int above = 0;
+  for (int y = 100 - 48; y < 100; ++y)
+    for (int x = 235 - 118; x < 235; ++x) above += Dark(img, x, y);
+  EXPECT_GT(above, 50);
+}
+
 TEST_F(QtDevice, FontsResolveToTheFreeFaces) {
   EXPECT_EQ(ResolveFace("arial"), "Liberation Sans");
   EXPECT_EQ(ResolveFace("Times New Roman"), "Liberation Serif");
