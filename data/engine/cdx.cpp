@@ -334,6 +334,9 @@ struct CdxFile::Impl {
   void rollback();
   void commit();
   void bumpCounter();
+  // Forgets the cached pages of trees that hold too many, between
+  // operations only (callers hold references into the caches meanwhile).
+  void trimCaches();
 
   uint32_t allocPage();
   uint32_t allocHeader();
@@ -363,6 +366,7 @@ class Scope {
       end();
       throw;
     }
+    f.trimCaches();
   }
   ~Scope() {
     if (write_ && !committed_) f_.rollback();
@@ -548,6 +552,13 @@ void CdxFile::Impl::commit() {
   freed.clear();
 }
 
+void CdxFile::Impl::trimCaches() {
+  if (!dirty.empty()) return;
+  if (dir.cache.size() > kCacheLimit) dir.dropCache();
+  for (auto& t : tags)
+    if (t->impl_->tree.cache.size() > kCacheLimit) t->impl_->tree.dropCache();
+}
+
 void CdxFile::Impl::rollback() {
   dirtyOrder.clear();
   dirty.clear();
@@ -658,13 +669,14 @@ void CdxFile::Impl::reload() {
   }
   std::vector<std::unique_ptr<CdxTag>> old = std::move(tags);
   tags.clear();
-  for (auto& [name, hoff] : entries) {
+  for (auto& entry : entries) {
+    const std::string& name = entry.first;
     auto it = std::find_if(old.begin(), old.end(), [&](auto& t) { return t && t->impl_->info.name == name; });
     if (it != old.end()) {
       tags.push_back(std::move(*it));
       old.erase(it);
     }
-    loadTag(name, hoff);
+    loadTag(name, entry.second);
   }
   for (auto& t : old) {
     t->impl_->gone = true;
