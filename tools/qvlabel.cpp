@@ -5,8 +5,10 @@
 //   qvlabel parts CODE OPTION
 //   qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits]
 //                  [--vertical] [--dpi N] [--color NAME] [--check] [--set X]
+//                  [--preview | --print [--printer NAME]]
 //
 // Exit codes: 0 done, 2 usage or error (with a message on standard error).
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <cstdlib>
@@ -20,6 +22,7 @@
 #include "barcode/colors.h"
 #include "barcode/ean_upc.h"
 #include "barcode/qt/image_device.h"
+#include "tools/qvlabel_print.h"
 #include "tools/qvlabel_render.h"
 
 namespace {
@@ -31,6 +34,7 @@ constexpr const char* kUsage =
     "  qvlabel parts CODE OPTION\n"
     "  qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits] [--vertical]\n"
     "                 [--dpi N] [--color NAME] [--check] [--set A|B|C]\n"
+    "                 [--preview | --print [--printer NAME]]  (through the printer device)\n"
     "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
 
 struct UsageError : std::runtime_error {
@@ -59,8 +63,8 @@ double ParseNumber(const std::string& option, const std::string& text) {
 // Splits the arguments after the command into positional ones and options.
 struct Args {
   std::vector<std::string> positional;
-  bool check = false, digits = false, vertical = false;
-  std::optional<std::string> set, color;
+  bool check = false, digits = false, vertical = false, preview = false, print = false;
+  std::optional<std::string> set, color, printer;
   std::optional<double> moduleCm, heightCm, dpi;
 };
 
@@ -95,6 +99,12 @@ Args ParseArgs(const std::vector<std::string>& argv, bool renderOptions) {
       a.dpi = ParseNumber(s, value());
     } else if (renderOptions && s == "--color") {
       a.color = value();
+    } else if (renderOptions && s == "--preview") {
+      a.preview = true;
+    } else if (renderOptions && s == "--print") {
+      a.print = true;
+    } else if (renderOptions && s == "--printer") {
+      a.printer = value();
     } else if (s.size() > 2 && s.starts_with("--")) {
       throw UsageError("unknown option " + s);
     } else {
@@ -188,6 +198,17 @@ int Render(const std::vector<std::string>& argv, int argc, char** cargv) {
       throw UsageError("unknown colour \"" + *a.color + "\"; the colours are" + names);
     }
     req.color = *c;
+  }
+  if (a.preview && a.print) throw UsageError("--preview and --print exclude each other");
+  if (a.printer && !a.print && !a.preview) throw UsageError("--printer goes with --print or --preview");
+  if (a.preview || a.print) {
+    if (a.preview && !std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+      throw UsageError("--preview needs a display");
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
+    QApplication app(argc, cargv);
+    return qvlabel::PrintSymbol(req, {a.preview, a.printer, a.positional[2]});
   }
   const double dpi = a.dpi.value_or(300.0);
   if (dpi < 10 || dpi > 4800) throw UsageError("--dpi must be between 10 and 4800");
