@@ -7,6 +7,7 @@
 #include "app/final_exit.h"
 #include "app/main_window.h"
 #include "app/shell_actions.h"
+#include "data/catalog.h"
 #include "errors/qt_prompter.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -46,11 +47,13 @@ QString applicationStyleSheet() {
 
 int INICIO(QApplication& app, const QString& resourceFolder) {
   createAppValues();
+  applyRunSettings();
 
   QtPrompter prompter;
   xb::PrompterGuard prompterGuard(prompter);
   xb::setErrorHandler(startupErrorHandler);
   installEndSignals(app);
+  atFinal(closeAllTables);
 
   const QString folder = resourceFolder.isEmpty() ? QApplication::applicationDirPath() : resourceFolder;
   std::unique_ptr<ui::ResourceFile> resources =
@@ -59,12 +62,17 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
 
   app.setStyleSheet(applicationStyleSheet());
 
+  PUBLIBASES();
+  ABREBASES();
+
   int code = 0;
   {
     MainWindow window(programActions());
     window.showCentredMaximized();
     code = app.exec();
   }
+  closeAllTables();
+  resources.reset();
   FINAL();
   return code;
 }
