@@ -52,14 +52,13 @@ ErrorAnswer takeDefault(const Error& e) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
+  static const std::shared_ptr<TPublic> store = [] {
     setErrorHandler(takeDefault);
-    auto store = TPublic::New();
-    store->Add("nLinEjec", 0);
-    PUBLICA("oApEjec", Value(ObjectPtr(store)));
-    return true;
+    auto s = TPublic::New();
+    PUBLICA("oApEjec", Value(ObjectPtr(s)));
+    return s;
   }();
-  (void)ready;
+  store->Release().Add("nLinEjec", 0);
   std::string text(reinterpret_cast<const char*>(data), size);
   FuzzRow row;
   PrivateScope scope;
@@ -70,7 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Value again = e.eval(&row);
   std::string shown = displayText(v) + displayText(again);
   (void)shown;
-  // Break any array cycle the expression built, so nothing leaks.
+  // Break any cycle the expression built through the store or A, so that
+  // nothing leaks and the store does not grow from one input to the next.
+  store->Release();
   if (Value* a = findNamed("A"))
     if (a->isArray()) a->arr()->clear();
   for (const Value& x : {v, again})

@@ -7,6 +7,21 @@
 // by that name, otherwise a named value (private scopes first, then
 // application-wide). ALIAS->FIELD reaches other work areas through the
 // installed Workspace.
+//
+// The language, in brief (texts are Windows-1252 bytes; names and function
+// names are case-insensitive):
+//   literals   12  2.50  .5  "text"  'text'  [text]  .T. .F. .Y. .N.  NIL
+//              {1, "a", {}}  (arrays nest)
+//   names      FIELD  _FIELD->F  FIELD->F  ALIAS->F  ALIAS->(expr)  M->VAR
+//              VAR  arr[i]  obj:MEMBER  obj:METHOD(args)
+//   operators  loosest first: :=  .OR.  .AND.  .NOT. !  = == != <> # < <= > >= $
+//              + -  * / %  ** ^  unary - +; (a, b, c) gives c
+//   texts      + joins; - joins moving the left side's trailing blanks to
+//              the end; = is prefix equality (anything = "" is true), ==
+//              exact; order and case follow Windows-1252 (Spanish order)
+//   dates      date ± days, date − date; read and shown as dd-mm-yyyy
+//   functions  see expr_funcs.cpp (IIF/IF evaluate only the branch taken)
+// Errors go to the error hook (error.h) with subsystem "BASE".
 #pragma once
 
 #include <cstdint>
