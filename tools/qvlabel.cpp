@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -212,6 +213,9 @@ int Render(const std::vector<std::string>& argv, int argc, char** cargv) {
   }
   const double dpi = a.dpi.value_or(300.0);
   if (dpi < 10 || dpi > 4800) throw UsageError("--dpi must be between 10 and 4800");
+
+  if (std::lround(req.moduleCm * dpi / 2.54) < 1 || std::lround(req.heightCm * dpi / 2.54) < 1)
+    throw UsageError("the module width and the height must each be at least one pixel at this resolution");
 
   const qvlabel::SymbolLayout layout = qvlabel::LayoutSymbol(req, dpi);
   if (double(layout.widthPx) * layout.heightPx > 2.5e8)

@@ -125,6 +125,7 @@ TEST(Qvlabel, RefusesWhatItCannotDoWithExitCode2) {
       {"render", "13", "123", png, "--dpi", "abc"},
       {"render", "13", "123", png, "--module-cm", "-1"},
       {"render", "13", "123", png, "--height-cm", "0"},
+      {"render", "13", "123", png, "--module-cm", "0.001"},
       {"render", "13", "123", dir.file("no/such/folder/x.png")},
   };
   for (const auto& args : bad) {
