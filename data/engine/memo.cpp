@@ -120,7 +120,11 @@ std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fau
     *fault = "cannot size the memo file";
     return std::nullopt;
   }
-  uint64_t start = std::max<uint64_t>({next, firstBlock(), (uint64_t(size) + blockSize_ - 1) / blockSize_});
+  // Never below the end of the file (blocks a killed writer left there may
+  // be anything), and never trusting a next-free number that points far
+  // past the end (a damaged header would grow the file without bound).
+  uint64_t end = (uint64_t(size) + blockSize_ - 1) / blockSize_;
+  uint64_t start = std::max<uint64_t>({next <= end + 1 ? next : end, firstBlock(), end});
   uint64_t blocks = blocksFor(text.size());
   if (start + blocks > 0xFFFFFFFFu) {
     *fault = "the memo file is full";
@@ -166,6 +170,9 @@ std::vector<std::string> MemoFile::check(const std::vector<std::pair<int64_t, ui
   uint32_t next = nextFree(&fault);
   if (!fault.empty()) return {fault};
   if (next < firstBlock()) faults.push_back("memo next-free block " + std::to_string(next) + " points into the header");
+  int64_t size = file_.size();
+  if (size >= 0 && uint64_t(next) > (uint64_t(size) + blockSize_ - 1) / blockSize_ + 1)
+    faults.push_back("memo next-free block " + std::to_string(next) + " lies far beyond the end of the file");
   std::map<uint64_t, std::pair<uint64_t, int64_t>> used;  // first block -> (end block, row)
   for (const auto& [row, block] : refs) {
     std::string f;

@@ -16,7 +16,9 @@
 // it had is rewritten in place. Space is given back only by packing.
 //
 // The next-free number is read and advanced under the memo lock (see
-// table_lock.h); every pointer and length read is checked against the file.
+// table_lock.h); one that points more than a block past the end of the file
+// is damaged and the end of the file is used instead. Every pointer and
+// length read is checked against the file.
 #pragma once
 
 #include <cstdint>
