@@ -12,7 +12,7 @@ TVMETER::TVMETER(QWidget* oWnd, const Options& o)
       nTotal_(o.nTotal),
       nClrBar1_(o.nClrBar1),
       nClrBar2_(o.nClrBar2),
-      nTipo_(o.nTipo),
+      nTipo_(o.nTipo.value_or(2)),
       cText_(o.cText),
       lPercentage_(!o.lNoPercentage),
       lVertical_(o.lVertical),
@@ -34,6 +34,7 @@ TVMETER* TVMETER::ReDefine(QWidget* dialog, int nId, Options o) {
   if (!place || !place->parentWidget()) return nullptr;
   if (!o.nClrPane) o.nClrPane = 0;
   if (!o.nClrText) o.nClrText = 0;
+  if (!o.nTipo) o.nTipo = 3;
   o.lPixel = true;
   o.nRow = place->y();
   o.nCol = place->x();

@@ -31,7 +31,7 @@ class TVMETER : public QWidget {
     std::optional<int> nClrPane, nClrText;  // packed RGB; none: the parent's
     int nClrBar1 = 8388608, nClrBar2 = 16776960;  // navy to cyan
     bool lDesign = false;
-    int nTipo = 2;  // 2 mirrored gradient, other values linear
+    std::optional<int> nTipo;  // 2 mirrored gradient, other values linear; none: 2 (ReDefine: 3)
     bool lVertical = false;
   };
 

@@ -4,10 +4,18 @@
 #include <QLabel>
 #include <QTimer>
 #include <exception>
+#include <memory>
 
 #include "labels/meter.h"
+#include "xbase/memvar.h"
 
 namespace lb {
+
+void MeterTextLine::SetText(const std::string& text) {
+  if (label_) label_->setText(QString::fromStdString(text));
+}
+
+std::string MeterTextLine::GetText() const { return label_ ? label_->text().toStdString() : std::string(); }
 
 void MeterDialog::reject() {
   if (lEnd_) QDialog::reject();
@@ -49,6 +57,10 @@ xb::Value MSGMETER(const MeterAction& action, const std::string& cText, const st
   o.nClrBar2 = 255;
   o.nTipo = 3;
   auto* meter = new TVMETER(&dlg, o);
+
+  auto line = std::make_shared<MeterTextLine>(text);
+  xb::PrivateScope scope;
+  scope.declare("OTEXT", xb::Value(xb::ObjectPtr(line)));
 
   xb::Value result;
   std::exception_ptr failure;

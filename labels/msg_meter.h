@@ -3,21 +3,36 @@
 // shows, the action runs with the meter, the text line, the dialog and the
 // end flag; when the action returns the end flag is set, the dialog closes
 // and MSGMETER returns the action's result. The user cannot close the dialog
-// while the action runs.
+// while the action runs. While it runs, the text line is also the private
+// value OTEXT (a MeterTextLine object) for code that reaches it by name.
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <QPointer>
 #include <functional>
 #include <string>
 
 #include "xbase/value.h"
 
-class QLabel;
 class QWidget;
 
 namespace lb {
 
 class TVMETER;
+
+// The text line of the progress dialog as a run-time object.
+class MeterTextLine : public xb::Object {
+ public:
+  explicit MeterTextLine(QLabel* label) : label_(label) {}
+  std::string className() const override { return "TSAY"; }
+  // Shows a new text (nothing once the dialog is gone).
+  void SetText(const std::string& text);
+  std::string GetText() const;
+
+ private:
+  QPointer<QLabel> label_;
+};
 
 using MeterAction = std::function<xb::Value(TVMETER& oMeter, QLabel& oText, QDialog& oDlg, bool& lEnd)>;
 

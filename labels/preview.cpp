@@ -422,24 +422,16 @@ void TMULTIPREVIEW::SetOrg1(int nX, int nY) {
     Zoom();
     return;
   }
-  const int cols = orgSteps(nX, oMeta1_->width(), nZFactor_);
-  const int rows = orgSteps(nY, oMeta1_->height(), nZFactor_);
-  Zoom();
-  if (cols > 0) {
-    HScroll(2, false, cols);
-    setBar(hBar_, cols);
-  }
-  if (rows > 0) {
-    VScroll(2, false, rows);
-    setBar(vBar_, rows);
-  }
+  zoomAt(orgSteps(nX, oMeta1_->width(), nZFactor_), orgSteps(nY, oMeta1_->height(), nZFactor_));
 }
 
 void TMULTIPREVIEW::SetOrg2(int nX, int nY) {
   if (!lTwoPages_ || oMeta2_->file().empty()) return;
   showPage(nPage_ + 1, true);
-  const int cols = orgSteps(nX, oMeta2_->width(), nZFactor_);
-  const int rows = orgSteps(nY, oMeta2_->height(), nZFactor_);
+  zoomAt(orgSteps(nX, oMeta2_->width(), nZFactor_), orgSteps(nY, oMeta2_->height(), nZFactor_));
+}
+
+void TMULTIPREVIEW::zoomAt(int cols, int rows) {
   Zoom();
   if (cols > 0) {
     HScroll(2, false, cols);

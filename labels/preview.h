@@ -108,6 +108,8 @@ class TMULTIPREVIEW : public QWidget {
   void setButton(Button b, const char* bitmap, int statusId, int tooltipId);
   void setScrollRanges(int max);
   void setBar(QScrollBar* bar, int pos);
+  // Zooms in and scrolls both bars by the steps of a double click.
+  void zoomAt(int cols, int rows);
   void finish();
 
   QWidget* oWndMain_ = nullptr;

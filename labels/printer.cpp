@@ -1,5 +1,6 @@
 #include "labels/printer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +29,10 @@ namespace {
 std::shared_ptr<TPRINTER>& current() {
   static std::shared_ptr<TPRINTER> printer;
   return printer;
+}
+
+void endCurrentPrinter() {
+  if (std::shared_ptr<TPRINTER> p = current()) p->End();
 }
 
 const char* const kNoPrinters = "There are not installed printers!\nPlease exit this application and install a printer";
@@ -541,6 +546,9 @@ std::shared_ptr<TPRINTER> PRINTBEGIN(const std::string& cDocument, bool lUser, b
     }
   }
   current() = p;
+  // A job still current when the application ends is ended with it.
+  qRemovePostRoutine(&endCurrentPrinter);
+  qAddPostRoutine(&endCurrentPrinter);
   return p;
 }
 

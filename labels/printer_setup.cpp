@@ -1,5 +1,6 @@
 #include "labels/printer_setup.h"
 
+#include <QCoreApplication>
 #include <QPrinterInfo>
 #include <algorithm>
 
@@ -23,6 +24,9 @@ QPrinter& printerSetup() {
   if (!s) {
     s = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (QPrinterInfo::availablePrinterNames().isEmpty()) s->setOutputFormat(QPrinter::PdfFormat);
+    // The set-up goes with the application, not after it.
+    qRemovePostRoutine(&resetPrinterSetup);
+    qAddPostRoutine(&resetPrinterSetup);
   }
   return *s;
 }

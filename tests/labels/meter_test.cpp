@@ -9,6 +9,8 @@
 #include "labels/meter_rules.h"
 #include "labels/msg_meter.h"
 #include "tests/ui/qt_app.h"
+#include "ui/control_id.h"
+#include "xbase/memvar.h"
 
 namespace {
 
@@ -182,6 +184,38 @@ TEST(MsgMeter, RunsTheActionInAModalDialogThatCannotBeClosedMeanwhile) {
   EXPECT_TRUE(stayedOpen);
   EXPECT_EQ(shownText, "Procesando tablas");
   EXPECT_EQ(r.num(), 42);
+}
+
+TEST(MsgMeter, TheTextLineIsThePrivateValueOtextWhileTheActionRuns) {
+  std::string seen;
+  lb::MSGMETER([&](lb::TVMETER&, QLabel& text, QDialog&, bool&) -> xb::Value {
+    xb::Value* v = xb::findNamed("otext");
+    EXPECT_TRUE(v && v->type() == xb::Type::Object);
+    if (v && v->type() == xb::Type::Object) {
+      auto line = std::dynamic_pointer_cast<lb::MeterTextLine>(v->obj());
+      EXPECT_TRUE(line);
+      if (line) {
+        line->SetText("Compactando CodPro.dbf");
+        seen = text.text().toStdString();
+      }
+    }
+    return {};
+  });
+  EXPECT_EQ(seen, "Compactando CodPro.dbf");
+  EXPECT_EQ(xb::findNamed("OTEXT"), nullptr);
+}
+
+TEST(Meter, ReDefineTakesThePlaceOfADialogControl) {
+  QWidget dialog;
+  auto* place = new QLabel(&dialog);
+  place->setProperty(ui::kControlIdProperty, 130);
+  place->setGeometry(10, 40, 161, 18);
+  lb::TVMETER* meter = lb::TVMETER::ReDefine(&dialog, 130, {});
+  ASSERT_NE(meter, nullptr);
+  EXPECT_EQ(meter->geometry(), QRect(10, 40, 161, 18));
+  EXPECT_EQ(ui::controlById(&dialog, 130), meter);
+  EXPECT_EQ(meter->nTipo(), 3);
+  EXPECT_EQ(lb::TVMETER::ReDefine(&dialog, 999, {}), nullptr);
 }
 
 TEST(MsgMeter, DefaultsAndFailures) {
