@@ -37,12 +37,12 @@ void RAVEradizo::ShowBarcode() {
     case 6: CreateBarcode(InitCode128("C")); break;
     case 7:
       CreateBarcode(InitUPC(7));
-      CreateBarcode(InitE13BL(8));
+      DrawBars(InitE13BL(8));
       break;
     case 8: CreateBarcode(InitEAN13()); break;
     case 9:
       CreateBarcode(InitUPC(11));
-      CreateBarcode(InitE13BL(12));
+      DrawBars(InitE13BL(12));
       break;
     case 10: CreateBarcode(InitCodabar()); break;
     case 11: CreateBarcode(InitSub5()); break;
@@ -57,10 +57,14 @@ void RAVEradizo::ShowBarcode() {
 }
 
 void RAVEradizo::CreateBarcode(std::string_view cModules) {
+  if (hDC != nullptr && !lTransparent && nColPane != 16777215 && nWidth > 0 && nHeight > 0)
+    hDC->fillRect(QRect(nLeft, nTop, nWidth, nHeight), ToQColor(nColPane));
+  DrawBars(cModules);
+}
+
+void RAVEradizo::DrawBars(std::string_view cModules) {
   if (nPinWidth < 1) nPinWidth = 1;
   if (hDC == nullptr) return;
-  if (!lTransparent && nColPane != 16777215 && nWidth > 0 && nHeight > 0)
-    hDC->fillRect(QRect(nLeft, nTop, nWidth, nHeight), ToQColor(nColPane));
   const QColor bars = ToQColor(nColText);
   for (const auto& [first, count] : DarkRuns(cModules)) {
     const int start = first * nPinWidth;

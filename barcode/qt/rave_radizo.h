@@ -39,7 +39,9 @@ class RAVEradizo {
   //  4/5/6 Code 128 set A/B/C, 7 EAN-8, 8 EAN-13, 9 UPC-A, 10 Codabar,
   //  11 5-digit add-on, 12/13 industrial 2 of 5 without/with check digit,
   //  14/15 interleaved, 16/17 matrix; any other number Code 39 with check
-  //  character. EAN-8 and UPC-A then draw their guard mask the same way.
+  //  character. EAN-8 and UPC-A then draw their guard mask the same way,
+  //  over the bars, without painting the pane a second time (which would
+  //  hide every bar but the guards).
   void ShowBarcode();
 
   // Draws one module string: the pane (unless transparent or white), then
@@ -62,6 +64,9 @@ class RAVEradizo {
   std::string InitIndustrial25(bool lCheck) const;
   std::string InitInterleave25(bool lCheck) const;
   std::string InitMatrix25(bool lCheck) const;
+
+ private:
+  void DrawBars(std::string_view cModules);
 };
 
 }  // namespace bc

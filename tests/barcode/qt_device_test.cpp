@@ -269,6 +269,20 @@ TEST_F(QtDevice, RavePaneIsPaintedUnlessTransparentOrWhite) {
   }
 }
 
+TEST_F(QtDevice, RaveGuardMaskKeepsTheBarsOnAColouredPane) {
+  for (int type : {7, 9}) {
+    QImage img = Canvas();
+    QPainter p(&img);
+    RAVEradizo bar(&p, "1234567", 10, 0, {}, {}, type, {}, rgb(255, 255, 0));
+    bar.ShowBarcode();
+    p.end();
+    const std::string modules = bar.InitUPC(type == 7 ? 7 : 11);
+    for (size_t i = 0; i < modules.size(); ++i)
+      EXPECT_EQ(img.pixelColor(int(i), 20), modules[i] == '1' ? QColor(0, 0, 0) : QColor(255, 255, 0))
+          << type << " module " << i;
+  }
+}
+
 TEST_F(QtDevice, RavePinWidths) {
   struct Case {
     int type, pin, width;
