@@ -1,47 +1,32 @@
 // Evaluations per second of compiled expressions against one row, one line
-// per expression. The index key of the product-code table must reach at
+// per expression, in CPU time of one thread. The index key of the product-code table must reach at
 // least 5 million per second on one core.
-#include <chrono>
+#include <time.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "xbase/expr.h"
+#include "xbase/memory_row.h"
 #include "xbase/memvar.h"
 
 namespace {
 
 using namespace xb;
 
-// A row as a table engine would serve it: values kept per field.
-class BenchRow : public RowSource {
- public:
-  std::vector<std::pair<std::string, Value>> fields = {
-      {"CODIGO", Value("8412345678901            ")}, {"DGCNT", Value("3")},    {"TIPOBAR", Value("13")},
-      {"NOMETI", Value("Producto de prueba")},        {"PRECIO", Value(12.5, 2)}};
-  std::string alias() const override { return "CODPRO2"; }
-  int fieldIndex(std::string_view name) const override {
-    for (size_t i = 0; i < fields.size(); ++i)
-      if (fields[i].first == name) return int(i);
-    return -1;
-  }
-  int fieldCount() const override { return int(fields.size()); }
-  Value fieldGet(int i) override { return fields[size_t(i)].second; }
-  void fieldPut(int i, const Value& v) override { fields[size_t(i)].second = v; }
-  bool deleted() override { return false; }
-  int64_t recno() override { return 1; }
-  int64_t reccount() override { return 1; }
-  bool eof() override { return false; }
-  bool bof() override { return false; }
-  uint64_t structureId() const override { return 1; }
-};
+// CPU time of this thread: the speed on one core, whatever else runs.
+double cpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
 
 void run(const char* text, RowSource* row) {
   Expr e = Expr::compile(text);
-  using Clock = std::chrono::steady_clock;
   long n = 0;
   size_t sink = 0;
-  auto start = Clock::now();
+  double start = cpuSeconds();
   double secs = 0;
   do {
     for (int i = 0; i < 100000; ++i) {
@@ -49,7 +34,7 @@ void run(const char* text, RowSource* row) {
       sink += v.isText() ? v.text().size() : 1;
     }
     n += 100000;
-    secs = std::chrono::duration<double>(Clock::now() - start).count();
+    secs = cpuSeconds() - start;
   } while (secs < 0.5);
   std::printf("%-40s %12.0f evals/s  (%zu)\n", text, double(n) / secs, sink % 10);
 }
@@ -57,7 +42,12 @@ void run(const char* text, RowSource* row) {
 }  // namespace
 
 int main() {
-  BenchRow row;
+  // A row as a table engine serves it: values kept per field.
+  MemoryRow row("CODPRO2", {{"CODIGO", Value("8412345678901            ")},
+                            {"DGCNT", Value("3")},
+                            {"TIPOBAR", Value("13")},
+                            {"NOMETI", Value("Producto de prueba")},
+                            {"PRECIO", Value(12.5, 2)}});
   PUBLICA("NLINEJEC", Value(0));
   run("_Field->CODIGO+_Field->DGCNT", &row);
   run("CODIGO+DGCNT", &row);

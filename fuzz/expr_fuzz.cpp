@@ -10,38 +10,13 @@
 #include "xbase/error.h"
 #include "xbase/expr.h"
 #include "xbase/format.h"
+#include "xbase/memory_row.h"
 #include "xbase/memvar.h"
-#include "xbase/routines.h"
 #include "xbase/tpublic.h"
 
 namespace {
 
 using namespace xb;
-
-class FuzzRow : public RowSource {
- public:
-  std::vector<std::pair<std::string, Value>> fields = {
-      {"CODIGO", Value("8412345678901            ")}, {"DGCNT", Value("3")}, {"PRECIO", Value(12.5, 2)},
-      {"ALTA", Value(Date{2460370})},                 {"ACTIVO", Value(true)}};
-  std::string alias() const override { return "CODPRO2"; }
-  int fieldIndex(std::string_view name) const override {
-    for (size_t i = 0; i < fields.size(); ++i)
-      if (fields[i].first == name) return int(i);
-    return -1;
-  }
-  int fieldCount() const override { return int(fields.size()); }
-  Value fieldGet(int i) override { return fields[size_t(i)].second; }
-  void fieldPut(int i, const Value& v) override {
-    // A table keeps its types: only a value of the field's type is stored.
-    if (v.type() == fields[size_t(i)].second.type()) fields[size_t(i)].second = v;
-  }
-  bool deleted() override { return false; }
-  int64_t recno() override { return 1; }
-  int64_t reccount() override { return 1; }
-  bool eof() override { return false; }
-  bool bof() override { return false; }
-  uint64_t structureId() const override { return 1; }
-};
 
 // Every error takes the default, as a handler that lets the program go on.
 ErrorAnswer takeDefault(const Error& e) {
@@ -60,7 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   store->Release().Add("nLinEjec", 0);
   std::string text(reinterpret_cast<const char*>(data), size);
-  FuzzRow row;
+  MemoryRow row("CODPRO2", {{"CODIGO", Value("8412345678901            ")},
+                            {"DGCNT", Value("3")},
+                            {"PRECIO", Value(12.5, 2)},
+                            {"ALTA", Value(Date{2460370})},
+                            {"ACTIVO", Value(true)}});
   PrivateScope scope;
   scope.declare("N", Value(1));
   scope.declare("A", Value::array({Value(1), Value("x")}));

@@ -2,21 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/xbase/fake_row.h"
+#include "xbase/codepage.h"
 #include "xbase/dates.h"
 #include "xbase/error.h"
 #include "xbase/format.h"
+#include "xbase/memory_row.h"
 #include "xbase/memvar.h"
 
 namespace xb {
 namespace {
 
-using testing::FakeRow;
-using testing::FakeWorkspace;
+// The work areas as a list of rows, the current one chosen by the test.
+class FakeWorkspace : public Workspace {
+ public:
+  std::vector<RowSource*> areas;
+  RowSource* cur = nullptr;
+  RowSource* current() override { return cur; }
+  RowSource* byAlias(std::string_view alias) override {
+    for (RowSource* r : areas)
+      if (upper1252(r->alias()) == upper1252(alias)) return r;
+    return nullptr;
+  }
+};
 
 // The product-code row most cases run against.
-FakeRow productRow() {
-  return FakeRow("CodPro2", {{"CODIGO", Value("8412345678901            ")},
+MemoryRow productRow() {
+  return MemoryRow("CodPro2", {{"CODIGO", Value("8412345678901            ")},
                              {"DGCNT", Value("3")},
                              {"TIPOBAR", Value("13")},
                              {"NOMETI", Value("Caf\xE9 molido")},
@@ -287,7 +298,7 @@ TEST(Expr, ListsAndSubscripts) {
 }
 
 TEST(Expr, FieldsOfTheCurrentRow) {
-  FakeRow row = productRow();
+  MemoryRow row = productRow();
   runCases(
       {
           {"_Field->CODIGO+_Field->DGCNT", "C:8412345678901            3"},
@@ -320,18 +331,18 @@ TEST(Expr, RowFunctionsWithoutATable) {
 }
 
 TEST(Expr, CompiledOnceEvaluatedManyTimes) {
-  FakeRow row = productRow();
+  MemoryRow row = productRow();
   Expr key = Expr::compile("_Field->CODIGO+_Field->DGCNT");
   ASSERT_TRUE(key.valid());
   EXPECT_EQ(key.text(), "_Field->CODIGO+_Field->DGCNT");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(key.eval(&row).text(), "8412345678901            3");
   // Another table in the area: the field positions are looked up again.
-  row.restructure({{"DGCNT", Value("9")}, {"CODIGO", Value("77")}});
+  row.setFields({{"DGCNT", Value("9")}, {"CODIGO", Value("77")}});
   EXPECT_EQ(key.eval(&row).text(), "779");
 }
 
 TEST(Expr, UnqualifiedNameIsAFieldBeforeANamedValue) {
-  FakeRow row = productRow();
+  MemoryRow row = productRow();
   PrivateScope scope;
   scope.declare("DGCNT", Value("private"));
   scope.declare("OTRO", Value("other"));
@@ -342,8 +353,8 @@ TEST(Expr, UnqualifiedNameIsAFieldBeforeANamedValue) {
 }
 
 TEST(Expr, WorkspaceGivesTheCurrentAreaAndAliases) {
-  FakeRow codpro = productRow();
-  FakeRow labels("Labels2", {{"NOMBRE", Value("A4 3x8")}});
+  MemoryRow codpro = productRow();
+  MemoryRow labels("Labels2", {{"NOMBRE", Value("A4 3x8")}});
   FakeWorkspace ws;
   ws.areas = {&codpro, &labels};
   ws.cur = &codpro;
@@ -356,7 +367,7 @@ TEST(Expr, WorkspaceGivesTheCurrentAreaAndAliases) {
 }
 
 TEST(Expr, Assignment) {
-  FakeRow row = productRow();
+  MemoryRow row = productRow();
   PrivateScope scope;
   scope.declare("N", Value(1));
   EXPECT_EQ(evaluate("N := N + 1").num(), 2);
@@ -365,6 +376,9 @@ TEST(Expr, Assignment) {
   EXPECT_EQ(evaluate("DGCNT := 'X'", &row).text(), "X");
   EXPECT_EQ(row.field("DGCNT").text(), "X");
   evaluate("_FIELD->TIPOBAR := '8'", &row);
+  EXPECT_EQ(row.field("TIPOBAR").text(), "8");
+  // A field keeps its type.
+  EXPECT_THROW(evaluate("TIPOBAR := 8", &row), RuntimeError);
   EXPECT_EQ(row.field("TIPOBAR").text(), "8");
   evaluate("M->DGCNT := 'memvar'", &row);
   EXPECT_EQ(findNamed("DGCNT")->text(), "memvar");
@@ -454,7 +468,7 @@ TEST(Expr, ErrorsGoToTheHook) {
 }
 
 TEST(Expr, FieldErrorsNameTheField) {
-  FakeRow row = productRow();
+  MemoryRow row = productRow();
   runErrors({{"FIELD->NOSUCH", kGenNoVar}, {"CodPro2->NOSUCH", kGenNoVar}}, &row);
   try {
     evaluate("FIELD->NOSUCH", &row);
