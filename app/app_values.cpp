@@ -1,6 +1,7 @@
 #include "app/app_values.h"
 
 #include "xbase/memvar.h"
+#include "xbase/tpublic.h"
 
 namespace qv {
 
@@ -18,6 +19,12 @@ void createAppValues() {
   xb::PUBLICA("ColorBrush", xb::Value(rgb(250, 250, 250)));
   xb::PUBLICA("Clr_Crystal", xb::Value(rgb(135, 135, 245)));
   xb::PUBLICA("oBtnP1", xb::Value::array(xb::Array(3)));
+}
+
+void createRunStore() {
+  std::shared_ptr<xb::TPublic> store = xb::TPublic::New();
+  store->Add("nLinEjec", 0);
+  xb::PUBLICA("oApEjec", xb::Value(xb::ObjectPtr(store)));
 }
 
 std::string currentCode() {

@@ -17,6 +17,10 @@ constexpr int64_t rgb(int r, int g, int b) { return r + g * 256 + b * 65536; }
 // slots). Existing values of those names are set again.
 void createAppValues();
 
+// Creates oApEjec, the application's named value store, holding the entry
+// "nLinEjec" = 0.
+void createRunStore();
+
 // The current code (cCodigo); blanks when it does not exist.
 std::string currentCode();
 

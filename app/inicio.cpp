@@ -9,6 +9,7 @@
 #include "app/shell_actions.h"
 #include "data/catalog.h"
 #include "errors/qt_prompter.h"
+#include "labels/preview.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "xbase/error.h"
@@ -59,6 +60,8 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
   std::unique_ptr<ui::ResourceFile> resources =
       ui::ResourceFile::load(QDir(folder).filePath(ui::mainResourceFileName()), ui::mainResourceRoot());
   atFinal([&resources] { resources.reset(); });
+  lb::SETMULTIPREVIEW(false);
+  createRunStore();
 
   app.setStyleSheet(applicationStyleSheet());
 
@@ -68,8 +71,10 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
   int code = 0;
   {
     MainWindow window(programActions());
+    lb::setPreviewOwner(&window);
     window.showCentredMaximized();
     code = app.exec();
+    lb::setPreviewOwner(nullptr);
   }
   closeAllTables();
   resources.reset();

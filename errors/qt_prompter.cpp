@@ -22,7 +22,9 @@ void QtPrompter::message(xb::MsgKind kind, const std::string& title, const std::
     case xb::MsgKind::Warning: icon = QMessageBox::Warning; break;
     case xb::MsgKind::Question: icon = QMessageBox::Question; break;
   }
-  QMessageBox box(icon, oemToDisplay(title), oemToDisplay(text), QMessageBox::Ok, QApplication::activeWindow());
+  QString shown = oemToDisplay(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(icon, oemToDisplay(title), shown, QMessageBox::Ok, QApplication::activeWindow());
   box.exec();
 }
 

@@ -12,7 +12,8 @@ class QtPrompter : public xb::Prompter {
   // ALERT's box; 0 when closed without a button.
   int alert(const std::string& message, const std::vector<std::string>& buttons, const std::string& title,
             int focus) override;
-  // A one-button platform box with the kind's icon.
+  // A one-button platform box with the kind's icon; lines may end in
+  // carriage return and line feed.
   void message(xb::MsgKind kind, const std::string& title, const std::string& text) override;
   // A platform yes/no box; true for yes, false for no or closing it.
   bool yesNo(const std::string& title, const std::string& text) override;

@@ -240,3 +240,20 @@ TEST(Final, RunsItsStepsOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MemoryInfo, ShowsThreeLinesOfTheProcessFigures) {
+  xb::ScriptedPrompter p;
+  xb::PrompterGuard g(p);
+  qv::CHECKMIMEMORIA();
+  ASSERT_EQ(p.asked.size(), 1u);
+  const std::string& t = p.asked[0].text;
+  EXPECT_EQ(t.rfind("MemUsed: ", 0), 0u) << t;
+  EXPECT_NE(t.find("\r\nMemMax : "), std::string::npos) << t;
+  EXPECT_NE(t.find("\r\nResources: "), std::string::npos) << t;
+  EXPECT_EQ(t.back(), '%');
+  EXPECT_EQ(qv::GETSYSFONT(), "Ms Sans Serif");
+}
+
+}  // namespace

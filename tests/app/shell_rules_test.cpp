@@ -4,6 +4,7 @@
 #include "app/shell_rules.h"
 #include "barcode/ean_upc.h"
 #include "xbase/memvar.h"
+#include "xbase/tpublic.h"
 
 namespace {
 
@@ -108,6 +109,13 @@ TEST(AppValues, StartUpCreatesTheApplicationWideValues) {
   ASSERT_TRUE(buttonSlots->isArray());
   EXPECT_EQ(buttonSlots->arr()->size(), 3u);
   EXPECT_EQ(qv::currentCode(), std::string(25, ' '));
+  qv::createRunStore();
+  const xb::Value* store = xb::findNamed("oApEjec");
+  ASSERT_TRUE(store && store->isObject());
+  auto* tp = dynamic_cast<xb::TPublic*>(store->obj().get());
+  ASSERT_NE(tp, nullptr);
+  EXPECT_EQ(tp->nCount(), 1);
+  EXPECT_EQ(tp->Get("nLinEjec"), xb::Value(0));
   xb::releaseAllPublics();
 }
 
