@@ -32,10 +32,15 @@ std::string fixed(double v, int dec) {
 double roundHalfUp(double v, int dec) {
   if (!std::isfinite(v)) return v;
   double p = std::pow(10.0, dec);
-  // Nudged by a few units in the last place so that 2.675 (stored as
-  // 2.67499999...) rounds to 2.68 as written.
-  double x = std::fabs(v) * p * (1 + 4 * std::numeric_limits<double>::epsilon());
-  return std::copysign(std::floor(x + 0.5) / p, v);
+  double x = std::fabs(v) * p;
+  double whole = std::floor(x);
+  double frac = x - whole;
+  // A half written in decimal (2.675) may be stored a few units in the last
+  // place below it; such a value rounds up too, unless the number has no
+  // precision left below the unit.
+  double tol = 4 * std::numeric_limits<double>::epsilon() * x;
+  bool up = frac >= 0.5 || (tol < 0.25 && frac >= 0.5 - tol);
+  return std::copysign((whole + (up ? 1 : 0)) / p, v);
 }
 
 std::string numberText(double v) {
@@ -133,6 +138,7 @@ std::string transformNumber(const Value& v, std::string_view fn, std::string_vie
     if (point != std::string_view::npos)
       for (size_t i = point + 1; i < tpl.size(); ++i)
         if (tpl[i] == '9' || tpl[i] == '#') ++decs;
+    decs = std::min(decs, 15);  // further template digits show 0
     std::string digits = fixed(std::fabs(x), decs);
     bool neg = x < 0 && digits.find_first_not_of("0.") != std::string::npos;
     std::string intPart = digits.substr(0, digits.find('.'));

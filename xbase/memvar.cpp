@@ -11,8 +11,14 @@ namespace xb {
 
 namespace {
 
+// Hashes std::string and std::string_view alike, so lookups need no copy.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 struct Store {
-  std::unordered_map<std::string, Value> publics;
+  std::unordered_map<std::string, Value, NameHash, std::equal_to<>> publics;
   // One map per open private scope, innermost last. std::map nodes keep
   // their addresses, so a found Value* stays valid while its entry lives.
   std::vector<std::unique_ptr<std::map<std::string, Value, std::less<>>>> scopes;
@@ -58,7 +64,7 @@ Value* findNormalName(std::string_view key) {
     if (f != (*it)->end()) return &f->second;
   }
   if (s.publics.empty()) return nullptr;
-  auto f = s.publics.find(std::string(key));
+  auto f = s.publics.find(key);
   return f == s.publics.end() ? nullptr : &f->second;
 }
 

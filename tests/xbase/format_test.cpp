@@ -36,8 +36,13 @@ TEST(Format, RoundHalfUp) {
     int dec;
     double want;
   } cases[] = {{2.675, 2, 2.68}, {2.5, 0, 3}, {-2.5, 0, -3}, {1.005, 2, 1.01}, {1234, -2, 1200},
-               {1250, -2, 1300}, {12345678901.0, 0, 12345678901.0}, {0.125, 2, 0.13}, {2.4999, 0, 2}};
+               {1250, -2, 1300}, {12345678901.0, 0, 12345678901.0}, {0.125, 2, 0.13}, {2.4999, 0, 2},
+               {1.5, 15, 1.5}, {-1.005, 2, -1.01}, {0.49999999, 0, 0}, {1e300, 2, 1e300}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(roundHalfUp(c.v, c.dec), c.want) << c.v << " " << c.dec;
+}
+
+TEST(Format, TransformWithManyDecimals) {
+  EXPECT_EQ(transform(Value(1.5, 1), "9." + std::string(20, '9')), "1.5" + std::string(19, '0'));
 }
 
 TEST(Format, Val) {
