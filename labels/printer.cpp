@@ -214,7 +214,8 @@ void TPRINTER::End() {
       directPainter_.reset();
     }
     out_ = nullptr;
-    if (nOrient_) printerSetup().setPageOrientation(nOrient_ == 1 ? QPageLayout::Portrait : QPageLayout::Landscape);
+    if (QPrinter* setup = existingPrinterSetup(); setup && nOrient_)
+      setup->setPageOrientation(nOrient_ == 1 ? QPageLayout::Portrait : QPageLayout::Landscape);
     printer_.reset();
   }
   oFont_.reset();

@@ -31,6 +31,8 @@ QPrinter& printerSetup() {
   return *s;
 }
 
+QPrinter* existingPrinterSetup() { return setupHolder().get(); }
+
 void resetPrinterSetup() { setupHolder().reset(); }
 
 std::unique_ptr<QPrinter> clonePrinter(const QPrinter& from) {

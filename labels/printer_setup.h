@@ -14,6 +14,8 @@ namespace lb {
 
 // The set-up (created on first use; needs a QGuiApplication).
 QPrinter& printerSetup();
+// The set-up when it exists, else null (nothing is created).
+QPrinter* existingPrinterSetup();
 // Drops the set-up; the next printerSetup() starts again from the system
 // default printer.
 void resetPrinterSetup();

@@ -72,12 +72,22 @@ class PrintFixture : public ::testing::Test {
     guard = std::make_unique<xb::PrompterGuard>(prompts);
     dialogsGuard = std::make_unique<lb::PrinterDialogsGuard>(dialogs);
     pdf = (dir.path() + "/out.pdf").toStdString();
+    savedTemp = qgetenv("TEMP");
+    savedTmp = qgetenv("TMP");
     qputenv("TEMP", dir.path().toLocal8Bit());
     usePdf(10, 300);
   }
   void TearDown() override {
     lb::resetPrinterSetup();
-    qunsetenv("TEMP");
+    restore("TEMP", savedTemp);
+    restore("TMP", savedTmp);
+  }
+  static void restore(const char* name, const QByteArray& value) {
+    if (value.isNull()) {
+      qunsetenv(name);
+    } else {
+      qputenv(name, value);
+    }
   }
   void usePdf(double marginMm, int dpi) {
     lb::resetPrinterSetup();
@@ -95,6 +105,7 @@ class PrintFixture : public ::testing::Test {
   std::unique_ptr<xb::PrompterGuard> guard;
   std::unique_ptr<lb::PrinterDialogsGuard> dialogsGuard;
   std::string pdf;
+  QByteArray savedTemp, savedTmp;
 };
 
 }  // namespace lbtest

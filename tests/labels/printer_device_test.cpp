@@ -158,6 +158,11 @@ TEST_F(PrinterDevice, EanSymbolPrintedThroughTheDeviceDecodes) {
   lb::PRINTEND();
   const QImage page = lbtest::rasterise(pdf, 1, kDpi, dir.path());
   ASSERT_FALSE(page.isNull());
+  // The symbol's first bar starts where Cmtr2Pix puts 3 cm, 3 cm.
+  const QRect ean = lbtest::inkBox(page, QRect(paperPx(3) - 30, paperPx(3) - 30, 400, 300));
+  EXPECT_NEAR(ean.left(), paperPx(3), 2);
+  EXPECT_NEAR(ean.top(), paperPx(3), 2);
+  EXPECT_NEAR(ean.height(), paperPx(2), 2);  // guards at the full 2 cm
   const QString png = dir.path() + "/page.png";
   ASSERT_TRUE(page.save(png));
   const std::string out = lbtest::run("zbarimg -q " + lbtest::quoted(png.toStdString()) + " 2>/dev/null");
