@@ -370,6 +370,36 @@ TEST_F(Preview, NullParentAndOwnerWindow) {
   EXPECT_TRUE(lb::SETMULTIPREVIEW(false));
 }
 
+TEST_F(Preview, ModalPreviewHidesTheOwnerUntilItCloses) {
+  QWidget owner;
+  owner.resize(640, 480);
+  owner.show();
+  lb::setPreviewOwner(&owner);
+  auto dev = lb::TPRINTER::New("Modal", false, true, {}, true);
+  dev->StartPage();
+  dev->EndPage();
+  const std::vector<std::string> files = dev->aMeta();
+  bool ownerHidden = false;
+  bool sawPreview = false;
+  std::function<void()> closeIt = [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* pv = qobject_cast<lb::TMULTIPREVIEW*>(w); pv && pv->isVisible()) {
+        sawPreview = true;
+        ownerHidden = !owner.isVisible();
+        pv->close();
+        return;
+      }
+    QTimer::singleShot(10, closeIt);
+  };
+  QTimer::singleShot(0, closeIt);
+  EXPECT_EQ(lb::RPREVIEW(dev), nullptr);  // returns once the preview has closed
+  lb::setPreviewOwner(nullptr);
+  EXPECT_TRUE(sawPreview);
+  EXPECT_TRUE(ownerHidden);
+  EXPECT_TRUE(owner.isVisible());
+  for (const std::string& f : files) EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(f)));
+}
+
 TEST_F(Preview, PrintDialogOffersTheOptionsAndChecksTheRange) {
   ASSERT_TRUE(lb::loadPreviewResources());
   lb::PreviewPrintForm form{"Oficina", "Driver", "USB1", 4, 2};
