@@ -118,7 +118,8 @@ TMULTIPREVIEW::TMULTIPREVIEW(std::shared_ptr<TPRINTER> oDevice, QWidget* oWndMai
   QPalette pal = palette();
   pal.setColor(QPalette::Window, pal.color(QPalette::Button));
   setPalette(pal);
-  resize(oWndMain_ ? QSize(oWndMain_->geometry().right(), oWndMain_->geometry().bottom()) : QSize(800, 600));
+  const QSize ownerSize = oWndMain_ ? QSize(oWndMain_->geometry().right(), oWndMain_->geometry().bottom()) : QSize();
+  resize(ownerSize.expandedTo(QSize(800, 600)));
   move(0, 0);
 
   vBar_ = new QScrollBar(Qt::Vertical, this);
