@@ -82,8 +82,21 @@ std::string baseAlias(const std::string& path) {
 
 }  // namespace
 
+// An attached index file. While the table is exclusive no other process
+// changes its indexes, so the area keeps a read lock on the file between
+// its own writes instead of locking for every cursor move.
 struct WorkArea::IndexFile {
   std::unique_ptr<CdxFile> cdx;
+  bool held = false;
+
+  void hold() {
+    if (!held) held = cdx->beginRead();
+  }
+  void release() {
+    if (held) cdx->endRead();
+    held = false;
+  }
+  ~IndexFile() { release(); }
 };
 
 struct WorkArea::Order {
@@ -341,10 +354,7 @@ void WorkArea::flushRow() {
     for (size_t i = 0; i < orders_.size(); ++i)
       if (orders_[i]->file == f.get() && now[i] != p->oldKeys[i]) touched = true;
     if (!touched) continue;
-    if (!waitFor([&] { return f->cdx->beginWrite(); })) {
-      raise(kGenLock, "índice bloqueado por otro proceso", "escritura de índice");
-      continue;
-    }
+    if (!beginIndexWrite(*f, "escritura de índice")) continue;
     for (size_t i = 0; i < orders_.size(); ++i) {
       Order& o = *orders_[i];
       if (o.file != f.get() || now[i] == p->oldKeys[i]) continue;
@@ -352,11 +362,24 @@ void WorkArea::flushRow() {
       if (now[i]) indexInsert(o, *now[i], r);
       o.cursorValid = false;
     }
-    f->cdx->endWrite();
+    endIndexWrite(*f);
   }
   if (!phantom_ && table_->recno() != r) table_->read(r);
   for (size_t i = 0; i < orders_.size(); ++i)
     orders_[i]->at = IndexEntry{now[i] ? *now[i] : keyOf(*orders_[i]), static_cast<uint32_t>(r)};
+}
+
+bool WorkArea::beginIndexWrite(IndexFile& f, const char* operation) {
+  f.release();
+  if (waitFor([&] { return f.cdx->beginWrite(); })) return true;
+  raise(kGenLock, "índice bloqueado por otro proceso", operation);
+  if (!shared()) f.hold();
+  return false;
+}
+
+void WorkArea::endIndexWrite(IndexFile& f) {
+  f.cdx->endWrite();
+  if (!shared()) f.hold();
 }
 
 void WorkArea::indexInsert(Order& o, const std::string& key, int64_t recno) {
@@ -706,6 +729,7 @@ bool WorkArea::addIndex(const std::string& path) {
   const size_t before = orders_.size();
   auto file = std::make_unique<IndexFile>();
   file->cdx = std::move(f);
+  if (!shared()) file->hold();
   files_.push_back(std::move(file));
   loadOrders();
   if (!hadOrder && orders_.size() > before) {
@@ -776,16 +800,14 @@ bool WorkArea::createTag(const std::string& indexPath, const std::string& tagNam
     if (!cdx) return false;
     auto file = std::make_unique<IndexFile>();
     file->cdx = std::move(cdx);
+    if (!shared()) file->hold();
     files_.push_back(std::move(file));
     target = files_.back().get();
   }
   std::vector<IndexEntry> entries = collectEntries(*o);
-  if (!waitFor([&] { return target->cdx->beginWrite(); })) {
-    raise(kGenLock, "índice bloqueado por otro proceso", "INDEX");
-    return false;
-  }
+  if (!beginIndexWrite(*target, "INDEX")) return false;
   target->cdx->buildTag(o->info, entries);
-  target->cdx->endWrite();
+  endIndexWrite(*target);
   loadOrders();
   setOrder(std::string_view(o->info.name));
   goTop();
@@ -968,16 +990,13 @@ int64_t WorkArea::appendFrom(const std::string& path) {
   if (after > before) {
     RowScan scan(*this);
     for (auto& f : files_) {
-      if (!waitFor([&] { return f->cdx->beginWrite(); })) {
-        raise(kGenLock, "índice bloqueado por otro proceso", "APPEND FROM");
-        break;
-      }
+      if (!beginIndexWrite(*f, "APPEND FROM")) break;
       for (int64_t r = before + 1; r <= after; ++r) {
         if (!table_->read(r)) break;
         for (auto& o : orders_)
           if (o->file == f.get() && forOf(*o)) indexInsert(*o, keyOf(*o), r);
       }
-      f->cdx->endWrite();
+      endIndexWrite(*f);
     }
   }
   if (takeLock) table_->unlockAll();
@@ -993,12 +1012,9 @@ bool WorkArea::pack() {
     std::vector<std::pair<TagInfo, std::vector<IndexEntry>>> rebuilt;
     for (auto& o : orders_)
       if (o->file == f.get()) rebuilt.emplace_back(o->info, collectEntries(*o));
-    if (!waitFor([&] { return f->cdx->beginWrite(); })) {
-      raise(kGenLock, "índice bloqueado por otro proceso", "PACK");
-      return false;
-    }
+    if (!beginIndexWrite(*f, "PACK")) return false;
     for (auto& [info, entries] : rebuilt) f->cdx->buildTag(info, entries);
-    f->cdx->endWrite();
+    endIndexWrite(*f);
   }
   loadOrders();
   goTop();

@@ -198,6 +198,8 @@ class WorkArea : public xb::RowSource {
   bool naturalScan(int64_t from, bool forward);
   bool naturalStep(bool forward);
   std::vector<IndexEntry> collectEntries(Order& o);
+  bool beginIndexWrite(IndexFile& f, const char* operation);
+  void endIndexWrite(IndexFile& f);
   void indexInsert(Order& o, const std::string& key, int64_t recno);
   void indexRemove(Order& o, const std::string& key, int64_t recno);
   std::optional<uint32_t> uniqueSuccessor(Order& o, const std::string& key, int64_t recno);

@@ -1,0 +1,225 @@
+// The table engine against SQLite on the same data in the same run, one line
+// per operation with both times and their ratio (engine / SQLite):
+//   import   N rows appended into an empty table (one transaction in SQLite)
+//   index    one character tag over them (CREATE INDEX)
+//   seek     random exact seeks of existing codes
+//   scan     every row in tag order, reading the key field
+//   append   single appends with a lock per row and the tag kept up to date
+//            (the table opened shared; one transaction per row in SQLite)
+// and how many index pages single appends changed (the first appends after
+// a bulk build split its full leaves). SQLite runs with
+// synchronous=OFF, like the engine, which leaves flushing to the system.
+//
+// Goals: seek and scan no slower than SQLite, index within 1.5x, import
+// within 2x, at most 4 index pages changed by one append.
+//
+// Usage: engine_bench [ROWS] (default 1000000); files go to a temporary
+// folder removed at the end.
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/engine/workspace.h"
+#include "xbase/error.h"
+
+namespace {
+
+using namespace xb::engine;
+using Clock = std::chrono::steady_clock;
+
+double since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+
+void line(const char* op, long long n, double engine, double sqlite) {
+  std::printf("%-8s %9lld  engine %8.3f s  sqlite %8.3f s  ratio %5.2f\n", op, n, engine, sqlite,
+              sqlite > 0 ? engine / sqlite : 0.0);
+  std::fflush(stdout);
+}
+
+// Row i's code: 13 digits spread over the key space, unique per i.
+std::string codeOf(long long i) {
+  unsigned long long v = (static_cast<unsigned long long>(i) * 2654435761ULL) % 10000000000000ULL;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%013llu", v);
+  return buf;
+}
+std::string descOf(long long i) { return "Producto " + std::to_string(i); }
+double priceOf(long long i) { return static_cast<double>(i % 100000) / 100.0; }
+
+void sql(sqlite3* db, const char* text) {
+  char* err = nullptr;
+  if (sqlite3_exec(db, text, nullptr, nullptr, &err) != SQLITE_OK) {
+    std::fprintf(stderr, "sqlite: %s: %s\n", text, err ? err : "?");
+    sqlite3_free(err);
+    std::exit(2);
+  }
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const char* text) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, text, -1, &st, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "sqlite: %s: %s\n", text, sqlite3_errmsg(db));
+    std::exit(2);
+  }
+  return st;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int changedPages(const std::string& before, const std::string& after) {
+  int n = 0;
+  for (size_t off = 0; off < std::max(before.size(), after.size()); off += 512) {
+    std::string a = off < before.size() ? before.substr(off, 512) : std::string();
+    std::string b = off < after.size() ? after.substr(off, 512) : std::string();
+    if (a != b) ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long long rows = argc > 1 ? std::atoll(argv[1]) : 1000000;
+  const long long seeks = 100000, appends = 10000;
+  constexpr int kMeasured = 21;
+  std::string pattern = (std::filesystem::temp_directory_path() / "qvbench-XXXXXX").string();
+  const std::string dir = mkdtemp(pattern.data());
+  const std::string dbf = dir + "/bench.dbf", cdx = dir + "/bench.cdx", sqlitePath = dir + "/bench.sqlite";
+  xb::setErrorHandler({});
+  WorkAreas areas;
+
+  std::mt19937_64 rng(42);
+  std::vector<long long> probe(static_cast<size_t>(seeks));
+  for (auto& p : probe) p = static_cast<long long>(rng() % static_cast<unsigned long long>(rows)) + 1;
+
+  sqlite3* db = nullptr;
+  sqlite3_open(sqlitePath.c_str(), &db);
+  sql(db, "PRAGMA synchronous=OFF");
+  sql(db, "CREATE TABLE t(codigo TEXT, descrip TEXT, precio REAL)");
+
+  // import
+  Table::create(dbf, {{"CODIGO", 'C', 25, 0}, {"DESCRIP", 'C', 40, 0}, {"PRECIO", 'N', 10, 2}});
+  auto t0 = Clock::now();
+  areas.use(dbf, "B", OpenMode::Exclusive);
+  WorkArea& a = areas.area();
+  for (long long i = 1; i <= rows; ++i) {
+    a.appendBlank(false);
+    a.fieldPut(0, xb::Value(codeOf(i)));
+    a.fieldPut(1, xb::Value(descOf(i)));
+    a.fieldPut(2, xb::Value(priceOf(i), 2));
+  }
+  a.commit();
+  const double eImport = since(t0);
+  t0 = Clock::now();
+  sql(db, "BEGIN");
+  sqlite3_stmt* ins = prepare(db, "INSERT INTO t VALUES(?,?,?)");
+  for (long long i = 1; i <= rows; ++i) {
+    const std::string c = codeOf(i), d = descOf(i);
+    sqlite3_bind_text(ins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(ins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(ins, 3, priceOf(i));
+    sqlite3_step(ins);
+    sqlite3_reset(ins);
+  }
+  sql(db, "COMMIT");
+  line("import", rows, eImport, since(t0));
+
+  // index
+  t0 = Clock::now();
+  a.createTag(cdx, "CODE", "CODIGO");
+  const double eIndex = since(t0);
+  t0 = Clock::now();
+  sql(db, "CREATE INDEX t_codigo ON t(codigo)");
+  line("index", rows, eIndex, since(t0));
+
+  // seek
+  long long found = 0;
+  t0 = Clock::now();
+  for (long long p : probe) found += a.seek(xb::Value(codeOf(p))) && a.recno() == p;
+  const double eSeek = since(t0);
+  long long sFound = 0;
+  t0 = Clock::now();
+  sqlite3_stmt* sel = prepare(db, "SELECT rowid FROM t WHERE codigo = ?");
+  for (long long p : probe) {
+    const std::string c = codeOf(p);
+    sqlite3_bind_text(sel, 1, c.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(sel) == SQLITE_ROW && sqlite3_column_int64(sel, 0) == p) ++sFound;
+    sqlite3_reset(sel);
+  }
+  line("seek", seeks, eSeek, since(t0));
+  if (found != seeks || sFound != seeks) std::printf("  (found: engine %lld, sqlite %lld)\n", found, sFound);
+
+  // scan
+  long long n = 0, len = 0;
+  t0 = Clock::now();
+  for (a.goTop(); !a.eof(); a.skip()) {
+    len += static_cast<long long>(a.fieldGet(0).text().size() + a.fieldGet(1).text().size());
+    len += static_cast<long long>(a.fieldGet(2).num());
+    ++n;
+  }
+  const double eScan = since(t0);
+  long long sn = 0, slen = 0;
+  t0 = Clock::now();
+  sqlite3_stmt* scan = prepare(db, "SELECT codigo, descrip, precio FROM t ORDER BY codigo");
+  while (sqlite3_step(scan) == SQLITE_ROW) {
+    slen += sqlite3_column_bytes(scan, 0) + sqlite3_column_bytes(scan, 1);
+    slen += static_cast<long long>(sqlite3_column_double(scan, 2));
+    ++sn;
+  }
+  line("scan", n, eScan, since(t0));
+  if (n != rows || sn != rows) std::printf("  (rows: engine %lld, sqlite %lld)\n", n, sn);
+
+  // append, shared, one lock per row
+  areas.closeAll();
+  areas.use(dbf, "B", OpenMode::Shared);
+  WorkArea& s = areas.area();
+  s.addIndex(cdx);
+  std::vector<int> pages;
+  for (long long i = rows + 1; i <= rows + kMeasured; ++i) {
+    const std::string before = readFile(cdx);
+    s.appendBlank();
+    s.fieldPut(0, xb::Value(codeOf(i)));
+    s.unlock();
+    pages.push_back(changedPages(before, readFile(cdx)));
+  }
+  std::sort(pages.begin(), pages.end());
+  t0 = Clock::now();
+  for (long long i = rows + 1 + kMeasured; i <= rows + kMeasured + appends; ++i) {
+    s.appendBlank();
+    s.fieldPut(0, xb::Value(codeOf(i)));
+    s.fieldPut(1, xb::Value(descOf(i)));
+    s.fieldPut(2, xb::Value(priceOf(i), 2));
+    s.unlock();
+  }
+  const double eAppend = since(t0);
+  t0 = Clock::now();
+  for (long long i = rows + 1 + kMeasured; i <= rows + kMeasured + appends; ++i) {
+    const std::string c = codeOf(i), d = descOf(i);
+    sqlite3_bind_text(ins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(ins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(ins, 3, priceOf(i));
+    sqlite3_step(ins);
+    sqlite3_reset(ins);
+  }
+  line("append", appends, eAppend, since(t0));
+  std::printf("pages    index pages changed by one append, over %d appends: median %d, max %d\n", kMeasured,
+              pages[pages.size() / 2], pages.back());
+
+  sqlite3_finalize(ins);
+  sqlite3_finalize(sel);
+  sqlite3_finalize(scan);
+  sqlite3_close(db);
+  areas.closeAll();
+  std::filesystem::remove_all(dir);
+  return 0;
+}
