@@ -28,7 +28,8 @@ namespace {
 constexpr int kButtonSize = 52;
 constexpr int kStatusHeight = 23;
 constexpr int kLinkWidth = 190;
-const QRect kInitialRect(1, 1, 700, 500);
+// top 1, left 1, bottom 500, right 700
+const QRect kInitialRect(QPoint(1, 1), QPoint(700, 500));
 
 QString tr8(const char* s) { return QString::fromUtf8(s); }
 

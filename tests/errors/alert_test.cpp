@@ -118,6 +118,12 @@ TEST(AlertDialog, SemicolonStartsANewLine) {
   EXPECT_EQ(box.textArea()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
+TEST(AlertDialog, OemTitleAndMessageAreShownConverted) {
+  qv::AlertDialog box("Fichero en uso;Int\x82ntelo de nuevo", {"&Aceptar"}, "Atenci\xA2n", 1);
+  EXPECT_EQ(box.windowTitle(), QStringLiteral("Atención"));
+  EXPECT_EQ(box.textArea()->document()->lastBlock().text(), QStringLiteral("Inténtelo de nuevo"));
+}
+
 TEST(AlertDialog, LongTextGetsA400PixelAreaWithAScrollBar) {
   std::string text;
   for (int i = 0; i < 80; ++i) text += "Linea " + std::to_string(i) + ";";
