@@ -343,7 +343,12 @@ bool WorkArea::appendBlank(bool releaseLocks) {
 void WorkArea::flushRow() {
   if (!pending_) return;
   std::unique_ptr<Pending> p = std::move(pending_);
-  table_->flush();
+  try {
+    table_->flush();
+  } catch (...) {
+    pending_ = std::move(p);  // still unwritten: the next attempt keeps the indexes in step
+    throw;
+  }
   if (!p->appended && table_->rawRow() != table_->rawRowOnDisk()) return;  // the write was refused
   const auto r = recno_;
   std::vector<std::optional<std::string>> now;
@@ -655,6 +660,10 @@ void WorkArea::skip(int64_t n) {
 
 bool WorkArea::lockRow() {
   if (!haveTable("RLOCK")) return false;
+  // Changes made to the row before it was locked are written under the lock.
+  if (pending_ && !phantom_ && !table_->isRowLocked(recno_) && !table_->isFileLocked() &&
+      !table_->lockRow(recno_))
+    return false;
   flushRow();
   table_->unlockAll();
   fileLocked_ = false;

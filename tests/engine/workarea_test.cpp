@@ -364,6 +364,24 @@ TEST_F(Codes, CreatingATagNeedsExclusiveUseOrTheFileLock) {
   EXPECT_EQ(walk(), (std::vector<int64_t>{2, 4, 1, 3, 5}));
 }
 
+TEST_F(Codes, AChangeRefusedForWantOfALockIsWrittenOnceTheRowIsLocked) {
+  ASSERT_TRUE(a().createTag(index(), "CODE", "CODIGO"));
+  ASSERT_TRUE(areas.use(dir.file("codes.dbf"), "Codes", OpenMode::Shared));
+  ASSERT_TRUE(a().addIndex(index()));
+  a().goTo(3);
+  a().fieldPut("CODIGO", Value("0"));
+  try {
+    a().skip();
+    ADD_FAILURE() << "a write without a lock went through";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.error().genCode, kGenUnlocked);
+  }
+  ASSERT_TRUE(a().lockRow());
+  a().unlock();
+  EXPECT_EQ(walk(), (std::vector<int64_t>{3, 2, 4, 1, 5}));
+  EXPECT_TRUE(a().check().empty());
+}
+
 TEST_F(Codes, AppendFromCopiesRowsByNameAndIndexesThem) {
   ASSERT_TRUE(a().createTag(index(), "CODE", "CODIGO"));
   WorkArea& b = make("other.dbf", {{"NUM", 'N', 6, 0}, {"CODIGO", 'C', 10, 0}}, "Other");
