@@ -62,6 +62,14 @@ Value textTooLong(const EvalCtx& c, std::string_view operation) {
   return exprError(c, kGenStrOverflow, 1209, "Cadena demasiado larga", operation);
 }
 
+bool keep(EvalCtx& c, const Value& v) {
+  if (!v.isText()) return true;
+  c.kept += v.text().size();
+  if (c.kept <= kMaxTextKept) return true;
+  exprError(c, kGenStrOverflow, 1209, "Demasiado texto retenido", "", {});
+  return false;
+}
+
 namespace {
 
 // ---------------------------------------------------------------- operators
@@ -370,8 +378,10 @@ class AliasExprNode : public Node {
   Value eval(EvalCtx& c) const override {
     RowSource* row = aliasRow(c, alias_);
     if (!row) return Value();
-    EvalCtx inner{row, c.text};
-    return e_->eval(inner);
+    EvalCtx inner{row, c.text, c.kept};
+    Value v = e_->eval(inner);
+    c.kept = inner.kept;
+    return v;
   }
 
  private:
@@ -510,7 +520,10 @@ class ArrayNode : public Node {
   Value eval(EvalCtx& c) const override {
     Array a;
     a.reserve(items_.size());
-    for (const auto& n : items_) a.push_back(n->eval(c));
+    for (const auto& n : items_) {
+      a.push_back(n->eval(c));
+      if (!keep(c, a.back())) return Value();
+    }
     return Value::array(std::move(a));
   }
 
@@ -531,7 +544,7 @@ class IndexNode : public Target {
     Value a = a_->eval(c);
     Value i = i_->eval(c);
     Value* slot = element(c, a, i);
-    if (!slot) return;
+    if (!slot || !keep(c, v)) return;
     // Arrays are shared: one that held itself would never be freed.
     int budget = 100000;
     if (v.isArray() && reaches(v, a.arr().get(), budget)) {
@@ -578,7 +591,10 @@ class SendNode : public Target {
     Value o = obj_->eval(c);
     std::vector<Value> v;
     v.reserve(args_.size());
-    for (const auto& a : args_) v.push_back(a->eval(c));
+    for (const auto& a : args_) {
+      v.push_back(a->eval(c));
+      if (!keep(c, v.back())) return Value();  // a method may store its arguments
+    }
     if (!o.isObject() || !o.obj()) return exprError(c, kGenNoMethod, 1004, "M\xC3\xA9todo no exportado", msg_, {o});
     return o.obj()->send(msg_, v);
   }
@@ -603,7 +619,7 @@ class AssignNode : public Node {
   AssignNode(NodePtr target, NodePtr value) : target_(std::move(target)), value_(std::move(value)) {}
   Value eval(EvalCtx& c) const override {
     Value v = value_->eval(c);
-    static_cast<const Target&>(*target_).assign(c, v);
+    if (keep(c, v)) static_cast<const Target&>(*target_).assign(c, v);
     return v;
   }
 

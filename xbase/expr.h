@@ -75,6 +75,8 @@ inline constexpr size_t kMaxExprText = 64 * 1024;
 inline constexpr int kMaxExprNesting = 100;   // parentheses, braces, calls
 inline constexpr int kMaxExprTreeDepth = 1000;
 inline constexpr size_t kMaxTextValue = 1024 * 1024;
+// Text that one evaluation may keep in arrays and assigned values.
+inline constexpr size_t kMaxTextKept = 16 * 1024 * 1024;
 
 class Expr {
  public:

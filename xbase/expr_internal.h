@@ -15,7 +15,13 @@ namespace xb {
 struct EvalCtx {
   RowSource* row;          // the current area; nullptr when none
   std::string_view text;   // the expression, for error descriptions
+  size_t kept = 0;         // text bytes put in arrays and assigned so far
 };
+
+// Counts a value that the evaluation keeps (an array element, an assigned
+// value) against kMaxTextKept; past it, string overflow through the hook
+// and false.
+bool keep(EvalCtx& c, const Value& v);
 
 class Node {
  public:

@@ -557,6 +557,25 @@ TEST(Expr, HostileTextsGiveAClearError) {
   }
 }
 
+// Each text is bounded, and so is the text one evaluation keeps.
+TEST(Expr, KeptTextIsBounded) {
+  PrivateScope scope;
+  std::string many = "{";
+  for (int i = 0; i < 20; ++i) many += std::string(i ? "," : "") + "REPLICATE('x', 1000000)";
+  many += "}";
+  std::string assigns = "X1 := SPACE(1000000)";
+  for (int i = 2; i <= 20; ++i) assigns += ", X" + std::to_string(i) + " := SPACE(1000000)";
+  for (const std::string& text : {many, assigns}) {
+    try {
+      evaluate(text);
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.error().genCode, kGenStrOverflow) << e.what();
+    }
+  }
+  EXPECT_EQ(evaluate("LEN({SPACE(1000000), SPACE(1000000)}[2])").num(), 1000000);
+}
+
 TEST(Expr, ATextOfManyTermsWithinTheLimitsWorks) {
   std::string s = "0";
   for (int i = 0; i < 500; ++i) s += "+1";

@@ -237,6 +237,15 @@ TEST(TPublic, MembersThroughExpressions) {
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.error().subCode, 1004);
   }
+  std::string adds = "oApEjec:Add('a1', SPACE(1000000))";
+  for (int i = 2; i <= 20; ++i) adds += ", oApEjec:Add('a" + std::to_string(i) + "', SPACE(1000000))";
+  try {
+    evaluate(adds);
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.error().genCode, kGenStrOverflow);
+  }
+  EXPECT_LT(store->nCount(), 20);
   releasePublic("oApEjec");
 }
 
