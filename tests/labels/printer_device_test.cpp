@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPicture>
@@ -230,6 +231,52 @@ TEST_F(PrinterDevice, PrinterChosenByAnUnknownModelBeepsAndAsks) {
   EXPECT_EQ(lb::choosePrinterIndex({"Oficina", "Almacen HP"}, 1), 1);
   EXPECT_EQ(lb::choosePrinterIndex({"Oficina", "Almacen HP"}, 3), 0);
   EXPECT_EQ(lb::choosePrinterIndex({"Oficina", "Almacen HP"}, -1), 0);
+}
+
+TEST_F(PrinterDevice, ImportedPagesBitmapsAndCharacterCells) {
+  // A recorded page kept aside: a box at (100, 100)…(200, 300) of its own pixels.
+  const QString kept = dir.path() + "/kept.qpic";
+  {
+    auto rec = lb::TPRINTER::New("Origen", false, true);
+    rec->StartPage();
+    rec->FillRect(100, 100, 200, 300, 0);
+    rec->EndPage();
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(rec->aMeta().front()), kept));
+    rec->End();
+  }
+  QImage square(30, 30, QImage::Format_RGB32);
+  square.fill(Qt::black);
+  const QString png = dir.path() + "/cuadro.png";
+  ASSERT_TRUE(square.save(png));
+
+  auto p = lb::PRINTBEGIN("Importar");
+  lb::PAGEBEGIN();
+  p->ImportWMF(kept.toStdString());  // placeable: measured from the paper's edge
+  p->ImportWMF((dir.path() + "/no-such.qpic").toStdString());
+  double r = 10, c = 10;
+  p->Cmtr2Pix(r, c);
+  p->SayBitmap(r, c, png.toStdString(), 60, 60);
+  p->SayBitmap(r, c + 200, std::string("no-such-bitmap"));
+  EXPECT_GT(p->CharWidth(), 70);  // Courier 12 points: a tenth of an inch each
+  EXPECT_LT(p->CharWidth(), 80);
+  EXPECT_GT(p->CharHeight(), 50);
+  EXPECT_LT(p->CharHeight(), 70);
+  p->CharSay(30, 1, "X");
+  lb::PAGEEND();
+  lb::PRINTEND();
+  const QImage page = lbtest::rasterise(pdf, 1, kDpi, dir.path());
+  ASSERT_FALSE(page.isNull());
+  auto expectNear = [](const QRect& got, const QRect& want) {
+    EXPECT_NEAR(got.left(), want.left(), 1) << "left";
+    EXPECT_NEAR(got.top(), want.top(), 1) << "top";
+    EXPECT_NEAR(got.width(), want.width(), 2) << "width";
+    EXPECT_NEAR(got.height(), want.height(), 2) << "height";
+  };
+  expectNear(lbtest::inkBox(page, QRect(0, 0, 600, 600)), QRect(100, 100, 200, 100));
+  expectNear(lbtest::inkBox(page, QRect(paperPx(10) - 20, paperPx(10) - 20, 400, 120)),
+             QRect(paperPx(10), paperPx(10), 60, 60));
+  // Row 30 of 12-point lines: 29 lines of about 55 pixels below the margin.
+  EXPECT_FALSE(lbtest::inkBox(page, QRect(0, paperPx(1) + 29 * 45, 300, 29 * 25 + 80)).isNull());
 }
 
 class PageFiles : public PrintFixture {};
