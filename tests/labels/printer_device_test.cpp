@@ -327,6 +327,42 @@ TEST_F(PageFiles, RecordedPageHasThePrinterGeometry) {
   p->End();
 }
 
+TEST_F(PageFiles, MappingModesApplyToThePageBeingDrawn) {
+  auto p = lb::TPRINTER::New("Unidades", false, true);
+  p->StartPage();
+  p->SetLoMetricMode();  // 0.1 mm units
+  p->FillRect(100, 100, 200, 300, 0);
+  p->SetPixelMode();
+  p->FillRect(1000, 1000, 1010, 1010, 0);
+  p->EndPage();
+  QPicture pic;
+  ASSERT_TRUE(pic.load(QString::fromStdString(p->aMeta().front())));
+  QImage img(p->nHorzRes(), p->nVertRes(), QImage::Format_RGB32);
+  img.fill(Qt::white);
+  {
+    QPainter painter(&img);
+    lb::playPage(painter, pic);
+  }
+  const QRect metric = lbtest::inkBox(img, QRect(0, 0, 500, 500));
+  EXPECT_NEAR(metric.left(), 10 / 25.4 * kDpi, 1);  // 10 mm
+  EXPECT_NEAR(metric.top(), 10 / 25.4 * kDpi, 1);
+  EXPECT_NEAR(metric.width(), 20 / 25.4 * kDpi, 2);  // 20 mm
+  EXPECT_EQ(lbtest::inkBox(img, QRect(900, 900, 200, 200)), QRect(1000, 1000, 10, 10));
+  p->End();
+}
+
+TEST_F(PageFiles, ASetupChangeOnAnOpenPageKeepsWhatWasRecorded) {
+  auto p = lb::TPRINTER::New("Cambio", false, true);
+  p->StartPage();
+  p->FillRect(10, 10, 50, 50, 0);
+  p->SetCopies(2);
+  EXPECT_EQ(p->hDCOut(), nullptr);
+  EXPECT_GT(QFileInfo(QString::fromStdString(p->aMeta().front())).size(), 0);
+  p->EndPage();  // already closed: nothing more
+  EXPECT_TRUE(prompts.asked.empty());
+  p->End();
+}
+
 TEST_F(PageFiles, EndingAPageBeforeAnyWasBegunReportsIt) {
   auto p = lb::TPRINTER::New("Sin pagina", false, true);
   p->EndPage();
