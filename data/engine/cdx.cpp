@@ -53,32 +53,42 @@
 //
 // LOCKS AND SHARING
 //
-// One byte at offset 2^32 (beyond any page a 32-bit pointer can name) is
-// the index lock: shared while reading, exclusive while changing pages.
-// Locks are open-file-description locks and never wait in the kernel; we
-// poll for at most the lock wait (setLockWait). Every public operation takes
-// the lock it needs for its own length unless the caller holds one through
-// beginRead/beginWrite.
+// Lock layout of a .cdx file: one byte at offset 2^32 (beyond any page a
+// 32-bit pointer can name, so it never hides data from readers that ignore
+// locks) is the index lock, shared while reading pages, exclusive while
+// changing them. Locks are open-file-description locks and never wait in
+// the kernel; we poll for at most the lock wait (setLockWait). Every public
+// operation takes the lock it needs for its own length unless the caller
+// holds one through beginRead/beginWrite.
 //
-// The directory header's change counter (bytes 8-11 at offset 0) is bumped
-// once per exclusive lock before the first page is written; the header of
-// every changed tag gets its own counter bumped too. On taking a lock from
-// none we compare the counter and the file size with what we last saw and
-// drop every cached page when either differs.
+// Change counters: bytes 8-11 of every tag header count that tag's changes;
+// those of the directory header count changes of the tag list. A writer
+// bumps a tree's counter once per exclusive lock, before it writes the
+// first page of that tree. On taking the lock from none, a process re-reads
+// the first 12 bytes (root, free-list head, counter) of the directory
+// header and of every tag header it knows: a changed directory counter
+// reloads the tag list, a changed tag counter drops that tag's cached pages.
+// The free-list head and the file size are re-read every time.
 //
 // WRITE ORDER (crash safety)
 //
 // Changes are made to cached pages and written at the end of each operation
-// in this order: (1) the directory header's change counter, (2) pages new
-// to the tree, (3) pages put on the free list, (4) changed pages that were
-// already in a tree, children before parents, (5) tag headers, (6) the
-// directory header. A bulk build writes its whole tree and header into new
-// pages before the directory names it, and frees a replaced tag's pages only
-// after that. A process killed at any instant therefore leaves the old tree
-// reachable, or a tree that at worst fails check() (mended by re-indexing);
-// since every page read is checked (bounds, alignment, counts, bit widths,
-// depth, order along sibling chains), such a file gives run-time errors,
-// never a crash or a loop.
+// in this order: (1) the change counter of every tree the operation changed,
+// (2) pages new to a tree, (3) pages put on the free list, (4) changed pages
+// that were already in a tree, children before parents, (5) root and free
+// fields of tag headers, (6) those of the directory header. A bulk build
+// writes its whole tree and header into new pages before the directory
+// names it, and frees a replaced tag's pages only after the directory no
+// longer names them. A process killed at any instant therefore leaves the
+// old tree, the new one, or a tree that at worst fails check() (mended by
+// re-indexing); other processes see the bumped counter and drop their cached
+// pages. Since every page read is checked (bounds, alignment, counts, bit
+// widths, depth, order along sibling chains, free pages zero past their
+// link), such a file gives run-time errors, never a crash or a loop.
+//
+// A non-splitting insert writes its leaf and its tag header's counter; when
+// it becomes the greatest entry of its leaf, also each parent whose
+// greatest entry it becomes.
 #include "data/engine/cdx.h"
 
 #include <algorithm>
@@ -99,6 +109,11 @@ namespace {
 
 constexpr uint64_t kLockOffset = uint64_t(1) << 32;
 constexpr size_t kCacheLimit = 32768;
+// Bulk builds fill leaves to 7/8 so that the first inserts after a build do
+// not split every page they touch.
+constexpr int kBulkLeafSpace = kLeafSpace - kLeafSpace / 8;
+// Bytes of a header that change after it is written: root, free list, counter.
+constexpr size_t kHeaderFields = 12;
 
 // Thrown after the error handler answered "default": the operation ends
 // quietly with its fallback result.
@@ -242,6 +257,7 @@ struct Tree {
   uint8_t fill = 0x20;
   bool unique = false;
   bool headerDirty = false;
+  bool bumped = false;  // counter already bumped under the current exclusive lock
   uint64_t version = 0;  // bumped whenever positions may have moved
   std::unordered_map<uint32_t, Node> cache;
 
@@ -307,9 +323,7 @@ struct CdxFile::Impl {
   std::vector<std::unique_ptr<CdxTag>> tags;
   std::vector<std::unique_ptr<CdxTag>> retired;  // removed tags callers may still point to
   uint64_t size = 0;
-  uint32_t counter = 0;
   bool stale = true;
-  bool bumped = false;
   enum class Held { None, Shared, Exclusive } held = Held::None;
   int readDepth = 0;
   int writeDepth = 0;
@@ -333,7 +347,7 @@ struct CdxFile::Impl {
   void reload();
   void rollback();
   void commit();
-  void bumpCounter();
+  void bumpCounter(Tree& t);
   // Forgets the cached pages of trees that hold too many, between
   // operations only (callers hold references into the caches meanwhile).
   void trimCaches();
@@ -500,16 +514,13 @@ void CdxFile::Impl::freePage(Tree& t, uint32_t off) {
   markHeader(dir);
 }
 
-void CdxFile::Impl::bumpCounter() {
-  if (bumped) return;
+void CdxFile::Impl::bumpCounter(Tree& t) {
+  if (t.bumped) return;
   uint8_t buf[4];
-  long got = file.readAt(8, buf, 4);
-  uint32_t onDisk = got == 4 ? le32(buf) : counter;
-  counter = std::max(counter, onDisk) + 1;
-  putLe32(buf, counter);
-  writeBytes(8, buf, 4);
-  dir.hdr.counter = counter;
-  bumped = true;
+  ++t.hdr.counter;
+  putLe32(buf, t.hdr.counter);
+  writeBytes(uint64_t(t.headerOff) + 8, buf, 4);
+  t.bumped = true;
 }
 
 void CdxFile::Impl::commit() {
@@ -517,7 +528,10 @@ void CdxFile::Impl::commit() {
     dirtyOrder.clear();
     return;
   }
-  bumpCounter();
+  for (auto& [t, off] : dirtyOrder)
+    if (dirty.count(off)) bumpCounter(*t);
+  for (Tree* t : dirtyHeaders)
+    if (t != &dir) bumpCounter(*t);
   uint8_t buf[kPageSize];
   std::unordered_set<uint32_t> written;
   auto writeNode = [&](Tree* t, uint32_t off) {
@@ -537,13 +551,13 @@ void CdxFile::Impl::commit() {
   for (auto& [t, off] : dirtyOrder) writeNode(t, off);
   for (Tree* t : dirtyHeaders) {
     if (t == &dir) continue;
-    ++t->hdr.counter;
     patchHeader(t->hdr);
-    writeBytes(t->headerOff, t->hdr.raw.data(), kPageSize);
+    writeBytes(t->headerOff, t->hdr.raw.data(), kHeaderFields);
   }
-  dir.hdr.counter = counter;
-  patchHeader(dir.hdr);
-  writeBytes(0, dir.hdr.raw.data(), kPageSize);
+  if (dir.headerDirty) {
+    patchHeader(dir.hdr);
+    writeBytes(0, dir.hdr.raw.data(), kHeaderFields);
+  }
   for (Tree* t : dirtyHeaders) t->headerDirty = false;
   dirtyHeaders.clear();
   dirtyOrder.clear();
@@ -610,7 +624,8 @@ void CdxFile::Impl::acquireOrRaise(bool exclusive) {
 
 void CdxFile::Impl::release() {
   if (held == Held::Exclusive && writeDepth == 0) {
-    bumped = false;
+    dir.bumped = false;
+    for (auto& t : tags) t->impl_->tree.bumped = false;
     if (readDepth > 0) {
       file.tryLock(kLockOffset, 1, false);
       held = Held::Shared;
@@ -625,14 +640,29 @@ void CdxFile::Impl::release() {
 }
 
 void CdxFile::Impl::refresh() {
-  uint8_t buf[12];
+  if (stale) return;
   int64_t sz = file.size();
-  long got = file.readAt(0, buf, sizeof buf);
-  if (got != long(sizeof buf) || sz < 0) {
+  uint8_t buf[kHeaderFields];
+  if (sz < 0 || file.readAt(0, buf, kHeaderFields) != long(kHeaderFields) || le32(buf + 8) != dir.hdr.counter ||
+      le32(buf) != dir.hdr.root) {
     stale = true;
     return;
   }
-  if (le32(buf + 8) != counter || uint64_t(sz) != size) stale = true;
+  size = uint64_t(sz);
+  dir.hdr.freeHead = le32(buf + 4);
+  for (auto& tag : tags) {
+    Tree& t = tag->impl_->tree;
+    if (file.readAt(t.headerOff, buf, kHeaderFields) != long(kHeaderFields)) {
+      stale = true;
+      return;
+    }
+    if (le32(buf + 8) != t.hdr.counter || le32(buf) != t.hdr.root) {
+      t.hdr.root = le32(buf);
+      t.hdr.freeHead = le32(buf + 4);
+      t.hdr.counter = le32(buf + 8);
+      t.dropCache();
+    }
+  }
 }
 
 void CdxFile::Impl::reload() {
@@ -649,7 +679,6 @@ void CdxFile::Impl::reload() {
   dir.hdr = h;
   dir.headerOff = 0;
   dir.dropCache();
-  counter = h.counter;
   for (auto& t : tags) t->impl_->tree.dropCache();
 
   // Walk the directory's leaves.
@@ -1187,7 +1216,6 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const std::vector<IndexEntry>& 
         argError("entries not sorted");
     }
     Scope s(f, true);
-    f.bumpCounter();
     PageWriter writer(f);
     uint8_t page[kPageSize];
     const uint8_t fill = info.fill;
@@ -1214,7 +1242,7 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const std::vector<IndexEntry>& 
       cur.keys.clear();
       cur.recnos.clear();
     };
-    LeafPacker packer(info.keyLength, fill);
+    LeafPacker packer(info.keyLength, fill, kBulkLeafSpace);
     const IndexEntry* kept = nullptr;
     for (const IndexEntry& e : entries) {
       if (kept && kept->key == e.key && (info.unique || kept->recno == e.recno)) continue;

@@ -209,7 +209,7 @@ int LeafPacker::stored(std::string_view key) const {
 
 bool LeafPacker::fitsWith(std::string_view key, uint32_t recno) const {
   int bytes = leafWidths(keyLength_, std::max(maxRecno_, recno)).bytes;
-  return (count_ + 1) * bytes + storedSum_ + stored(key) <= kLeafSpace;
+  return count_ == 0 || (count_ + 1) * bytes + storedSum_ + stored(key) <= space_;
 }
 
 void LeafPacker::add(std::string_view key, uint32_t recno) {

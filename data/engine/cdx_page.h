@@ -62,10 +62,12 @@ bool fits(const Node& n, uint8_t fill);
 // Encodes `n` into `page` (kPageSize bytes); false when it does not fit.
 bool encodePage(const Node& n, uint8_t fill, uint8_t* page);
 
-// Incremental packing of sorted entries into leaves, for bulk builds.
+// Incremental packing of sorted entries into leaves, for bulk builds: each
+// leaf is filled up to `space` bytes (at most kLeafSpace; less leaves room
+// for later inserts).
 class LeafPacker {
  public:
-  LeafPacker(int keyLength, uint8_t fill) : keyLength_(keyLength), fill_(fill) {}
+  LeafPacker(int keyLength, uint8_t fill, int space) : keyLength_(keyLength), fill_(fill), space_(space) {}
   // Whether one more entry still fits in the current leaf.
   bool fitsWith(std::string_view key, uint32_t recno) const;
   void add(std::string_view key, uint32_t recno);
@@ -76,6 +78,7 @@ class LeafPacker {
   int stored(std::string_view key) const;
   int keyLength_;
   uint8_t fill_;
+  int space_;
   int count_ = 0;
   int storedSum_ = 0;
   uint32_t maxRecno_ = 0;

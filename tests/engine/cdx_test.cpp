@@ -9,6 +9,7 @@
 #include <random>
 #include <set>
 
+#include "data/engine/cdx_internal.h"
 #include "data/engine/index_key.h"
 #include "xbase/error.h"
 
@@ -238,6 +239,49 @@ TEST_F(Cdx, BulkBuildOfManyRowsIsSoundAndSearchable) {
   EXPECT_EQ(t->count("", ""), int64_t(n + 2000));
   problems = f->check();
   ASSERT_TRUE(problems.empty()) << problems[0];
+}
+
+// Pages one insert writes, counted by page number (a header page counts
+// once however many of its bytes change).
+struct PageCounter {
+  std::set<uint64_t> pages;
+  PageCounter() {
+    cdx::setWriteObserver([this](uint64_t off, size_t n) {
+      for (uint64_t p = off / 512; p <= (off + n - 1) / 512; ++p) pages.insert(p);
+    });
+  }
+  ~PageCounter() { cdx::setWriteObserver({}); }
+};
+
+TEST_F(Cdx, OneInsertWritesAFewPages) {
+  auto f = CdxFile::create(path("w.cdx"));
+  std::vector<IndexEntry> entries;
+  for (uint32_t r = 1; r <= 30000; ++r) entries.push_back({encodeNumberKey(r), r});
+  CdxTag* t = f->buildTag({"N", "N", "", false, false, 8, 0x00}, entries);
+  ASSERT_TRUE(t);
+  // Appends in key order: the leaf, the parents whose greatest key changes,
+  // and the tag header with its change counter.
+  int splits = 0;
+  for (uint32_t r = 30001; r <= 30300; ++r) {
+    auto before = fs::file_size(path("w.cdx"));
+    PageCounter counter;
+    ASSERT_TRUE(t->insert({encodeNumberKey(r), r}));
+    if (fs::file_size(path("w.cdx")) != before)
+      ++splits;
+    else
+      EXPECT_LE(counter.pages.size(), 4u) << r;
+  }
+  EXPECT_LT(splits, 30);
+  // Inserts in the middle: mostly the leaf and the header.
+  std::mt19937 rng(3);
+  size_t total = 0;
+  for (int i = 0; i < 300; ++i) {
+    PageCounter counter;
+    ASSERT_TRUE(t->insert({encodeNumberKey(double(rng() % 30000) + 0.5), 40000 + uint32_t(i)}));
+    total += counter.pages.size();
+  }
+  EXPECT_LE(total, 300u * 3);
+  EXPECT_TRUE(f->check().empty());
 }
 
 TEST_F(Cdx, CursorSurvivesChangesAroundIt) {
