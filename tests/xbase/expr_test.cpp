@@ -183,6 +183,11 @@ TEST(Expr, Dates) {
       {"CMONTH(STOD('20000101'))", "C:Enero"},
       {"EMPTY(CTOD(''))", "L:.T."},
       {"VALTYPE(DATE())", "C:D"},
+      {"DATE() == STOD(DTOS(DATE()))", "L:.T."},
+      {"YEAR(DATE()) >= 2024", "L:.T."},
+      {"LEN(TIME())", "N:8"},
+      {"SUBSTR(TIME(), 3, 1) + SUBSTR(TIME(), 6, 1)", "C:::"},
+      {"VAL(LEFT(TIME(), 2)) < 24", "L:.T."},
   });
 }
 
