@@ -315,25 +315,19 @@ void TMULTIPREVIEW::showPage(int page, bool nextOnRight) {
   updateButtons();
 }
 
-void TMULTIPREVIEW::NextPage() {
-  const int p = navigate(Nav::Next, nPage_, int(aFiles_.size()));
-  p ? showPage(p, true) : xb::prompter().beep(0, 0);
+void TMULTIPREVIEW::go(Nav nav) {
+  const int p = navigate(nav, nPage_, int(aFiles_.size()));
+  if (p == 0) {
+    xb::prompter().beep(0, 0);
+    return;
+  }
+  showPage(p, nav != Nav::Bottom);
 }
 
-void TMULTIPREVIEW::PrevPage() {
-  const int p = navigate(Nav::Prev, nPage_, int(aFiles_.size()));
-  p ? showPage(p, true) : xb::prompter().beep(0, 0);
-}
-
-void TMULTIPREVIEW::TopPage() {
-  const int p = navigate(Nav::Top, nPage_, int(aFiles_.size()));
-  p ? showPage(p, true) : xb::prompter().beep(0, 0);
-}
-
-void TMULTIPREVIEW::BottomPage() {
-  const int p = navigate(Nav::Bottom, nPage_, int(aFiles_.size()));
-  p ? showPage(p, false) : xb::prompter().beep(0, 0);
-}
+void TMULTIPREVIEW::NextPage() { go(Nav::Next); }
+void TMULTIPREVIEW::PrevPage() { go(Nav::Prev); }
+void TMULTIPREVIEW::TopPage() { go(Nav::Top); }
+void TMULTIPREVIEW::BottomPage() { go(Nav::Bottom); }
 
 void TMULTIPREVIEW::TwoPages(bool) {
   if (!lTwoPages_) {

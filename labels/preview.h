@@ -103,6 +103,8 @@ class TMULTIPREVIEW : public QWidget {
   TMULTIPREVIEW(std::shared_ptr<TPRINTER> oDevice, QWidget* oWndMain);
   void BuildBtnBar();
   void BuildMeta();
+  // Pages to where `nav` leads, or beeps when it leads nowhere.
+  void go(Nav nav);
   void showPage(int page, bool nextOnRight);
   void updateButtons();
   void setButton(Button b, const char* bitmap, int statusId, int tooltipId);
