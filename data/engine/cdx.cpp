@@ -74,15 +74,18 @@
 //
 // Changes are made to cached pages and written at the end of each operation
 // in this order: (1) the change counter of every tree the operation changed,
-// (2) pages new to a tree, (3) pages put on the free list, (4) changed pages
-// that were already in a tree, children before parents, (5) root and free
-// fields of tag headers, (6) those of the directory header. A bulk build
-// writes its whole tree and header into new pages before the directory
+// (2) the free-list head moved past the pages taken from the list, (3) pages
+// new to a tree, (4) changed pages that were already in a tree, children
+// before parents, (5) root fields of tag headers, (6) pages given back,
+// zeroed and linked, now that no tree on disk names them, (7) the directory
+// header's root and free-list head. Pages an operation frees are not taken
+// again before it is written. A bulk build writes its whole tree and header
+// into new pages (moving the free-list head first) before the directory
 // names it, and frees a replaced tag's pages only after the directory no
 // longer names them. A process killed at any instant therefore leaves the
 // old tree, the new one, or a tree that at worst fails check() (mended by
-// re-indexing); other processes see the bumped counter and drop their cached
-// pages. Since every page read is checked (bounds, alignment, counts, bit
+// re-indexing), plus at most some pages that belong nowhere; other
+// processes see the bumped counter and drop their cached pages. Since every page read is checked (bounds, alignment, counts, bit
 // widths, depth, order along sibling chains, free pages zero past their
 // link), such a file gives run-time errors, never a crash or a loop.
 //
@@ -324,6 +327,10 @@ struct CdxFile::Impl {
   std::vector<std::unique_ptr<CdxTag>> retired;  // removed tags callers may still point to
   uint64_t size = 0;
   bool stale = true;
+  // Free-list heads: the one on disk, and the first page of the on-disk
+  // chain that this operation has not taken (pages it frees go before it).
+  uint32_t diskFreeHead = kNone;
+  uint32_t chainHead = kNone;
   enum class Held { None, Shared, Exclusive } held = Held::None;
   int readDepth = 0;
   int writeDepth = 0;
@@ -348,6 +355,9 @@ struct CdxFile::Impl {
   void rollback();
   void commit();
   void bumpCounter(Tree& t);
+  // Writes the free-list head past the pages taken so far, before any of
+  // them is written.
+  void persistChainHead();
   // Forgets the cached pages of trees that hold too many, between
   // operations only (callers hold references into the caches meanwhile).
   void trimCaches();
@@ -473,22 +483,18 @@ void CdxFile::Impl::markHeader(Tree& t) {
 
 uint32_t CdxFile::Impl::allocPage() {
   uint32_t off = dir.hdr.freeHead;
-  if (off != kNone) {
-    uint32_t next;
-    if (auto it = freed.find(off); it != freed.end()) {
-      next = it->second;
-      freed.erase(it);
-    } else {
-      uint8_t buf[kPageSize];
-      readPage(off, buf, "free-page list");
-      next = le32(buf);
-      if (std::any_of(buf + 4, buf + kPageSize, [](uint8_t b) { return b != 0; }))
-        bad("free-page list: page " + std::to_string(off) + " is not free");
-      if (next != kNone && (next % kPageSize != 0 || next < kHeaderSize || uint64_t(next) + kPageSize > size))
-        bad("free-page list: bad link " + std::to_string(next));
-    }
+  // Pages freed by this very operation may still be named by pages on disk
+  // until it commits: they are not handed out again before that.
+  if (off != kNone && !freed.count(off)) {
+    uint8_t buf[kPageSize];
+    readPage(off, buf, "free-page list");
+    uint32_t next = le32(buf);
+    if (std::any_of(buf + 4, buf + kPageSize, [](uint8_t b) { return b != 0; }))
+      bad("free-page list: page " + std::to_string(off) + " is not free");
+    if (next != kNone && (next % kPageSize != 0 || next < kHeaderSize || uint64_t(next) + kPageSize > size))
+      bad("free-page list: bad link " + std::to_string(next));
     if (next == off) bad("free-page list: page " + std::to_string(off) + " links to itself");
-    dir.hdr.freeHead = next;
+    dir.hdr.freeHead = chainHead = next;
     markHeader(dir);
     return off;
   }
@@ -523,6 +529,14 @@ void CdxFile::Impl::bumpCounter(Tree& t) {
   t.bumped = true;
 }
 
+void CdxFile::Impl::persistChainHead() {
+  if (chainHead == diskFreeHead) return;
+  uint8_t buf[4];
+  putLe32(buf, chainHead);
+  writeBytes(4, buf, 4);
+  diskFreeHead = chainHead;
+}
+
 void CdxFile::Impl::commit() {
   if (dirty.empty() && freed.empty() && dirtyHeaders.empty()) {
     dirtyOrder.clear();
@@ -532,6 +546,7 @@ void CdxFile::Impl::commit() {
     if (dirty.count(off)) bumpCounter(*t);
   for (Tree* t : dirtyHeaders)
     if (t != &dir) bumpCounter(*t);
+  persistChainHead();
   uint8_t buf[kPageSize];
   std::unordered_set<uint32_t> written;
   auto writeNode = [&](Tree* t, uint32_t off) {
@@ -543,20 +558,21 @@ void CdxFile::Impl::commit() {
   };
   for (auto& [t, off] : dirtyOrder)
     if (fresh.count(off)) writeNode(t, off);
-  for (auto& [off, next] : freed) {
-    std::memset(buf, 0, kPageSize);
-    putLe32(buf, next);
-    writeBytes(off, buf, kPageSize);
-  }
   for (auto& [t, off] : dirtyOrder) writeNode(t, off);
   for (Tree* t : dirtyHeaders) {
     if (t == &dir) continue;
     patchHeader(t->hdr);
     writeBytes(t->headerOff, t->hdr.raw.data(), kHeaderFields);
   }
+  for (auto& [off, next] : freed) {
+    std::memset(buf, 0, kPageSize);
+    putLe32(buf, next);
+    writeBytes(off, buf, kPageSize);
+  }
   if (dir.headerDirty) {
     patchHeader(dir.hdr);
     writeBytes(0, dir.hdr.raw.data(), kHeaderFields);
+    diskFreeHead = chainHead = dir.hdr.freeHead;
   }
   for (Tree* t : dirtyHeaders) t->headerDirty = false;
   dirtyHeaders.clear();
@@ -649,7 +665,7 @@ void CdxFile::Impl::refresh() {
     return;
   }
   size = uint64_t(sz);
-  dir.hdr.freeHead = le32(buf + 4);
+  dir.hdr.freeHead = diskFreeHead = chainHead = le32(buf + 4);
   for (auto& tag : tags) {
     Tree& t = tag->impl_->tree;
     if (file.readAt(t.headerOff, buf, kHeaderFields) != long(kHeaderFields)) {
@@ -678,6 +694,7 @@ void CdxFile::Impl::reload() {
   if (h.keyLength > 64) bad("directory key length " + std::to_string(h.keyLength));
   dir.hdr = h;
   dir.headerOff = 0;
+  diskFreeHead = chainHead = h.freeHead;
   dir.dropCache();
   for (auto& t : tags) t->impl_->tree.dropCache();
 
@@ -762,7 +779,6 @@ void Tree::descend(Path& path, Less&& less, bool rightmost) {
   uint32_t off = hdr.root;
   for (int depth = 0; depth < kMaxDepth; ++depth) {
     Node& n = node(off);
-    if (n.root != (depth == 0)) bad("page " + std::to_string(off) + ": root bit wrong");
     int lo = 0, hi = n.size();
     if (rightmost) {
       lo = n.size();
@@ -1048,6 +1064,7 @@ class PageWriter {
     buf_.insert(buf_.end(), page, page + kPageSize);
   }
   void flush() {
+    f_.persistChainHead();
     if (!buf_.empty()) f_.writeBytes(start_, buf_.data(), buf_.size());
     buf_.clear();
   }
