@@ -224,6 +224,16 @@ TEST_F(CdxSharing, WriterStoppedAtAnyWriteLeavesAReadableFile) {
            states.push_back(m);
          }
        }},
+      {"inserts reusing free pages",
+       [&](CdxFile& f, Model& m, std::vector<Model>& states) {
+         f.buildTag({"GONE", "G", "", false, false, 6, 0x20}, sortedEntries(base));
+         f.removeTag("GONE");
+         for (uint32_t r = 6000; r < 6012; ++r) {
+           f.tag("T")->insert({key6(1700), r});
+           m.emplace(key6(1700), r);
+           states.push_back(m);
+         }
+       }},
       {"removes merging pages",
        [](CdxFile& f, Model& m, std::vector<Model>& states) {
          for (int n = 0; n < 60 && !m.empty(); ++n) {
