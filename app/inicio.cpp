@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <algorithm>
+#include <sys/resource.h>
 
 #include "app/app_values.h"
 #include "app/final_exit.h"
@@ -36,6 +38,15 @@ xb::ErrorAnswer startupErrorHandler(const xb::Error& e) {
   std::exit(1);
 }
 
+// Makes sure the process may hold at least 99 open files.
+void askForFileHandles() {
+  constexpr rlim_t kWanted = 99;
+  rlimit lim{};
+  if (getrlimit(RLIMIT_NOFILE, &lim) != 0 || lim.rlim_cur >= kWanted) return;
+  lim.rlim_cur = std::min(kWanted, lim.rlim_max);
+  setrlimit(RLIMIT_NOFILE, &lim);
+}
+
 }  // namespace
 
 QString applicationStyleSheet() {
@@ -49,6 +60,7 @@ QString applicationStyleSheet() {
 int INICIO(QApplication& app, const QString& resourceFolder) {
   createAppValues();
   applyRunSettings();
+  askForFileHandles();
 
   QtPrompter prompter;
   xb::PrompterGuard prompterGuard(prompter);

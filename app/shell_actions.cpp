@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -88,6 +89,10 @@ void openHelp() {
 }
 
 bool ESTAMOSCONECTADOSAINTERNET() {
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  const struct RestoreCursor {
+    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
+  } restore;
   const QUrl url(QString::fromUtf8(texts::kWebUrl));
   QTcpSocket socket;
   socket.connectToHost(url.host(), quint16(url.port(url.scheme() == QLatin1String("https") ? 443 : 80)));

@@ -32,7 +32,8 @@ void startCalculator();
 // program) with the desktop's handler; a stop box when it cannot.
 void openHelp();
 
-// True when a connection to the product's web address can be made now.
+// True when a connection to the product's web address can be made now
+// (waits a few seconds at most, with the wait cursor).
 bool ESTAMOSCONECTADOSAINTERNET();
 
 // Opens the product's web address in the desktop's browser.
