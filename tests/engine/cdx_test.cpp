@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -102,6 +103,51 @@ TEST_F(Cdx, TagsKeepTheirHeaderTexts) {
   EXPECT_FALSE(g->removeTag("NOMBRE"));
   EXPECT_EQ(g->tags().size(), 2u);
   EXPECT_TRUE(g->check().empty());
+}
+
+// The header bytes other programs read, checked byte by byte.
+TEST_F(Cdx, HeaderBytesFollowTheLayout) {
+  auto f = CdxFile::create(path("raw.cdx"));
+  ASSERT_TRUE(f->buildTag({"NUMETIUN", "_Field->NUMERO_ETI", "!DELETED()", true, true, 8, 0x00}, {}));
+  f.reset();
+  auto raw = File::open(path("raw.cdx"), File::Mode::ReadOnly);
+  ASSERT_TRUE(raw);
+  std::vector<uint8_t> bytes(size_t(raw->size()));
+  ASSERT_EQ(raw->readAt(0, bytes.data(), bytes.size()), long(bytes.size()));
+  auto le16 = [&](size_t at) { return bytes[at] | bytes[at + 1] << 8; };
+  auto le32 = [&](size_t at) { return uint32_t(le16(at)) | uint32_t(le16(at + 2)) << 16; };
+  // Directory header: compact and compound, key length 10, root at 1024.
+  EXPECT_EQ(le32(0), 1024u);
+  EXPECT_EQ(le16(12), 10);
+  EXPECT_EQ(bytes[14], 0x60);
+  EXPECT_EQ(bytes[15], 1);
+  // Directory root: a root leaf with one entry naming the tag header.
+  EXPECT_EQ(le16(1024), 3);
+  EXPECT_EQ(le16(1026), 1);
+  EXPECT_EQ(le32(1028), 0xFFFFFFFFu);
+  EXPECT_EQ(le32(1032), 0xFFFFFFFFu);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&bytes[1536 - 8]), 8), "NUMETIUN");
+  cdx::Node dir;
+  ASSERT_EQ(cdx::decodePage(&bytes[1024], 10, ' ', dir), "");
+  ASSERT_EQ(dir.size(), 1);
+  const size_t h = dir.recnos[0];
+  ASSERT_EQ(h % 512, 0u);
+  ASSERT_GE(bytes.size(), h + 1024);
+  EXPECT_EQ(le16(h + 12), 8);
+  EXPECT_EQ(bytes[h + 14], 0x20 | 0x08 | 0x01);
+  EXPECT_EQ(bytes[h + 15], 1);
+  EXPECT_EQ(le16(h + 502), 1);
+  EXPECT_EQ(le16(h + 506), int(std::strlen("!DELETED()") + 1));
+  EXPECT_EQ(le16(h + 510), int(std::strlen("_Field->NUMERO_ETI") + 1));
+  EXPECT_STREQ(reinterpret_cast<char*>(&bytes[h + 512]), "_Field->NUMERO_ETI");
+  EXPECT_STREQ(reinterpret_cast<char*>(&bytes[h + 512 + 19]), "!DELETED()");
+  for (size_t i = 16; i < 502; ++i) ASSERT_EQ(bytes[h + i], 0) << i;
+  // The tag's root: an empty root leaf.
+  uint32_t root = le32(h);
+  ASSERT_LT(root + 512, bytes.size() + 1);
+  EXPECT_EQ(le16(root), 3);
+  EXPECT_EQ(le16(root + 2), 0);
+  EXPECT_EQ(le16(root + 12), 488);
 }
 
 struct RandomCase {
