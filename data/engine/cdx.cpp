@@ -1082,6 +1082,32 @@ struct LevelEntry {
 
 }  // namespace
 
+void sortEntries(std::vector<IndexEntry>& entries) {
+  // Sort (first eight key bytes, position) pairs, comparing whole entries
+  // only between equal prefixes, then move the entries into that order.
+  struct Item {
+    uint64_t prefix;
+    uint32_t at;
+  };
+  std::vector<Item> items(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::string& k = entries[i].key;
+    uint64_t p = 0;
+    for (size_t b = 0; b < 8; ++b) p = (p << 8) | (b < k.size() ? uint8_t(k[b]) : 0);
+    items[i] = {p, uint32_t(i)};
+  }
+  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    const IndexEntry& x = entries[a.at];
+    const IndexEntry& y = entries[b.at];
+    return compareEntry(x.key, x.recno, y.key, y.recno) < 0;
+  });
+  std::vector<IndexEntry> sorted;
+  sorted.reserve(entries.size());
+  for (const Item& it : items) sorted.push_back(std::move(entries[it.at]));
+  entries = std::move(sorted);
+}
+
 // ---------------------------------------------------------------------------
 // CdxFile.
 

@@ -264,13 +264,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, CdxRandom,
                                            RandomCase{"longestUnique", 240, 0x20, true, 200, 2000, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(CdxSort, SortEntriesOrdersByKeyBytesThenRecord) {
+  std::mt19937 rng(17);
+  std::vector<IndexEntry> entries;
+  for (uint32_t r = 0; r < 5000; ++r) {
+    std::string k(size_t(1 + rng() % 20), 'A');
+    for (char& c : k) c = char(rng() % 3 == 0 ? 0xE9 : 'A' + rng() % 3);  // bytes above 0x7F sort last
+    entries.push_back({k, uint32_t(rng() % 50)});
+  }
+  std::vector<IndexEntry> want = entries;
+  std::sort(want.begin(), want.end(), [](const IndexEntry& a, const IndexEntry& b) {
+    int c = std::memcmp(a.key.data(), b.key.data(), std::min(a.key.size(), b.key.size()));
+    if (c == 0) c = a.key.size() < b.key.size() ? -1 : a.key.size() > b.key.size();
+    return c < 0 || (c == 0 && a.recno < b.recno);
+  });
+  sortEntries(entries);
+  ASSERT_EQ(entries.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(entries[i].key, want[i].key) << i;
+    EXPECT_EQ(entries[i].recno, want[i].recno) << i;
+  }
+}
+
 TEST_F(Cdx, BulkBuildOfManyRowsIsSoundAndSearchable) {
   auto f = CdxFile::create(path("big.cdx"));
   std::vector<IndexEntry> entries;
   const uint32_t n = 100000;
   for (uint32_t r = 1; r <= n; ++r) entries.push_back({encodeNumberKey(double(r % 5000)), r});
-  std::sort(entries.begin(), entries.end(),
-            [](auto& a, auto& b) { return std::tie(a.key, a.recno) < std::tie(b.key, b.recno); });
+  sortEntries(entries);
   TagInfo info{"NUM", "N", "", false, false, 8, 0x00};
   CdxTag* t = f->buildTag(info, entries);
   ASSERT_TRUE(t);
