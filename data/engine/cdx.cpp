@@ -552,6 +552,7 @@ void CdxFile::Impl::commit() {
   auto writeNode = [&](Tree* t, uint32_t off) {
     if (!dirty.count(off) || !written.insert(off).second) return;
     auto it = t->cache.find(off);
+    if (it != t->cache.end()) it->second.root = off == t->hdr.root;
     if (it == t->cache.end() || !encodePage(it->second, t->fill, buf))
       bad(t->label + ": page " + std::to_string(off) + " does not fit");
     writeBytes(off, buf, kPageSize);
