@@ -1,0 +1,194 @@
+#include "errors/system_facts.h"
+
+#include <cxxabi.h>
+#include <dirent.h>
+#include <execinfo.h>
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "data/engine/workspace.h"
+#include "xbase/dates.h"
+
+extern char etext, end;  // ends of the program text and of its data (set by the linker)
+
+namespace qv {
+
+namespace {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string trim(std::string s) {
+  const auto b = s.find_first_not_of(" \t\r\n\"");
+  if (b == std::string::npos) return {};
+  const auto e = s.find_last_not_of(" \t\r\n\"");
+  return s.substr(b, e - b + 1);
+}
+
+// The value of "key:" (or "key=") at the start of a line of `text`.
+std::string fieldOf(const std::string& text, const std::string& key, char sep) {
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto p = line.find(sep);
+    if (p != std::string::npos && trim(line.substr(0, p)) == key) return trim(line.substr(p + 1));
+  }
+  return {};
+}
+
+// A frame of backtrace_symbols: "module(mangled+0xoff) [addr]".
+CallFrame parseFrame(const char* symbol) {
+  const std::string s = symbol;
+  CallFrame f;
+  const auto open = s.find('(');
+  const auto plus = s.find('+', open == std::string::npos ? 0 : open);
+  const auto close = s.find(')', open == std::string::npos ? 0 : open);
+  if (open == std::string::npos || close == std::string::npos) {
+    f.routine = s;
+    return f;
+  }
+  const std::string module = std::filesystem::path(s.substr(0, open)).filename().string();
+  const std::string mangled = plus != std::string::npos && plus < close ? s.substr(open + 1, plus - open - 1) : "";
+  f.line = plus != std::string::npos && plus < close ? s.substr(plus, close - plus) : "";
+  if (mangled.empty()) {
+    f.routine = module.empty() ? "?" : "[" + module + "]";
+    return f;
+  }
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> dem(abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status),
+                                             std::free);
+  f.routine = status == 0 && dem ? std::string(dem.get()) : mangled;
+  return f;
+}
+
+}  // namespace
+
+std::vector<CallFrame> callStack() {
+  void* addrs[128];
+  const int n = ::backtrace(addrs, 128);
+  std::unique_ptr<char*, void (*)(void*)> syms(::backtrace_symbols(addrs, n), std::free);
+  std::vector<CallFrame> frames;
+  if (!syms) return frames;
+  for (int i = 1; i < n; ++i) frames.push_back(parseFrame(syms.get()[i]));
+  // Leave out the error machinery: everything up to the raise itself.
+  const auto raised = std::find_if(frames.begin(), frames.end(), [](const CallFrame& f) {
+    return f.routine.rfind("xb::raise(", 0) == 0;
+  });
+  if (raised != frames.end()) frames.erase(frames.begin(), raised + 1);
+  return frames;
+}
+
+std::string cpuModelName(const std::string& cpuinfoText) { return fieldOf(cpuinfoText, "model name", ':'); }
+
+int64_t memTotalBytes(const std::string& meminfoText) {
+  const std::string v = fieldOf(meminfoText, "MemTotal", ':');
+  return v.empty() ? 0 : std::strtoll(v.c_str(), nullptr, 10) * 1024;
+}
+
+void versionNumbers(const std::string& text, int& major, int& minor) {
+  major = minor = 0;
+  const char* p = text.c_str();
+  char* e = nullptr;
+  major = static_cast<int>(std::strtol(p, &e, 10));
+  if (e && *e == '.') minor = static_cast<int>(std::strtol(e + 1, nullptr, 10));
+}
+
+std::vector<TaskFacts> userTasks() {
+  std::vector<TaskFacts> tasks;
+  const uid_t me = ::getuid();
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) continue;
+    const std::string status = readFile(entry.path() / "status");
+    const std::string uid = fieldOf(status, "Uid", ':');
+    if (uid.empty() || std::strtoul(uid.c_str(), nullptr, 10) != me) continue;
+    tasks.push_back({std::atoi(name.c_str()), fieldOf(status, "Name", ':')});
+  }
+  std::sort(tasks.begin(), tasks.end(), [](const TaskFacts& a, const TaskFacts& b) { return a.number < b.number; });
+  return tasks;
+}
+
+std::vector<AreaFacts> openAreas() {
+  std::vector<AreaFacts> out;
+  xb::engine::WorkAreas& set = xb::engine::workAreas();
+  for (int n = 1; n <= xb::engine::WorkAreas::kAreas; ++n) {
+    xb::engine::WorkArea& a = set.area(n);
+    if (!a.used()) continue;
+    AreaFacts f;
+    f.number = n;
+    f.current = n == set.selected();
+    f.alias = a.alias();
+    f.recNo = a.recno();
+    f.recCount = a.reccount();
+    f.bof = a.bof();
+    f.eof = a.eof();
+    int order = 0;
+    for (const xb::engine::OrderInfo& o : a.orders())
+      f.orders.push_back({o.tag.keyExpr, o.tag.name, ++order == a.order()});
+    out.push_back(std::move(f));
+  }
+  return out;
+}
+
+ReportFacts gatherFacts(std::vector<CallFrame> calls) {
+  ReportFacts f;
+  std::error_code ec;
+  f.programPath = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+  const auto size = std::filesystem::file_size(f.programPath, ec);
+  f.programSize = ec ? 0 : static_cast<int64_t>(size);
+  rlimit lim{};
+  if (::getrlimit(RLIMIT_NOFILE, &lim) == 0) f.maxOpenFiles = static_cast<int>(lim.rlim_cur);
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  f.date = xb::dateToText(xb::Date{xb::julianDay(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday)});
+  char hms[16];
+  std::strftime(hms, sizeof hms, "%H:%M:%S", &tm);
+  f.time = hms;
+  f.calls = std::move(calls);
+
+  f.cpuName = cpuModelName(readFile("/proc/cpuinfo"));
+  f.memoryBytes = memTotalBytes(readFile("/proc/meminfo"));
+  utsname u{};
+  std::string kernel;
+  if (::uname(&u) == 0) kernel = u.release;
+  versionNumbers(kernel, f.versions[0], f.versions[1]);
+  const std::string osRelease = readFile("/etc/os-release");
+  versionNumbers(fieldOf(osRelease, "VERSION_ID", '='), f.versions[2], f.versions[3]);
+  f.systemName = fieldOf(osRelease, "PRETTY_NAME", '=') + ", Linux " + kernel;
+  f.tasks = userTasks();
+
+  f.areas = openAreas();
+  f.classes = {"TPublic", "TPRINTER", "TMULTIPREVIEW", "TVMETER", "RAVEradizo", "MiCodBarCls"};
+
+  f.initialDataSize = static_cast<int64_t>(&end - &etext);
+  f.symbolCount = 0;  // a compiled program keeps no symbol table at run time
+  if (::getrlimit(RLIMIT_STACK, &lim) == 0 && lim.rlim_cur != RLIM_INFINITY)
+    f.stackSize = static_cast<int64_t>(lim.rlim_cur);
+  const struct mallinfo2 mi = ::mallinfo2();
+  f.heapSize = static_cast<int64_t>(mi.arena + mi.hblkhd);
+  f.memoryInUse = static_cast<int64_t>(mi.uordblks + mi.hblkhd);
+  const std::string status = readFile("/proc/self/status");
+  f.memoryPeak = std::strtoll(fieldOf(status, "VmHWM", ':').c_str(), nullptr, 10) * 1024;
+  const int64_t stackUsed = std::strtoll(fieldOf(status, "VmStk", ':').c_str(), nullptr, 10) * 1024;
+  f.stackLeft = f.stackSize > stackUsed ? f.stackSize - stackUsed : 0;
+  f.staticCount = 0;
+  return f;
+}
+
+}  // namespace qv
