@@ -732,6 +732,8 @@ void WorkArea::loadOrders() {
 bool WorkArea::addIndex(const std::string& path) {
   if (!haveTable("ORDLISTADD")) return false;
   flushRow();
+  for (const auto& f : files_)
+    if (resolveName(f->cdx->path()) == resolveName(path)) return true;  // attached already
   std::unique_ptr<CdxFile> f = CdxFile::open(path, !table_->readOnly());
   if (!f) return false;
   const bool hadOrder = active_ > 0;
@@ -802,7 +804,7 @@ bool WorkArea::createTag(const std::string& indexPath, const std::string& tagNam
   }
   IndexFile* target = nullptr;
   for (auto& f : files_)
-    if (f->cdx->path() == resolveName(indexPath)) target = f.get();
+    if (resolveName(f->cdx->path()) == resolveName(indexPath)) target = f.get();
   if (!target) {
     std::unique_ptr<CdxFile> cdx =
         fileExists(indexPath) ? CdxFile::open(indexPath, true) : CdxFile::create(indexPath);

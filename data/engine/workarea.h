@@ -104,8 +104,9 @@ class WorkArea : public xb::RowSource {
   void unlock();
 
   // --- Indexes ------------------------------------------------------------
-  // Attaches an index file; when the area had no active order, the file's
-  // first tag becomes it. False when the handler took the default.
+  // Attaches an index file (a file attached already stays as it is); when
+  // the area had no active order, the file's first tag becomes it. False
+  // when the handler took the default.
   bool addIndex(const std::string& path);
   // Detaches every index file; the area goes to natural order.
   void clearIndexes();

@@ -194,6 +194,7 @@ TEST_F(Codes, AttachingAnIndexMakesItsFirstTagActive) {
   a().clearIndexes();
   EXPECT_EQ(walk(), (std::vector<int64_t>{1, 2, 3, 4, 5}));
   ASSERT_TRUE(a().addIndex(index()));
+  ASSERT_TRUE(a().addIndex(dir.file("CODES.CDX")));  // the same file
   ASSERT_EQ(a().orders().size(), 2u);
   EXPECT_EQ(a().orders()[0].tag.name, "CODE");
   EXPECT_EQ(a().orders()[1].keyType, 'N');
