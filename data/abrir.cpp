@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "data/buffers.h"
+#include "data/scoped_area.h"
 #include "xbase/codepage.h"
 #include "xbase/error.h"
 #include "xbase/memvar.h"
@@ -179,9 +180,9 @@ void INDEXA(const std::string& table, const std::string& bag, const std::string&
   auto& areas = workAreas();
   const xb::engine::SelectGuard keep(areas, areas.selected());
   areas.select(0);
+  const ScopedArea transient(areas);
   if (!areas.use(table, "EL_FILE", OpenMode::Exclusive)) return;
   areas.area().createTag(bag, tag, key, "!Deleted()", unique);
-  areas.close();
 }
 
 std::string QUITAR_CAM(std::string_view path) {

@@ -7,6 +7,7 @@
 #include "data/engine/os_file.h"
 #include "data/engine/table.h"
 #include "data/engine/workspace.h"
+#include "data/scoped_area.h"
 #include "data/structure_list.h"
 #include "xbase/codepage.h"
 #include "xbase/error.h"
@@ -174,6 +175,7 @@ void CREA_FIC(const xb::Value& wanted, const std::string& table, const std::stri
     return;
   }
   areas.select(0);
+  const ScopedArea transient(areas);
   if (!areas.use(table, "Destino", OpenMode::Shared)) return;
   const Structure old = areas.area().structure();
   areas.close();
@@ -192,6 +194,7 @@ void CREA_FIC(const xb::Value& wanted, const std::string& table, const std::stri
 
 void PACA(const std::string& table) {
   if (!ABRIR("EL_ALIAS", table, "E")) return;
+  const ScopedArea transient(workAreas());
   workAreas().area().pack();
   CERRAR();
 }
@@ -202,6 +205,7 @@ void CRE_RES(std::string_view templateName, const std::string& table) {
   const std::string work = folder + kRebuildWork;
   CREARDBF(templateName);
   areas.select(0);
+  const ScopedArea transient(areas);
   if (!areas.use(folder + std::string(templateName), "O_R_I_G_E", OpenMode::Shared)) return;
   const Structure fields = areas.area().structure();
 

@@ -253,6 +253,13 @@ TEST_F(AbrirTest, IndexaBuildsAConditionalTagAndKeepsTheArea) {
   EXPECT_TRUE(t.check().empty());
 }
 
+TEST_F(AbrirTest, IndexaClosesItsAreaWhenTheBuildFails) {
+  create("t.dbf", {{"NOMBRE", 'C', 8, 0}});
+  EXPECT_THROW(INDEXA("t.dbf", "t.cdx", "NOMBRE +", "Nombre"), xb::RuntimeError);
+  EXPECT_EQ(workAreas().areaOf("EL_FILE"), 0);
+  EXPECT_TRUE(ABRIR("T", "t.dbf", "E"));  // no exclusive use left behind
+}
+
 TEST(AbrirNames, NameQuitarCamQuitarExt) {
   struct Case {
     const char* path;
