@@ -61,8 +61,11 @@ class CdxFile {
 
   // Sharing: changes happen between beginWrite() and endWrite() under the
   // index's exclusive lock; reads between beginRead() and endRead() under a
-  // shared one. Both re-read the change counter and drop cached pages that
-  // another process made stale. A refused lock answers false.
+  // shared one. Both re-read the change counters and drop cached pages that
+  // another process made stale. A refused lock answers false. Calls nest;
+  // every operation outside such a pair takes the lock it needs for its own
+  // length (a refused one is a run-time error, generic code 41, that may be
+  // retried). Each operation writes its changes before it returns.
   bool beginRead();
   void endRead();
   bool beginWrite();
@@ -73,8 +76,11 @@ class CdxFile {
   // 0 tries once.
   void setLockWait(int milliseconds);
 
-  // Full consistency check of every tag: page bounds, order, sibling links,
-  // cycles, free list. Empty when sound.
+  // Full consistency check of the file as it is on disk: headers, page
+  // bounds, order, sibling links, parent keys equal to their child's
+  // greatest entry, one depth for all leaves, unique tags without repeated
+  // keys, no page used twice, the free list. One text per fault; empty when
+  // sound.
   std::vector<std::string> check();
 
   struct Impl;  // internal state, defined in cdx.cpp
@@ -83,10 +89,6 @@ class CdxFile {
   explicit CdxFile(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
   friend class CdxTag;
-
-// Sorts entries by key bytes (unsigned), then record number: the order
-// CdxFile::buildTag wants. Quicker than a plain sort of the key strings.
-void sortEntries(std::vector<IndexEntry>& entries);
 };
 
 // One tag. Positions are physical (ascending key order); descending tags are
@@ -107,7 +109,10 @@ class CdxTag {
 
   // Cursor. seek() places it on the first entry whose key is >= `key`
   // (compared over key.size() bytes, so a shorter key finds a prefix) and
-  // tells whether that entry's key starts with `key`.
+  // tells whether that entry's key starts with `key`. The cursor survives
+  // changes made meanwhile (here or by another process): next() and prev()
+  // move on from the entry it stood on, or from where that entry was. A tag
+  // removed or rebuilt meanwhile leaves it off any entry.
   bool first();
   bool last();
   bool next();
