@@ -111,8 +111,9 @@ class CdxTag {
   // (compared over key.size() bytes, so a shorter key finds a prefix) and
   // tells whether that entry's key starts with `key`. The cursor survives
   // changes made meanwhile (here or by another process): next() and prev()
-  // move on from the entry it stood on, or from where that entry was. A tag
-  // removed or rebuilt meanwhile leaves it off any entry.
+  // move on from the entry it stood on, or from where that entry was.
+  // Removing the tag, or rebuilding it through this handle, leaves it off
+  // any entry.
   bool first();
   bool last();
   bool next();
