@@ -32,7 +32,7 @@ std::unique_ptr<MemoFile> MemoFile::open(const std::string& path, bool writable,
     *fault = "memo block size is 0";
     return nullptr;
   }
-  return std::unique_ptr<MemoFile>(new MemoFile(std::move(*f), blockSize));
+  return std::make_unique<MemoFile>(Key{}, std::move(*f), blockSize);
 }
 
 std::unique_ptr<MemoFile> MemoFile::create(const std::string& path, std::string* fault, uint32_t blockSize) {
@@ -41,7 +41,7 @@ std::unique_ptr<MemoFile> MemoFile::create(const std::string& path, std::string*
     *fault = "cannot create the memo file";
     return nullptr;
   }
-  std::unique_ptr<MemoFile> m(new MemoFile(std::move(*f), blockSize));
+  auto m = std::make_unique<MemoFile>(Key{}, std::move(*f), blockSize);
   std::string head(kMemoHeader, '\0');
   putBe32(head, 0, m->firstBlock());
   head[6] = char(blockSize >> 8);

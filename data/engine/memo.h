@@ -46,6 +46,13 @@ class MemoFile {
   static std::unique_ptr<MemoFile> create(const std::string& path, std::string* fault,
                                           uint32_t blockSize = kMemoDefaultBlock);
 
+  // Only open() and create() construct memo files (see Table::Key).
+  class Key {
+    friend class MemoFile;
+    Key() = default;
+  };
+  MemoFile(Key, File f, uint32_t blockSize) : file_(std::move(f)), blockSize_(blockSize) {}
+
   const std::string& path() const { return file_.path(); }
   uint32_t blockSize() const { return blockSize_; }
   uint32_t firstBlock() const { return (kMemoHeader + blockSize_ - 1) / blockSize_; }
@@ -70,7 +77,6 @@ class MemoFile {
   bool sync() { return file_.sync(); }
 
  private:
-  MemoFile(File f, uint32_t blockSize) : file_(std::move(f)), blockSize_(blockSize) {}
   // Blocks that a memo of `length` bytes takes.
   uint64_t blocksFor(uint64_t length) const { return (8 + length + blockSize_ - 1) / blockSize_; }
   std::optional<uint32_t> append(std::string_view text, std::string* fault);

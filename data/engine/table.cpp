@@ -9,8 +9,11 @@
 //   change   new memos first (their blocks, then the memo header's
 //            next-free number), then the row bytes that point at them.
 //   create   the header and 0x1A; then the memo file.
-//   pack     live rows and their memos go to work files, which are synced
-//            and renamed over the memo file, then over the table.
+//   pack     live rows and their memos go to work files (the memo one made
+//            first), which are synced and renamed over the memo file, then
+//            over the table. A pack killed between the two renames is
+//            finished by the next opener; one killed earlier leaves the
+//            table as it was and its work files are removed.
 // Readers read the record count without a lock: the count is one 4-byte
 // write made after the rows it counts, so whatever count a reader sees
 // describes written rows.
@@ -115,6 +118,30 @@ std::optional<File> writeEmptyTable(const std::string& path, const DbfHeader& h,
   }
   if (h.version == 0xF5 && !MemoFile::create(memoPath, fault)) return std::nullopt;
   return f;
+}
+
+// "Name.dbf" -> "Name~pk.dbf": the work file of a pack, in the same folder.
+std::string packWorkName(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + "~pk";
+  return path.substr(0, dot) + "~pk" + path.substr(dot);
+}
+
+// Called with the open marker of `table` held, so no pack of it is running.
+// A pack killed between its two renames left the new memo file in place and
+// the new table as the work file: the rename is finished and the answer is
+// true (the caller opens the table again). Work files of a pack killed
+// before that are removed; the table and memo they would have replaced are
+// intact.
+bool finishInterruptedPack(const std::string& table, bool hasMemo) {
+  auto work = findCaseInsensitive(packWorkName(table));
+  if (!work) return false;
+  auto workMemo = findCaseInsensitive(Table::memoNameFor(*work));
+  if (hasMemo && !workMemo) return renameFile(*work, table);
+  removeFile(*work);
+  if (workMemo) removeFile(*workMemo);
+  return false;
 }
 
 // Converts a value read from another table to what `f` holds.
@@ -274,7 +301,7 @@ struct Table::Impl {
   }
 };
 
-Table::Table(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Table::Table(Key, std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 Table::~Table() {
   try {
@@ -342,6 +369,7 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
       fail(kGenCorruption, 0, damaged(*found, fault), *found, "open");
       return nullptr;
     }
+    if (finishInterruptedPack(*found, hasMemoField(impl->h.fields))) continue;
     impl->readOnly = mode == OpenMode::ReadOnly || !writableVersion(impl->h.version);
     if (hasMemoField(impl->h.fields)) {
       std::string memoPath = resolveName(memoNameFor(*found));
@@ -358,7 +386,7 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
     }
     impl->locks = std::make_unique<TableLocks>(impl->file, mode == OpenMode::Exclusive, mode == OpenMode::ReadOnly);
     impl->clearBuffer();
-    return std::unique_ptr<Table>(new Table(std::move(impl)));
+    return std::make_unique<Table>(Key{}, std::move(impl));
   }
 }
 
@@ -634,18 +662,6 @@ void Table::commit() {
     fail(kGenWrite, errno, std::string("cannot flush to disk: ") + std::strerror(errno), m.path, "commit");
 }
 
-namespace {
-
-// "Name.dbf" -> "Name~pk.dbf": the work file of a pack, in the same folder.
-std::string packWorkName(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + "~pk";
-  return path.substr(0, dot) + "~pk" + path.substr(dot);
-}
-
-}  // namespace
-
 bool Table::pack() {
   Impl& m = *impl_;
   m.flush();
@@ -666,10 +682,11 @@ bool Table::pack() {
   if (m.file.readAt(0, header.data(), header.size()) != long(header.size()))
     return abandon(kGenRead, "cannot read the header");
   header.replace(4, 4, countBytes(0));
-  int err = 0;
-  auto out = File::create(work, &err);
-  if (!out) return abandon(kGenCreate, std::string("cannot create the work file: ") + std::strerror(err));
-  if (!out->tryLock(kOpenMarker, 1, true)) return abandon(kGenCreate, "the work file is in use");
+  // The work memo file exists before the work table and until the work
+  // table is renamed: a work table without it is a finished one (see
+  // finishInterruptedPack).
+  while (removeFile(work)) {
+  }
   std::unique_ptr<MemoFile> outMemo;
   std::string fault;
   if (m.memo) {
@@ -678,6 +695,10 @@ bool Table::pack() {
     outMemo = MemoFile::create(workMemo, &fault, m.memo->blockSize());
     if (!outMemo) return abandon(kGenCreate, fault);
   }
+  int err = 0;
+  auto out = File::create(work, &err);
+  if (!out) return abandon(kGenCreate, std::string("cannot create the work file: ") + std::strerror(err));
+  if (!out->tryLock(kOpenMarker, 1, true)) return abandon(kGenCreate, "the work file is in use");
   std::string buffer = header;
   uint64_t written = 0;
   uint32_t kept = 0;
@@ -711,17 +732,19 @@ bool Table::pack() {
   if (!out->writeAt(written, buffer.data(), buffer.size()) || !out->writeAt(4, count.data(), count.size()) ||
       !out->sync() || (outMemo && !outMemo->sync()))
     return abandon(kGenWrite, std::strerror(errno));
-  if (m.memo) {
-    std::string memoPath = m.memo->path();
-    outMemo.reset();
-    if (!renameFile(workMemo, memoPath)) return abandon(kGenWrite, "cannot rename the work memo file");
-    m.memo = MemoFile::open(memoPath, true, &fault);
-    if (!m.memo) {
-      fail(kGenOpen, 0, "pack: memo file: " + fault, memoPath, "pack");
-      return false;
-    }
+  const std::string memoPath = m.memo ? m.memo->path() : std::string();
+  if (m.memo && !renameFile(workMemo, memoPath)) return abandon(kGenWrite, "cannot rename the work memo file");
+  if (!renameFile(work, m.path)) {
+    // The new memo file is in place: the next opener finishes the rename.
+    fail(kGenWrite, errno, std::string("pack: cannot rename the work file: ") + std::strerror(errno), m.path, "pack");
+    return false;
   }
-  if (!renameFile(work, m.path)) return abandon(kGenWrite, "cannot rename the work file");
+  if (m.memo) {
+    // Opened again only so that messages name it by its own name; the work
+    // handle is the same file.
+    m.memo = MemoFile::open(memoPath, true, &fault);
+    if (!m.memo) m.memo = std::move(outMemo);
+  }
   m.locks->unlockAll();
   m.file = std::move(*out);
   m.h.count = kept;

@@ -72,6 +72,14 @@ class Table {
   // The memo file name for a table file name (see create()).
   static std::string memoNameFor(const std::string& tablePath);
 
+  struct Impl;
+  // Only open() constructs tables; the key keeps the constructor private in
+  // effect while letting std::make_unique reach it.
+  class Key {
+    friend class Table;
+    Key() = default;
+  };
+  Table(Key, std::unique_ptr<Impl> impl);
   ~Table();
 
   const std::string& path() const;
@@ -142,8 +150,6 @@ class Table {
   std::vector<std::string> check();
 
  private:
-  struct Impl;
-  explicit Table(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
 

@@ -273,6 +273,46 @@ TEST_F(TableTest, DeletedFlagAndPackRemoveRowsAndCompactMemos) {
   EXPECT_FALSE(Table::open(path("p.dbf"), OpenMode::Shared));
 }
 
+// A pack killed between renaming the new memo file into place and renaming
+// the new table: the next opener finishes it.
+TEST_F(TableTest, APackKilledBetweenItsRenamesIsFinishedByTheNextOpener) {
+  ASSERT_TRUE(Table::create(path("k.dbf"), kProducts));
+  ASSERT_TRUE(Table::create(path("new.dbf"), kProducts));
+  for (const char* name : {"k.dbf", "new.dbf"}) {
+    auto t = Table::open(path(name), OpenMode::Exclusive);
+    ASSERT_TRUE(t->appendBlank());
+    t->put(0, Value(name));
+    t->put(4, Value(std::string("memo of ") + name));
+  }
+  fs::rename(path("new.fpt"), path("k.fpt"));
+  fs::rename(path("new.dbf"), path("k~pk.dbf"));
+  auto t = Table::open(path("k.dbf"), OpenMode::Shared);
+  ASSERT_TRUE(t);
+  EXPECT_FALSE(fs::exists(path("k~pk.dbf")));
+  ASSERT_TRUE(t->read(1));
+  EXPECT_EQ(t->get(0).text().substr(0, 7), "new.dbf");
+  EXPECT_EQ(t->get(4), Value("memo of new.dbf"));
+  EXPECT_TRUE(t->check().empty());
+}
+
+// A pack killed before its renames: the table is intact and the work files go.
+TEST_F(TableTest, APackKilledBeforeItsRenamesLeavesTheTableAsItWas) {
+  ASSERT_TRUE(Table::create(path("K.DBF"), kProducts));
+  {
+    auto t = Table::open(path("K.DBF"), OpenMode::Exclusive);
+    ASSERT_TRUE(t->appendBlank());
+    t->put(4, Value("kept"));
+  }
+  writeBytes(path("K~PK.DBF"), "half a table");
+  writeBytes(path("K~PK.FPT"), "half a memo");
+  auto t = Table::open(path("k.dbf"), OpenMode::Shared);
+  ASSERT_TRUE(t);
+  EXPECT_FALSE(fs::exists(path("K~PK.DBF")));
+  EXPECT_FALSE(fs::exists(path("K~PK.FPT")));
+  ASSERT_TRUE(t->read(1));
+  EXPECT_EQ(t->get(4), Value("kept"));
+}
+
 TEST_F(TableTest, PackNeedsExclusiveUse) {
   ASSERT_TRUE(Table::create(path("q.dbf"), kProducts));
   auto t = Table::open(path("q.dbf"), OpenMode::Shared);
