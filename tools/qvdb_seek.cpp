@@ -23,7 +23,7 @@ int runSeek(const Args& args) {
     std::fprintf(stderr, "qvdb seek: %s: no tag %s\n", o.positional[1].c_str(), o.positional[2].c_str());
     return kExitNotFound;
   }
-  const xb::engine::OrderInfo& oi = a.orders()[static_cast<size_t>(a.order() - 1)];
+  const xb::engine::OrderInfo oi = a.orders()[static_cast<size_t>(a.order() - 1)];
   const std::string& text = o.positional[3];
   xb::Value key;
   switch (oi.keyType) {
