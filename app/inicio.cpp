@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/shell_actions.h"
 #include "data/catalog.h"
+#include "errors/error_sys.h"
 #include "errors/qt_prompter.h"
 #include "labels/preview.h"
 #include "ui/main_resources.h"
@@ -65,6 +66,7 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
   QtPrompter prompter;
   xb::PrompterGuard prompterGuard(prompter);
   xb::setErrorHandler(startupErrorHandler);
+  ERRORSYS();
   installEndSignals(app);
   atFinal(closeAllTables);
 

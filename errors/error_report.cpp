@@ -21,6 +21,16 @@ std::string padRight(std::string s, size_t width) {
   return s;
 }
 
+// A count with its thousands separated by commas, right-aligned in 9
+// ("1,234,567"); wider when it needs more.
+std::string grouped(int64_t n) {
+  std::string digits = std::to_string(n < 0 ? -n : n);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), ",");
+  if (n < 0) digits.insert(0, "-");
+  if (digits.size() < 9) digits.insert(0, 9 - digits.size(), ' ');
+  return digits;
+}
+
 std::string flag(bool b) { return b ? ".T." : ".F."; }
 
 bool validUtf8(std::string_view s) {
@@ -59,7 +69,7 @@ std::vector<std::string> sectionApplication(const ReportFacts& f) {
   return {"Aplicación:",
           "===========",
           "   Path y nombre: " + f.programPath,
-          "   Tam.: " + xb::transform(xb::Value(f.programSize), "9,999,999") + " bytes",
+          "   Tam.: " + grouped(f.programSize) + " bytes",
           "   Máximo de ficheros abiertos: ( SetHandleCount() ) " + num(f.maxOpenFiles, 3),
           "   Error ocurrido el día: " + f.date + ", a la hora: " + f.time};
 }

@@ -19,7 +19,7 @@ namespace qv {
 
 // One routine of the call chain, innermost first.
 struct CallFrame {
-  std::string routine;  // e.g. "qv::ABREBASES()"
+  std::string routine;  // e.g. "qv::ABREBASES" (no parameter list)
   std::string line;     // the line, or the offset in the routine when no line is known
 };
 

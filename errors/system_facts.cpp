@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -50,6 +51,25 @@ std::string fieldOf(const std::string& text, const std::string& key, char sep) {
   return {};
 }
 
+// A demangled name without its parameter list and ABI tags:
+// "qv::ABREBASES[abi:cxx11]()" -> "qv::ABREBASES".
+std::string routineName(std::string name) {
+  for (size_t p; (p = name.find("[abi:")) != std::string::npos;) {
+    const size_t e = name.find(']', p);
+    if (e == std::string::npos) break;
+    name.erase(p, e - p + 1);
+  }
+  for (const char* suffix : {" const", " &&", " &"})
+    if (name.size() > std::strlen(suffix) && name.ends_with(suffix)) name.resize(name.size() - std::strlen(suffix));
+  if (name.empty() || name.back() != ')') return name;
+  int depth = 0;
+  for (size_t i = name.size(); i-- > 0;) {
+    if (name[i] == ')') ++depth;
+    if (name[i] == '(' && --depth == 0) return i > 0 ? name.substr(0, i) : name;
+  }
+  return name;
+}
+
 // A frame of backtrace_symbols: "module(mangled+0xoff) [addr]".
 CallFrame parseFrame(const char* symbol) {
   const std::string s = symbol;
@@ -71,7 +91,7 @@ CallFrame parseFrame(const char* symbol) {
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> dem(abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status),
                                              std::free);
-  f.routine = status == 0 && dem ? std::string(dem.get()) : mangled;
+  f.routine = status == 0 && dem ? routineName(dem.get()) : mangled;
   return f;
 }
 
@@ -86,7 +106,7 @@ std::vector<CallFrame> callStack() {
   for (int i = 1; i < n; ++i) frames.push_back(parseFrame(syms.get()[i]));
   // Leave out the error machinery: everything up to the raise itself.
   const auto raised = std::find_if(frames.begin(), frames.end(), [](const CallFrame& f) {
-    return f.routine.rfind("xb::raise(", 0) == 0;
+    return f.routine == "xb::raise";
   });
   if (raised != frames.end()) frames.erase(frames.begin(), raised + 1);
   return frames;
@@ -117,6 +137,7 @@ std::vector<TaskFacts> userTasks() {
     const std::string status = readFile(entry.path() / "status");
     const std::string uid = fieldOf(status, "Uid", ':');
     if (uid.empty() || std::strtoul(uid.c_str(), nullptr, 10) != me) continue;
+    if (readFile(entry.path() / "cmdline").empty()) continue;  // a kernel thread
     tasks.push_back({std::atoi(name.c_str()), fieldOf(status, "Name", ':')});
   }
   std::sort(tasks.begin(), tasks.end(), [](const TaskFacts& a, const TaskFacts& b) { return a.number < b.number; });
