@@ -113,10 +113,20 @@ std::optional<File> writeEmptyTable(const std::string& path, const DbfHeader& h,
     *fault = std::string("cannot write the table header: ") + std::strerror(errno);
     return std::nullopt;
   }
+  // A memo file is made only for a table with memo fields; it replaces any
+  // file whose name differs only in case. A table without memo fields
+  // leaves files of the memo's name alone: another table may own one (the
+  // name rule gives Name.dbf and Name.eti the same memo name).
   std::string memoPath = Table::memoNameFor(path);
-  while (removeFile(memoPath)) {
+  if (h.version == 0xF5) {
+    if (sameName(memoPath, path)) {
+      *fault = "the memo file would have the table's own name";
+      return std::nullopt;
+    }
+    while (removeFile(memoPath)) {
+    }
+    if (!MemoFile::create(memoPath, fault)) return std::nullopt;
   }
-  if (h.version == 0xF5 && !MemoFile::create(memoPath, fault)) return std::nullopt;
   return f;
 }
 

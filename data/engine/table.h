@@ -49,7 +49,8 @@ class Table {
   // the structure has memo fields), replacing any file of that name (found
   // without regard to case). The memo file is named after the table with
   // its last three characters replaced by FPT in the letter case of the
-  // table's extension (T.dbf -> T.fpt, ERROR.DBF -> ERROR.FPT). Invalid
+  // table's extension (T.dbf -> T.fpt, ERROR.DBF -> ERROR.FPT); a table
+  // without memo fields leaves an existing file of that name alone. Invalid
   // structures (bad names, widths, types) are run-time errors; a table that
   // another process has open is not replaced (generic code 20, OS code 32).
   static bool create(const std::string& path, const Structure& fields);

@@ -97,7 +97,7 @@ TEST_F(TableTest, MemoNameFollowsTheCaseOfTheTableExtension) {
   EXPECT_EQ(t->get(4), Value(""));
 }
 
-TEST_F(TableTest, RecreatingReplacesTheTableAndItsOldMemo) {
+TEST_F(TableTest, RecreatingReplacesTheTableAndItsMemo) {
   ASSERT_TRUE(Table::create(path("r.dbf"), kProducts));
   fs::rename(path("r.fpt"), path("R.FPT"));
   ASSERT_TRUE(Table::create(path("R.DBF"), kProducts));
@@ -105,8 +105,9 @@ TEST_F(TableTest, RecreatingReplacesTheTableAndItsOldMemo) {
   EXPECT_FALSE(fs::exists(path("R.DBF")));
   EXPECT_TRUE(fs::exists(path("r.fpt")));
   EXPECT_FALSE(fs::exists(path("R.FPT")));
+  // A table without memo fields leaves a file of the memo's name alone.
   ASSERT_TRUE(Table::create(path("r.dbf"), {{"A", 'C', 3, 0}}));
-  EXPECT_FALSE(fs::exists(path("r.fpt")));
+  EXPECT_TRUE(fs::exists(path("r.fpt")));
   auto t = Table::open(path("r.dbf"), OpenMode::Shared);
   ASSERT_TRUE(t);
   EXPECT_EQ(t->version(), 0x03);
