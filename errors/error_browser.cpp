@@ -103,18 +103,22 @@ void FINREP(ErrorBrowser* browser) {
   browser->table()->setFocus();
 }
 
-void _SHOWERROR() {
-  if (!ABREERROR()) return;
+std::unique_ptr<ErrorBrowser> makeErrorBrowser(int screenWidth, QWidget* parent) {
+  if (!ABREERROR()) return nullptr;
   std::vector<LogRow> rows = readOpenLog();
   closeErrorLog();
   std::vector<std::string> keys;
   keys.reserve(rows.size());
   for (const LogRow& r : rows) keys.push_back(xb::dateToDtos(r.fecha) + r.hora);
   const int start = browserStart(keys, xb::dateToDtos(xb::today()));
+  return std::make_unique<ErrorBrowser>(std::move(rows), start, screenWidth, parent);
+}
+
+void _SHOWERROR() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const int width = screen ? screen->geometry().width() : 1024;
-  ErrorBrowser browser(std::move(rows), start, width, QApplication::activeWindow());
-  browser.exec();
+  const std::unique_ptr<ErrorBrowser> browser =
+      makeErrorBrowser(screen ? screen->geometry().width() : 1024, QApplication::activeWindow());
+  if (browser) browser->exec();
 }
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ class ErrorBrowser : public QDialog {
 
 // FINREP: refreshes the browser and gives it the focus (nothing without one).
 void FINREP(ErrorBrowser* browser);
+
+// The browser over the whole log for a screen width, standing on the first
+// row of today (or the latest before today); the log is read and closed
+// again. Null when the log cannot be opened.
+std::unique_ptr<ErrorBrowser> makeErrorBrowser(int screenWidth, QWidget* parent = nullptr);
 
 // _SHOWERROR: opens the log, shows the browser modally on the first row of
 // today (or the latest before today), and closes the log afterwards.

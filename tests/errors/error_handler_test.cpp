@@ -25,6 +25,7 @@
 #include "errors/system_facts.h"
 #include "tests/ui/qt_app.h"
 #include "xbase/dates.h"
+#include "xbase/expr.h"
 #include "xbase/prompt.h"
 
 namespace {
@@ -356,6 +357,29 @@ TEST(ErrorBrowserLayout, TextFollowsTheRow) {
   b.table()->setCurrentCell(0, 0);
   EXPECT_EQ(b.text()->toPlainText(), QStringLiteral("informe A\nlinea"));
   EXPECT_EQ(b.table()->item(0, 2)->text(), QStringLiteral("Error A"));
+}
+
+TEST(ErrorBrowserLayout, OnADayWithoutErrorsTheLatestBeforeTodayComesFirst) {
+  TempCwd cwd;
+  const xb::Date today = xb::today();
+  ASSERT_TRUE(appendLogRow({xb::Date{today.jd - 3}, "08:00:00", "hace tres dias", "a"}));
+  ASSERT_TRUE(appendLogRow({xb::Date{today.jd - 1}, "07:00:00", "ayer temprano", "b"}));
+  ASSERT_TRUE(appendLogRow({xb::Date{today.jd - 1}, "21:00:00", "ayer tarde", "c"}));
+  ASSERT_TRUE(appendLogRow({xb::Date{today.jd + 2}, "09:00:00", "futuro", "d"}));
+  const std::unique_ptr<ErrorBrowser> b = makeErrorBrowser(1024);
+  ASSERT_TRUE(b);
+  EXPECT_EQ(b->table()->rowCount(), 4);
+  EXPECT_EQ(b->table()->item(b->currentRow(), 2)->text(), QStringLiteral("ayer tarde"));
+  EXPECT_EQ(b->text()->toPlainText(), QStringLiteral("c"));
+  EXPECT_EQ(b->table()->item(0, 2)->text(), QStringLiteral("futuro"));
+  EXPECT_EQ(b->table()->item(b->currentRow(), 0)->text(), QString::fromStdString(xb::dateToText(xb::Date{today.jd - 1})));
+  EXPECT_EQ(xb::engine::workAreas().areaOf(kErrorAlias), 0);
+}
+
+TEST_F(HandlerFixture, DivisionByZeroInAnExpressionGivesZero) {
+  EXPECT_EQ(xb::evaluate("10 / 0 + 2"), xb::Value(2));
+  EXPECT_TRUE(shown.empty());
+  EXPECT_FALSE(fs::exists(cwd.dir() / "Error"));
 }
 
 TEST_F(HandlerFixture, DivisionByZeroGivesZeroWithoutLogOrDialog) {
