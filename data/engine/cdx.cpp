@@ -68,7 +68,7 @@
 // the first 12 bytes (root, free-list head, counter) of the directory
 // header and of every tag header it knows: a changed directory counter
 // reloads the tag list, a changed tag counter drops that tag's cached pages.
-// The free-list head and the file size are re-read every time.
+// The free-list head is re-read every time, the file size when first needed.
 //
 // WRITE ORDER (crash safety)
 //
@@ -326,6 +326,7 @@ struct CdxFile::Impl {
   std::vector<std::unique_ptr<CdxTag>> tags;
   std::vector<std::unique_ptr<CdxTag>> retired;  // removed tags callers may still point to
   uint64_t size = 0;
+  bool sizeKnown = false;  // `size` read since the lock was taken
   bool stale = true;
   // Free-list heads: the one on disk, and the first page of the on-disk
   // chain that this operation has not taken (pages it frees go before it).
@@ -351,6 +352,8 @@ struct CdxFile::Impl {
   void acquireOrRaise(bool exclusive);
   void release();
   void refresh();
+  // Reads the file size once per lock (others may have added pages).
+  void ensureSize();
   void reload();
   void rollback();
   void commit();
@@ -418,7 +421,16 @@ class Scope {
 // ---------------------------------------------------------------------------
 // Pages and caches.
 
+void CdxFile::Impl::ensureSize() {
+  if (sizeKnown) return;
+  int64_t sz = file.size();
+  if (sz < 0) fail(path, kGenRead, "cannot read index file " + shortName(path), errno);
+  size = uint64_t(sz);
+  sizeKnown = true;
+}
+
 void CdxFile::Impl::readPage(uint32_t off, uint8_t* buf, const std::string& what) {
+  if (uint64_t(off) + kPageSize > size) ensureSize();
   if (off == kNone || off % kPageSize != 0 || off < kHeaderSize || uint64_t(off) + kPageSize > size)
     bad(what + ": page pointer " + std::to_string(off) + " outside the file or not page-aligned");
   long got = file.readAt(off, buf, kPageSize);
@@ -482,6 +494,7 @@ void CdxFile::Impl::markHeader(Tree& t) {
 }
 
 uint32_t CdxFile::Impl::allocPage() {
+  ensureSize();
   uint32_t off = dir.hdr.freeHead;
   // Pages freed by this very operation may still be named by pages on disk
   // until it commits: they are not handed out again before that.
@@ -505,6 +518,7 @@ uint32_t CdxFile::Impl::allocPage() {
 }
 
 uint32_t CdxFile::Impl::allocHeader() {
+  ensureSize();
   if (size + kHeaderSize > kNone) fail(path, kGenWrite, "index file " + shortName(path) + " is full");
   uint32_t off = uint32_t(size);
   size += kHeaderSize;
@@ -658,14 +672,13 @@ void CdxFile::Impl::release() {
 
 void CdxFile::Impl::refresh() {
   if (stale) return;
-  int64_t sz = file.size();
+  sizeKnown = false;
   uint8_t buf[kHeaderFields];
-  if (sz < 0 || file.readAt(0, buf, kHeaderFields) != long(kHeaderFields) || le32(buf + 8) != dir.hdr.counter ||
+  if (file.readAt(0, buf, kHeaderFields) != long(kHeaderFields) || le32(buf + 8) != dir.hdr.counter ||
       le32(buf) != dir.hdr.root) {
     stale = true;
     return;
   }
-  size = uint64_t(sz);
   dir.hdr.freeHead = diskFreeHead = chainHead = le32(buf + 4);
   for (auto& tag : tags) {
     Tree& t = tag->impl_->tree;
@@ -683,9 +696,8 @@ void CdxFile::Impl::refresh() {
 }
 
 void CdxFile::Impl::reload() {
-  int64_t sz = file.size();
-  if (sz < 0) fail(path, kGenRead, "cannot read index file " + shortName(path), errno);
-  size = uint64_t(sz);
+  sizeKnown = false;
+  ensureSize();
   if (size < kHeaderSize + kPageSize) bad("file shorter than a header and a root page");
   uint8_t raw[kHeaderSize];
   if (file.readAt(0, raw, kHeaderSize) != long(kHeaderSize)) bad("directory header cut short");
@@ -813,6 +825,7 @@ void Tree::descendPrefix(std::string_view prefix, Path& path) {
 }
 
 bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_t afterRec) {
+  f->ensureSize();
   uint64_t steps = f->size / kPageSize + 1;
   std::string lastKey = afterKey ? *afterKey : std::string();
   bool haveLast = afterKey != nullptr;
@@ -838,6 +851,7 @@ bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_
 }
 
 bool Tree::backward(uint32_t& off, int& idx, const std::string* beforeKey, uint32_t beforeRec) {
+  f->ensureSize();
   uint64_t steps = f->size / kPageSize + 1;
   std::string lastKey = beforeKey ? *beforeKey : std::string();
   bool haveLast = beforeKey != nullptr;
