@@ -23,6 +23,8 @@
 #include "errors/error_report.h"
 #include "errors/error_sys.h"
 #include "errors/system_facts.h"
+#include "labels/preview.h"
+#include "tests/labels/labels_test_support.h"
 #include "tests/ui/qt_app.h"
 #include "xbase/dates.h"
 #include "xbase/expr.h"
@@ -374,6 +376,25 @@ TEST(ErrorBrowserLayout, OnADayWithoutErrorsTheLatestBeforeTodayComesFirst) {
   EXPECT_EQ(b->table()->item(0, 2)->text(), QStringLiteral("futuro"));
   EXPECT_EQ(b->table()->item(b->currentRow(), 0)->text(), QString::fromStdString(xb::dateToText(xb::Date{today.jd - 1})));
   EXPECT_EQ(xb::engine::workAreas().areaOf(kErrorAlias), 0);
+}
+
+class ReportPrint : public lbtest::PrintFixture {};
+
+TEST_F(ReportPrint, LongReportGoesToThePreviewOverSeveralPages) {
+  std::string text;
+  for (int i = 1; i <= 150; ++i) text += "   Llamado por rutina_" + std::to_string(i) + "(" + std::to_string(i) + ")\r\n";
+  IMPERROR(nullptr, toLogText(text));
+  ASSERT_EQ(lb::openPreviews(), 1);
+  lb::TMULTIPREVIEW* preview = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w)) preview = p;
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(preview->windowTitle(), QStringLiteral("Registro de Errores"));
+  const size_t pages = preview->aFiles().size();
+  EXPECT_GE(pages, 2u);
+  EXPECT_LE(pages, 5u);
+  preview->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(HandlerFixture, DivisionByZeroInAnExpressionGivesZero) {
