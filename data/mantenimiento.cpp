@@ -17,18 +17,12 @@ namespace {
 
 constexpr int kTables = 3;
 
-struct MaintenanceTag {
-  const char* name;
-  const char* key;
-  bool unique;
-};
-
 // One data table as the maintenance sees it.
 struct MaintainedTable {
   const char* templateName;
   const char* tableValue;  // file-name value of the table
   const char* indexValue;  // file-name value of its index file
-  std::vector<MaintenanceTag> tags;
+  std::vector<StartupTag> tags;  // same shape as start-up's, with the maintenance keys
 };
 
 const std::vector<MaintainedTable>& maintainedTables() {
@@ -120,7 +114,7 @@ void INDEXBASES(ProgressSink& meter) {
   eachTable(meter, "Reindexando ", [](const MaintainedTable& t) {
     const std::string table = fileNameValue(t.tableValue), index = fileNameValue(t.indexValue);
     xb::engine::removeFile(index);
-    for (const MaintenanceTag& tag : t.tags) INDEXA(table, index, tag.key, tag.name, tag.unique);
+    for (const StartupTag& tag : t.tags) INDEXA(table, index, tag.key, tag.name, tag.unique);
   });
 }
 

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "data/engine/table.h"
 #include "data/engine/workspace.h"
@@ -17,6 +20,24 @@
 #include "xbase/prompt.h"
 
 namespace qv::testing {
+
+// The structure text of a field list ({{"NAME","C",10,0},...}), with `pad`
+// blanks after the comma between the first two entries.
+inline std::string structureText(const xb::engine::Structure& s, size_t pad = 0) {
+  std::string out = "{";
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (i > 0) out += "," + std::string(i == 1 ? pad : 0, ' ');
+    out += "{\"" + s[i].name + "\",\"" + std::string(1, s[i].type) + "\"," + std::to_string(s[i].width) + "," +
+           std::to_string(s[i].decimals) + "}";
+  }
+  return out + "}";
+}
+
+// The inode of a file (0 when absent): an untouched file keeps it.
+inline ino_t inodeOf(const std::string& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 ? st.st_ino : 0;
+}
 
 class DataTest : public ::testing::Test {
  protected:

@@ -3,8 +3,6 @@
 // made in a temporary working folder.
 #include "data/estructuras.h"
 
-#include <sys/stat.h>
-
 #include "data/abrir.h"
 #include "data/catalog.h"
 #include "data/engine/os_file.h"
@@ -21,27 +19,10 @@ using xb::engine::Structure;
 using xb::engine::Table;
 using xb::engine::workAreas;
 
-// The structure text of a field list, with `pad` blanks after the comma
-// between the first two entries.
-std::string textOf(const Structure& s, size_t pad = 0) {
-  std::string out = "{";
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (i > 0) out += "," + std::string(i == 1 ? pad : 0, ' ');
-    out += "{\"" + s[i].name + "\",\"" + std::string(1, s[i].type) + "\"," + std::to_string(s[i].width) + "," +
-           std::to_string(s[i].decimals) + "}";
-  }
-  return out + "}";
-}
-
 Structure manyFields(int n) {
   Structure s;
   for (int i = 0; i < n; ++i) s.push_back({"CAMPO" + std::to_string(i), i % 2 ? 'N' : 'C', 10 + i, 0});
   return s;
-}
-
-ino_t inodeOf(const std::string& f) {
-  struct stat st {};
-  return ::stat(f.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
 class EstructurasTest : public DataTest {
@@ -55,7 +36,7 @@ class EstructurasTest : public DataTest {
   void dictionary(const std::vector<std::pair<std::string, Structure>>& rows) {
     create("QVRBASES.INI", {{"ARCHIVO", 'C', 12, 0}, {"ESTRUCTURA", 'M', 10, 0}});
     auto& d = open("QVRBASES.INI", "D", OpenMode::Exclusive);
-    for (const auto& [name, s] : rows) addRow(d, {Value(name), Value(textOf(s))});
+    for (const auto& [name, s] : rows) addRow(d, {Value(name), Value(structureText(s))});
     workAreas().closeAll();
   }
   static std::vector<Value> column(const std::string& table, const std::string& field) {
@@ -76,15 +57,15 @@ class EstructurasTest : public DataTest {
 
 TEST_F(EstructurasTest, TextsOf497And498CharactersGiveTheSameList) {
   const Structure s = manyFields(20);
-  const std::string base = textOf(s);
+  const std::string base = structureText(s);
   ASSERT_LT(base.size(), 497u);
-  const std::string t497 = textOf(s, 497 - base.size()), t498 = textOf(s, 498 - base.size());
+  const std::string t497 = structureText(s, 497 - base.size()), t498 = structureText(s, 498 - base.size());
   ASSERT_EQ(t497.size(), 497u);
   ASSERT_EQ(t498.size(), 498u);
   const Value a = structureFromText(t497), b = structureFromText(t498);
   EXPECT_TRUE(IGUALEST(a, structureList(s)));
   EXPECT_TRUE(IGUALEST(b, structureList(s)));
-  const std::string t600 = textOf(manyFields(30), 3);
+  const std::string t600 = structureText(manyFields(30), 3);
   ASSERT_GE(t600.size(), 498u);
   EXPECT_TRUE(IGUALEST(structureFromText(t600), structureList(manyFields(30))));
 }

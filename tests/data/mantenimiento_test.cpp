@@ -4,8 +4,6 @@
 // missing table), a recording progress dialog and scripted answers.
 #include "data/mantenimiento.h"
 
-#include <sys/stat.h>
-
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -54,14 +52,6 @@ std::map<std::string, std::pair<std::string, Structure>> shippedStructures() {
     out[current].second.push_back({first, type, width, dec});
   }
   return out;
-}
-
-std::string structureText(const Structure& s) {
-  std::string out = "{";
-  for (const auto& f : s)
-    out += (out.size() > 1 ? "," : "") + std::string("{\"") + f.name + "\",\"" + f.type + "\"," +
-           std::to_string(f.width) + "," + std::to_string(f.decimals) + "}";
-  return out + "}";
 }
 
 std::vector<std::string> cells(const std::string& line) {
@@ -121,11 +111,6 @@ class RecordingRun : public ProgressRun {
     action(sink);
   }
 };
-
-ino_t inodeOf(const std::string& f) {
-  struct stat st {};
-  return ::stat(f.c_str(), &st) == 0 ? st.st_ino : 0;
-}
 
 class MantenimientoTest : public DataTest {
  protected:
