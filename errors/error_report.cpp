@@ -46,7 +46,6 @@ bool validUtf8(std::string_view s) {
   return true;
 }
 
-std::string asUtf8(const std::string& s) { return validUtf8(s) ? s : xb::cp1252ToUtf8(s); }
 
 void append(std::vector<std::string>& to, const std::vector<std::string>& from) {
   to.insert(to.end(), from.begin(), from.end());
@@ -56,10 +55,12 @@ void append(std::vector<std::string>& to, const std::vector<std::string>& from) 
 
 std::string ERRORMESSAGE(const xb::Error& e) { return xb::errorMessage(e); }
 
-std::string valueText(const xb::Value& v) { return asUtf8(xb::displayText(v)); }
+std::string toUtf8Text(const std::string& s) { return validUtf8(s) ? s : xb::cp1252ToUtf8(s); }
+
+std::string valueText(const xb::Value& v) { return toUtf8Text(xb::displayText(v)); }
 
 std::string CGETINFO(const xb::Value& v) {
-  if (v.isText()) return "\"" + asUtf8(v.text()) + "\"";
+  if (v.isText()) return "\"" + toUtf8Text(v.text()) + "\"";
   if (v.isObject()) return "Class: " + (v.obj() ? v.obj()->className() : std::string("NIL"));
   if (v.isArray()) return "Len: " + num(v.arr() ? static_cast<int64_t>(v.arr()->size()) : 0, 4);
   return valueText(v);
@@ -75,7 +76,7 @@ std::vector<std::string> sectionApplication(const ReportFacts& f) {
 }
 
 std::vector<std::string> sectionErrorName(const xb::Error& e) {
-  return {"   Nombre del error: " + asUtf8(ERRORMESSAGE(e))};
+  return {"   Nombre del error: " + toUtf8Text(ERRORMESSAGE(e))};
 }
 
 std::vector<std::string> sectionArguments(const xb::Error& e) {
@@ -171,7 +172,7 @@ std::vector<std::string> sectionFiles(const ReportFacts& f) {
     out.push_back("     ------------------------------------- -------");
     for (size_t i = 0; i < a.orders.size() && i < 15; ++i) {
       const AreaFacts::Order& o = a.orders[i];
-      out.push_back(std::string(8, ' ') + (o.controlling ? "=> " : "   ") + padRight(asUtf8(o.keyExpr), 35) +
+      out.push_back(std::string(8, ' ') + (o.controlling ? "=> " : "   ") + padRight(toUtf8Text(o.keyExpr), 35) +
                     o.tagName);
     }
     out.push_back("");

@@ -87,6 +87,9 @@ std::string CGETINFO(const xb::Value& v);
 // converted).
 std::string valueText(const xb::Value& v);
 
+// A text that may hold Windows-1252 bytes (table texts), as UTF-8.
+std::string toUtf8Text(const std::string& s);
+
 // Sections, each a list of lines without line ends.
 std::vector<std::string> sectionApplication(const ReportFacts& f);     // 1
 std::vector<std::string> sectionErrorName(const xb::Error& e);         // 2

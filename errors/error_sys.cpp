@@ -109,7 +109,7 @@ xb::ErrorAnswer handle(const xb::Error& e) {
   LogRow row;
   row.fecha = xb::textToDate(facts.date);
   row.hora = facts.time;
-  row.error = ERRORMESSAGE(e);
+  row.error = toUtf8Text(ERRORMESSAGE(e));
   row.texto = buildReport(e, facts);
   appendLogRow(row);
 

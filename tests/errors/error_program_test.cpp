@@ -99,6 +99,16 @@ TEST_F(ProgramRun, DamagedTableIsLoggedShownAndSalirEndsWithCodeOne) {
   }
 }
 
+TEST_F(ProgramRun, DuringStartUpEveryAnswerEndsWithCodeOne) {
+  // "Reintentar" before the main window's event loop runs cannot go back to
+  // start-up: it ends the program like "Salir" and the close box.
+  int n = 0;
+  for (const char* answer : {"Reintentar", "Cerrar", "Salir"}) {
+    EXPECT_EQ(wait(start(answer, dir_ / "err.txt")), 1) << answer;
+    EXPECT_EQ(logRows().size(), static_cast<size_t>(++n));
+  }
+}
+
 TEST_F(ProgramRun, TwoProgramsLoggingAtOnceLoseNoRow) {
   const pid_t a = start("Salir", dir_ / "a.txt");
   const pid_t b = start("Cerrar", dir_ / "b.txt");
