@@ -44,17 +44,18 @@ void fileFault(const std::string& operation, const std::string& file, const std:
 
 // Puts a complete work table (and its memo file when `fields` has memo
 // fields) in place of `table`, whose memo file goes only when `oldHasMemo`.
-bool replaceWith(const std::string& work, const std::string& table, bool oldHasMemo, const Structure& fields,
+bool replaceWith(const std::string& work, const std::string& tableName, bool oldHasMemo, const Structure& fields,
                  const char* operation) {
   using namespace xb::engine;
+  // the new files take the exact names the old ones had on the disk
+  const std::string table = resolveName(tableName), memo = resolveName(Table::memoNameFor(table));
   removeFile(table);
-  if (oldHasMemo) removeFile(Table::memoNameFor(table));
+  if (oldHasMemo) removeFile(memo);
   if (!renameFile(work, table)) {
     fileFault(operation, work, "cannot rename " + work + " to " + table);
     return false;
   }
-  if (hasMemoFields(fields) && fileExists(Table::memoNameFor(work)) &&
-      !renameFile(Table::memoNameFor(work), Table::memoNameFor(table))) {
+  if (hasMemoFields(fields) && fileExists(Table::memoNameFor(work)) && !renameFile(Table::memoNameFor(work), memo)) {
     fileFault(operation, Table::memoNameFor(work), "cannot rename the memo file of " + work);
     return false;
   }

@@ -219,6 +219,11 @@ TEST_F(EstructurasTest, CreResRebuildsWithTheTemplatesStructure) {
   EXPECT_TRUE(t.check().empty());
   workAreas().closeAll();
 
+  CRE_RES("CODPRO.INI", "codpro.DBF");  // the file keeps the name it has on the disk
+  EXPECT_TRUE(std::filesystem::exists("CodPro.dbf"));
+  EXPECT_FALSE(std::filesystem::exists("codpro.DBF"));
+  EXPECT_TRUE(std::filesystem::exists("CodPro.fpt"));
+
   CRE_RES("CODPRO.INI", "Falta.dbf");
   EXPECT_TRUE(IGUALEST(structureList(structureOf("Falta.dbf")), structureList(s)));
   EXPECT_EQ(workAreas().areaOf("O_R_I_G_E"), 0);
