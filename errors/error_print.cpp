@@ -1,6 +1,8 @@
 #include "errors/error_print.h"
 
+#include <QEventLoop>
 #include <QFont>
+#include <QPointer>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -8,6 +10,7 @@
 
 #include "errors/error_browser.h"
 #include "errors/error_report.h"
+#include "labels/preview.h"
 #include "labels/printer.h"
 #include "xbase/dates.h"
 
@@ -20,6 +23,22 @@ constexpr double kMarginCm = 1.5;
 std::string programPath() {
   std::error_code ec;
   return std::filesystem::read_symlink("/proc/self/exe", ec).string();
+}
+
+// The report is printed from inside modal dialogs (the error dialog, the log
+// browser), which would block a preview window of its own: the preview is
+// made application-modal and waited for.
+void showPreviewModal(std::shared_ptr<lb::TPRINTER> printer) {
+  lb::TMULTIPREVIEW* preview = lb::RPREVIEW(std::move(printer));
+  if (!preview) return;
+  QPointer<lb::TMULTIPREVIEW> alive(preview);
+  preview->hide();
+  preview->setWindowModality(Qt::ApplicationModal);
+  preview->show();
+  QEventLoop loop;
+  QObject::connect(preview, &lb::TMULTIPREVIEW::closed, &loop, &QEventLoop::quit);
+  QObject::connect(preview, &QObject::destroyed, &loop, &QEventLoop::quit);
+  if (alive) loop.exec();
 }
 
 }  // namespace
@@ -90,7 +109,7 @@ void IMPERROR(ErrorBrowser* browser, std::string_view oemText) {
       printer->Say(bottom - lineHeight, centre, pageFooter(page.number), nullptr, 0, std::nullopt, 1, 2);
       printer->EndPage();
     }
-    printer->Preview();
+    showPreviewModal(std::move(printer));
   } else if (printer) {
     printer->End();
   }

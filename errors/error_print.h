@@ -33,8 +33,8 @@ std::vector<ReportPage> paginate(const std::vector<std::string>& lines, int line
 // The footer of page n: "Página " + n 3 wide, centred.
 std::string pageFooter(int page);
 
-// IMPERROR: prints `oemText` through the report with preview; with a
-// browser, FINREP afterwards.
+// IMPERROR: prints `oemText` through the report with preview, shown
+// application-modal and waited for; with a browser, FINREP afterwards.
 void IMPERROR(ErrorBrowser* browser, std::string_view oemText);
 
 }  // namespace qv

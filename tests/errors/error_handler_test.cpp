@@ -383,18 +383,28 @@ class ReportPrint : public lbtest::PrintFixture {};
 TEST_F(ReportPrint, LongReportGoesToThePreviewOverSeveralPages) {
   std::string text;
   for (int i = 1; i <= 150; ++i) text += "   Llamado por rutina_" + std::to_string(i) + "(" + std::to_string(i) + ")\r\n";
-  IMPERROR(nullptr, toLogText(text));
-  ASSERT_EQ(lb::openPreviews(), 1);
-  lb::TMULTIPREVIEW* preview = nullptr;
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w)) preview = p;
-  ASSERT_NE(preview, nullptr);
-  EXPECT_EQ(preview->windowTitle(), QStringLiteral("Registro de Errores"));
-  const size_t pages = preview->aFiles().size();
+  int open = 0;
+  size_t pages = 0;
+  QString title;
+  bool modal = false;
+  QTimer::singleShot(0, [&] {
+    open = lb::openPreviews();
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w); p && p->isVisible()) {
+        pages = p->aFiles().size();
+        title = p->windowTitle();
+        modal = p->windowModality() == Qt::ApplicationModal;
+        p->close();
+      }
+  });
+  IMPERROR(nullptr, toLogText(text));  // returns when the preview has closed
+  EXPECT_EQ(open, 1);
+  EXPECT_EQ(title, QStringLiteral("Registro de Errores"));
+  EXPECT_TRUE(modal);
   EXPECT_GE(pages, 2u);
   EXPECT_LE(pages, 5u);
-  preview->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(lb::openPreviews(), 0);
 }
 
 TEST_F(HandlerFixture, DivisionByZeroInAnExpressionGivesZero) {
