@@ -52,49 +52,11 @@ void appendTrace(const xb::Error& e) {
   if (out) out << traceEntry(e);
 }
 
-xb::ErrorAnswer handle(const xb::Error& e);
-
 bool silentSharing(const xb::Error& e) {
   if (!e.canDefault) return false;
   if (e.genCode == xb::kGenOpen) return e.osCode == xb::kOsSharingViolation || e.osCode == xb::kOsAccessDenied;
   return e.genCode == xb::kGenAppendLock;
 }
-
-}  // namespace
-
-std::string traceEntry(const xb::Error& e) {
-  return "[error_sys.cpp->ERRORDIALOG] (" + std::to_string(__LINE__) + ")\r\n" +  //
-         "Type: C >>>" + e.operation + "<<<\r\n" +                                 //
-         "Type: C >>>" + e.description + "<<<\r\n" +                               //
-         "Type: N >>>0<<<\r\n";
-}
-
-void ERRORSYS() { xb::setErrorHandler(ERRORDIALOG); }
-
-void ERRORLINK() {}
-
-bool _FINAL() {
-  xb::engine::WorkAreas& set = xb::engine::workAreas();
-  set.commitAll();
-  set.closeAll();
-  return true;
-}
-
-xb::ErrorAnswer ERRORDIALOG(const xb::Error& e) {
-  if (g_active) {
-    programEnd()(1, true);
-    return {xb::ErrorAnswer::Default, {}};
-  }
-  ActiveGuard active;
-  try {
-    return handle(e);
-  } catch (...) {
-    programEnd()(1, true);
-    return {xb::ErrorAnswer::Default, {}};
-  }
-}
-
-namespace {
 
 xb::ErrorAnswer handle(const xb::Error& e) {
   appendTrace(e);
@@ -133,6 +95,38 @@ xb::ErrorAnswer handle(const xb::Error& e) {
 }
 
 }  // namespace
+
+std::string traceEntry(const xb::Error& e) {
+  return "[error_sys.cpp->ERRORDIALOG] (" + std::to_string(__LINE__) + ")\r\n" +  //
+         "Type: C >>>" + e.operation + "<<<\r\n" +                                 //
+         "Type: C >>>" + e.description + "<<<\r\n" +                               //
+         "Type: N >>>0<<<\r\n";
+}
+
+void ERRORSYS() { xb::setErrorHandler(ERRORDIALOG); }
+
+void ERRORLINK() {}
+
+bool _FINAL() {
+  xb::engine::WorkAreas& set = xb::engine::workAreas();
+  set.commitAll();
+  set.closeAll();
+  return true;
+}
+
+xb::ErrorAnswer ERRORDIALOG(const xb::Error& e) {
+  if (g_active) {
+    programEnd()(1, true);
+    return {xb::ErrorAnswer::Default, {}};
+  }
+  ActiveGuard active;
+  try {
+    return handle(e);
+  } catch (...) {
+    programEnd()(1, true);
+    return {xb::ErrorAnswer::Default, {}};
+  }
+}
 
 DialogRunner setErrorDialogRunner(DialogRunner runner) {
   DialogRunner old = std::move(dialogRunner());

@@ -321,6 +321,26 @@ TEST(ErrorDialogButtons, ChoicesOfTheButtons) {
   }
 }
 
+TEST(ErrorDialogButtons, MasOpensTheLogBrowser) {
+  TempCwd cwd;
+  ASSERT_TRUE(appendLogRow({xb::today(), "08:00:00", "Error uno", "informe"}));
+  ErrorDialog d(ErrorDialogContent{"   Nombre del error: x", {}, "", false, false});
+  int rows = -1;
+  QString title;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* b = qobject_cast<ErrorBrowser*>(w); b && b->isVisible()) {
+        rows = b->table()->rowCount();
+        title = b->windowTitle();
+        b->button(QStringLiteral("&Salir"))->click();
+      }
+  });
+  d.button(QStringLiteral("&Mas..."))->click();  // returns when the browser has closed
+  EXPECT_EQ(rows, 1);
+  EXPECT_TRUE(title.startsWith(QStringLiteral("Registro de Errores del ")));
+  EXPECT_EQ(xb::engine::workAreas().areaOf(kErrorAlias), 0);
+}
+
 TEST(ErrorBrowserStart, TodayOrTheLatestBefore) {
   struct Case {
     std::vector<std::string> keys;
