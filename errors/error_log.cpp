@@ -50,7 +50,7 @@ class FolderLock {
   int fd_ = -1;
 };
 
-// What abandons the protected block.
+// What DOBREAK throws to abandon the protected block.
 struct Abandon {};
 
 bool sharingConflict(const xb::Error& e) {
@@ -68,7 +68,7 @@ class ProtectedBlock {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             return {xb::ErrorAnswer::Retry, {}};
           }
-          throw Abandon{};
+          DOBREAK();
         })) {}
   ~ProtectedBlock() { xb::setErrorHandler(std::move(previous_)); }
   ProtectedBlock(const ProtectedBlock&) = delete;
@@ -152,6 +152,8 @@ void closeErrorLog() {
   set.close();
 }
 
+void DOBREAK() { throw Abandon{}; }
+
 bool appendLogRow(const LogRow& row) {
   eng::WorkAreas& set = eng::workAreas();
   const int previousArea = set.selected();
@@ -173,7 +175,7 @@ bool appendLogRow(const LogRow& row) {
       }
       if (!wasOpen) set.close();
     }
-  } catch (...) {
+  } catch (...) {  // DOBREAK, or a failure the engine threw: the row is not written
     written = false;
   }
   try {

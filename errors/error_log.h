@@ -53,6 +53,10 @@ struct LogRow {
 // handler is in force again afterwards. True when the row was written.
 bool appendLogRow(const LogRow& row);
 
+// DOBREAK: abandons the protected block it is called in (the handler of
+// appendLogRow's block calls it for every error it does not retry).
+[[noreturn]] void DOBREAK();
+
 // The rows of an open log in index order (newest first), and the same for a
 // log folder read from scratch (tests, tools).
 std::vector<LogRow> readOpenLog();

@@ -503,6 +503,17 @@ TEST_F(HandlerFixture, OtherErrorsAreLoggedAndShownAndTablesStayOpen) {
   EXPECT_NE(bytes.find("Aplicaci\xA2n:"), std::string::npos);  // 'ó' in code page 850
 }
 
+TEST_F(HandlerFixture, AFailureWritingTheLogIsSwallowedAndTheDialogStillShown) {
+  fs::create_directory(cwd.dir() / "Error");
+  std::ofstream(cwd.dir() / "Error" / "Error.Dbf") << "not a table at all";
+  answer = DialogChoice::Default;
+  EXPECT_EQ(xb::raise(sampleError()).kind, xb::ErrorAnswer::Default);
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(endCodes.empty());
+  EXPECT_EQ(xb::engine::workAreas().areaOf(kErrorAlias), 0);
+  EXPECT_FALSE(appendLogRow({xb::today(), "08:00:00", "x", "y"}));
+}
+
 TEST_F(HandlerFixture, SalirClosesEveryTableAndEndsWithCodeOne) {
   xb::engine::WorkAreas& set = xb::engine::workAreas();
   ASSERT_TRUE(xb::engine::Table::create((cwd.dir() / "Other.dbf").string(), {{"NOMBRE", 'C', 10, 0}}));
