@@ -12,6 +12,7 @@
 #include "data/catalog.h"
 #include "errors/error_sys.h"
 #include "errors/qt_prompter.h"
+#include "labels/meter_progress.h"
 #include "labels/preview.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -21,23 +22,6 @@
 namespace qv {
 
 namespace {
-
-// The handler of run-time errors until the error log's own takes over:
-// sharing failures set the network-error flag quietly; any other error is
-// shown, and the operation fails quietly when it may, else it ends the
-// program with exit code 1.
-xb::ErrorAnswer startupErrorHandler(const xb::Error& e) {
-  const bool sharing = (e.genCode == xb::kGenOpen && (e.osCode == xb::kOsSharingViolation ||
-                                                      e.osCode == xb::kOsAccessDenied)) ||
-                       e.genCode == xb::kGenAppendLock;
-  if (sharing && e.canDefault) {
-    xb::setNetError(true);
-    return {};
-  }
-  xb::prompter().message(xb::MsgKind::Stop, "Error", xb::errorMessage(e));
-  if (e.canDefault) return {};
-  std::exit(1);
-}
 
 // Makes sure the process may hold at least 99 open files.
 void askForFileHandles() {
@@ -59,14 +43,16 @@ QString applicationStyleSheet() {
 }
 
 int INICIO(QApplication& app, const QString& resourceFolder) {
+  ERRORSYS();
   createAppValues();
   applyRunSettings();
   askForFileHandles();
 
   QtPrompter prompter;
   xb::PrompterGuard prompterGuard(prompter);
-  xb::setErrorHandler(startupErrorHandler);
-  ERRORSYS();
+  lb::MeterProgressRun progress;
+  qv::setProgressRun(&progress);
+  atFinal([] { qv::setProgressRun(nullptr); });
   installEndSignals(app);
   atFinal(closeAllTables);
 

@@ -16,6 +16,7 @@
 #include "app/app_texts.h"
 #include "app/shell_rules.h"
 #include "app/test_window.h"
+#include "data/mantenimiento.h"
 #include "errors/alert.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
@@ -43,6 +44,7 @@ ShellActions programActions() {
   a.openWebPage = openWebPage;
   a.memoryInfo = CHECKMIMEMORIA;
   a.confirmLeave = confirmLeave;
+  a.maintenance = AUTOMANTEN;
   return a;
 }
 

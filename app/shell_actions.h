@@ -12,9 +12,9 @@ class QWidget;
 namespace qv {
 
 // The actions of the running program: about box, calculator, help, test
-// window, link, memory diagnostic and the leave confirmation, their windows
-// opened over the active window. The main panel and the general maintenance
-// stay empty until their screens exist.
+// window, link, memory diagnostic, the general maintenance and the leave
+// confirmation, their windows opened over the active window. The main panel
+// stays empty until its screen exists.
 ShellActions programActions();
 
 // Asks "Desea terminar su sesión ?" through ALERT; true only for the first

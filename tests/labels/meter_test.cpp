@@ -2,10 +2,12 @@
 // size, its text and gradient; and the progress dialog MSGMETER.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 
 #include "labels/meter.h"
+#include "labels/meter_progress.h"
 #include "labels/meter_rules.h"
 #include "labels/msg_meter.h"
 #include "tests/ui/qt_app.h"
@@ -235,3 +237,27 @@ TEST(MsgMeter, DefaultsAndFailures) {
 }
 
 }  // namespace
+
+TEST(MeterProgressRun, TheMaintenanceStepsDriveTheDialogsMeterAndText) {
+  lb::MeterProgressRun run;
+  double total = 0, value = 0;
+  QString title, text;
+  run.run("Procesando datos...", "Por favor espere", [&](qv::ProgressSink& sink) {
+    auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(dlg);
+    title = dlg->windowTitle();
+    sink.setTotal(3);
+    sink.set(2);
+    sink.setText("Procesando CodPro.dbf");
+    auto* meter = dlg->findChild<lb::TVMETER*>();
+    ASSERT_TRUE(meter);
+    total = meter->nTotal();
+    value = meter->value();
+    for (QLabel* l : dlg->findChildren<QLabel*>())
+      if (l->text().startsWith("Procesando")) text = l->text();
+  });
+  EXPECT_EQ(title, "Por favor espere");
+  EXPECT_DOUBLE_EQ(total, 3);
+  EXPECT_DOUBLE_EQ(value, 2);
+  EXPECT_EQ(text, "Procesando CodPro.dbf");
+}
