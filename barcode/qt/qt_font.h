@@ -19,7 +19,7 @@ namespace bc {
 // system to match.
 QString ResolveFace(std::string_view face);
 
-// A Qt font for the spec and the scale factors that bring its cell height
+// A Qt font for the font request and the scale factors that bring its cell height
 // (ascent + descent) to spec.heightPx and its average character width to
 // spec.widthPx, with the ascent of the unscaled font. A spec height of 0
 // takes 12 points at `dpi`.
@@ -36,7 +36,7 @@ ScaledFont MakeFont(const FontSpec& spec, double dpi);
 double AverageCharWidth(const QFont& font);
 
 // Draws text with its cell's upper-left corner at (row, col), turned
-// counter-clockwise by the spec's escapement about that corner, in `color`,
+// counter-clockwise by the requested escapement about that corner, in `color`,
 // transparent background. `dpi` is the target's pixels per inch.
 void PaintSay(QPainter& p, double row, double col, std::string_view text, const FontSpec& spec, Rgb color,
               double dpi);

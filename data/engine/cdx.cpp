@@ -349,6 +349,9 @@ struct CdxFile::Impl {
   void writeBytes(uint64_t off, const uint8_t* buf, size_t n);
 
   bool tryAcquire(bool exclusive);
+  // Takes the lock for a caller's read or write span and brings the cached
+  // pages up to date; false when the lock is refused.
+  bool tryBegin(bool exclusive);
   void acquireOrRaise(bool exclusive);
   void release();
   void refresh();
@@ -1385,19 +1388,22 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const std::vector<IndexEntry>& 
   });
 }
 
+bool CdxFile::Impl::tryBegin(bool exclusive) {
+  if (!tryAcquire(exclusive)) return false;
+  int& depth = exclusive ? writeDepth : readDepth;
+  ++depth;
+  try {
+    if (stale) reload();
+  } catch (...) {
+    --depth;
+    release();
+    throw;
+  }
+  return true;
+}
+
 bool CdxFile::beginRead() {
-  return guarded(false, [&] {
-    if (!impl_->tryAcquire(false)) return false;
-    ++impl_->readDepth;
-    try {
-      if (impl_->stale) impl_->reload();
-    } catch (...) {
-      --impl_->readDepth;
-      impl_->release();
-      throw;
-    }
-    return true;
-  });
+  return guarded(false, [&] { return impl_->tryBegin(false); });
 }
 
 void CdxFile::endRead() {
@@ -1408,18 +1414,7 @@ void CdxFile::endRead() {
 
 bool CdxFile::beginWrite() {
   if (!impl_->writable) return false;
-  return guarded(false, [&] {
-    if (!impl_->tryAcquire(true)) return false;
-    ++impl_->writeDepth;
-    try {
-      if (impl_->stale) impl_->reload();
-    } catch (...) {
-      --impl_->writeDepth;
-      impl_->release();
-      throw;
-    }
-    return true;
-  });
+  return guarded(false, [&] { return impl_->tryBegin(true); });
 }
 
 void CdxFile::endWrite() {
