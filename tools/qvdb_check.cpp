@@ -9,20 +9,15 @@ namespace qvdb {
 
 int runCheck(const Args& args) {
   static const Command self{"check", "TABLE [INDEXFILE...]", "", runCheck};
-  Options o = parseOptions(args, {}, {}, {});
-  if (!o.error.empty()) return usageError(self, o.error);
-  if (o.positional.empty()) return usageError(self, "no table");
-  toolSetup(false);
-  xb::engine::WorkAreas areas;
-  const std::vector<std::string> indexes(o.positional.begin() + 1, o.positional.end());
-  xb::engine::WorkArea& a = openTable(areas, o.positional[0], xb::engine::OpenMode::ReadOnly, indexes);
-  const std::vector<std::string> faults = a.check();
-  if (faults.empty()) {
-    std::printf("ok\n");
-    return kExitOk;
-  }
-  for (const std::string& f : faults) std::printf("%s\n", f.c_str());
-  return kExitNotFound;
+  return runOnTable(self, args, xb::engine::OpenMode::ReadOnly, [](xb::engine::WorkArea& a, const std::string&) {
+    const std::vector<std::string> faults = a.check();
+    if (faults.empty()) {
+      std::printf("ok\n");
+      return kExitOk;
+    }
+    for (const std::string& f : faults) std::printf("%s\n", f.c_str());
+    return kExitNotFound;
+  });
 }
 
 }  // namespace qvdb

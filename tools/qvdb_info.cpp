@@ -24,35 +24,30 @@ const char* codePageName(uint8_t mark) {
 
 int runInfo(const Args& args) {
   static const Command self{"info", "TABLE [INDEXFILE...]", "", runInfo};
-  Options o = parseOptions(args, {}, {}, {});
-  if (!o.error.empty()) return usageError(self, o.error);
-  if (o.positional.empty()) return usageError(self, "no table");
-  toolSetup(false);
-  xb::engine::WorkAreas areas;
-  const std::vector<std::string> indexes(o.positional.begin() + 1, o.positional.end());
-  xb::engine::WorkArea& a = openTable(areas, o.positional[0], xb::engine::OpenMode::ReadOnly, indexes);
-  xb::engine::Table& t = *a.table();
-  std::printf("table: %s\n", t.path().c_str());
-  std::printf("version: 0x%02X\n", t.version());
-  std::printf("code page: 0x%02X (%s)\n", t.codePage(), codePageName(t.codePage()));
-  std::printf("records: %lld\n", static_cast<long long>(t.recordCount()));
-  std::printf("fields: %zu\n", t.structure().size());
-  for (const auto& f : t.structure())
-    std::printf("  %-10s %c %3d %2d\n", xb::cp1252ToUtf8(f.name).c_str(), f.type, f.width, f.decimals);
-  const std::vector<xb::engine::OrderInfo> orders = a.orders();
-  for (const std::string& file : a.indexFiles()) {
-    std::printf("index: %s\n", file.c_str());
-    for (size_t i = 0; i < orders.size(); ++i) {
-      const auto& oi = orders[i];
-      if (oi.indexFile != file) continue;
-      a.setOrder(static_cast<int>(i) + 1);
-      std::printf("  tag %s\n    key: %s (%c %d)\n    for: %s\n    unique: %s\n    descending: %s\n    keys: %lld\n",
-                  oi.tag.name.c_str(), xb::cp1252ToUtf8(oi.tag.keyExpr).c_str(), oi.keyType, oi.tag.keyLength,
-                  xb::cp1252ToUtf8(oi.tag.forExpr).c_str(), oi.tag.unique ? "yes" : "no",
-                  oi.tag.descending ? "yes" : "no", static_cast<long long>(a.keyCount()));
+  return runOnTable(self, args, xb::engine::OpenMode::ReadOnly, [](xb::engine::WorkArea& a, const std::string&) {
+    xb::engine::Table& t = *a.table();
+    std::printf("table: %s\n", t.path().c_str());
+    std::printf("version: 0x%02X\n", t.version());
+    std::printf("code page: 0x%02X (%s)\n", t.codePage(), codePageName(t.codePage()));
+    std::printf("records: %lld\n", static_cast<long long>(t.recordCount()));
+    std::printf("fields: %zu\n", t.structure().size());
+    for (const auto& f : t.structure())
+      std::printf("  %-10s %c %3d %2d\n", xb::cp1252ToUtf8(f.name).c_str(), f.type, f.width, f.decimals);
+    const std::vector<xb::engine::OrderInfo> orders = a.orders();
+    for (const std::string& file : a.indexFiles()) {
+      std::printf("index: %s\n", file.c_str());
+      for (size_t i = 0; i < orders.size(); ++i) {
+        const auto& oi = orders[i];
+        if (oi.indexFile != file) continue;
+        a.setOrder(static_cast<int>(i) + 1);
+        std::printf("  tag %s\n    key: %s (%c %d)\n    for: %s\n    unique: %s\n    descending: %s\n    keys: %lld\n",
+                    oi.tag.name.c_str(), xb::cp1252ToUtf8(oi.tag.keyExpr).c_str(), oi.keyType, oi.tag.keyLength,
+                    xb::cp1252ToUtf8(oi.tag.forExpr).c_str(), oi.tag.unique ? "yes" : "no",
+                    oi.tag.descending ? "yes" : "no", static_cast<long long>(a.keyCount()));
+      }
     }
-  }
-  return kExitOk;
+    return kExitOk;
+  });
 }
 
 }  // namespace qvdb

@@ -77,6 +77,17 @@ xb::engine::WorkArea& openTable(xb::engine::WorkAreas& areas, const std::string&
   return a;
 }
 
+int runOnTable(const Command& self, const Args& args, xb::engine::OpenMode mode,
+               const std::function<int(xb::engine::WorkArea&, const std::string& table)>& body) {
+  Options o = parseOptions(args, {}, {}, {});
+  if (!o.error.empty()) return usageError(self, o.error);
+  if (o.positional.empty()) return usageError(self, "no table");
+  toolSetup(false);
+  xb::engine::WorkAreas areas;
+  const std::vector<std::string> indexes(o.positional.begin() + 1, o.positional.end());
+  return body(openTable(areas, o.positional[0], mode, indexes), o.positional[0]);
+}
+
 std::string fieldText(const FieldDef& f, const xb::Value& v) {
   if (v.isText()) {
     std::string s = v.text();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -42,6 +43,13 @@ struct ToolError : std::runtime_error {
 // Sharing conflicts and other failures throw ToolError or xb::RuntimeError.
 xb::engine::WorkArea& openTable(xb::engine::WorkAreas& areas, const std::string& path, xb::engine::OpenMode mode,
                                 const std::vector<std::string>& indexes = {});
+
+// Runs a command of the form `NAME TABLE [INDEXFILE...]`: parses the
+// arguments (no options), sets the tool up, opens the table with its index
+// files in `mode` and hands the area to `body`, whose result is the exit
+// code. Usage errors exit as usageError() does.
+int runOnTable(const Command& self, const Args& args, xb::engine::OpenMode mode,
+               const std::function<int(xb::engine::WorkArea&, const std::string& table)>& body);
 
 // Installs the plain error handler and the tool's settings.
 void toolSetup(bool hideDeleted);
