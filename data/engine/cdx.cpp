@@ -297,6 +297,7 @@ struct Tree {
   // the end of a leaf; false at the end of the tree. `after` is the entry
   // the walk must stay above (order check), if any.
   bool forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_t afterRec);
+  void checkSpan(uint32_t off);
   bool backward(uint32_t& off, int& idx, const std::string* beforeKey, uint32_t beforeRec);
   std::vector<uint32_t> allPages();
 };
@@ -707,7 +708,7 @@ void CdxFile::Impl::reload() {
   Header h;
   std::string err = parseHeader(raw, h);
   if (!err.empty()) bad("directory header: " + err);
-  if (h.keyLength > 64) bad("directory key length " + std::to_string(h.keyLength));
+  if (h.keyLength != kTagNameLength) bad("directory key length " + std::to_string(h.keyLength));
   dir.hdr = h;
   dir.headerOff = 0;
   diskFreeHead = chainHead = h.freeHead;
@@ -827,6 +828,16 @@ void Tree::descendPrefix(std::string_view prefix, Path& path) {
   descend(path, [&](const Node& n, int i) { return comparePrefix(n.key(i), prefix) < 0; });
 }
 
+// A leaf entered along the chain must run from a smaller first entry to a
+// larger last one. Together with the order checks between neighbours this
+// makes every cycle in a damaged chain show up as an error instead of a walk
+// that never ends.
+void Tree::checkSpan(uint32_t off) {
+  Node& n = node(off);
+  if (n.size() > 1 && compareEntry(n.key(0), n.recnos.front(), n.key(n.size() - 1), n.recnos.back()) > 0)
+    bad("leaf page " + std::to_string(off) + " out of order");
+}
+
 bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_t afterRec) {
   f->ensureSize();
   uint64_t steps = f->size / kPageSize + 1;
@@ -850,6 +861,7 @@ bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_
     if (--steps == 0) bad("leaf chain longer than the file (cycle)");
     off = n.right;
     idx = 0;
+    checkSpan(off);
   }
 }
 
@@ -872,10 +884,12 @@ bool Tree::backward(uint32_t& off, int& idx, const std::string* beforeKey, uint3
     if (--steps == 0) bad("leaf chain longer than the file (cycle)");
     off = n.left;
     idx = std::numeric_limits<int>::max();
+    checkSpan(off);
   }
 }
 
 bool Tree::insert(std::string_view key, uint32_t recno) {
+  if (key.size() != size_t(keyLength())) bad("key of " + std::to_string(key.size()) + " bytes for a tree of " + std::to_string(keyLength()));
   Path path;
   if (unique) {
     descendPrefix(key, path);
@@ -958,6 +972,7 @@ void Tree::settleInsert(Path& path, int k, bool appendHint) {
 }
 
 bool Tree::remove(std::string_view key, uint32_t recno) {
+  if (key.size() != size_t(keyLength())) bad("key of " + std::to_string(key.size()) + " bytes for a tree of " + std::to_string(keyLength()));
   Path path;
   descendEntry(key, recno, path);
   Step leaf = path.back();
