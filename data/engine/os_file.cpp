@@ -2,9 +2,11 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -87,6 +89,39 @@ int64_t File::size() const {
   struct stat st{};
   if (::fstat(fd_, &st) != 0) return -1;
   return st.st_size;
+}
+
+FileView::~FileView() {
+  if (base_) ::munmap(base_, len_);
+}
+
+FileView::FileView(FileView&& other) noexcept : base_(other.base_), len_(other.len_) {
+  other.base_ = nullptr;
+  other.len_ = 0;
+}
+
+FileView& FileView::operator=(FileView&& other) noexcept {
+  if (this != &other) {
+    if (base_) ::munmap(base_, len_);
+    base_ = other.base_;
+    len_ = other.len_;
+    other.base_ = nullptr;
+    other.len_ = 0;
+  }
+  return *this;
+}
+
+FileView FileView::map(const File& f, uint64_t len) {
+  FileView v;
+  int64_t size = f.size();
+  if (size <= 0 || f.fd_ < 0) return v;
+  len = std::min(len, uint64_t(size));
+  if (len == 0) return v;
+  void* p = ::mmap(nullptr, size_t(len), PROT_READ, MAP_SHARED, f.fd_, 0);
+  if (p == MAP_FAILED) return v;
+  v.base_ = p;
+  v.len_ = len;
+  return v;
 }
 
 bool File::truncate(uint64_t size) { return ::ftruncate(fd_, off_t(size)) == 0; }

@@ -57,9 +57,36 @@ class File {
   void close();
 
  private:
+  friend class FileView;
   int fd_ = -1;
   Mode mode_ = Mode::ReadOnly;
   std::string path_;
+};
+
+// A read-only view of the first bytes of a file, mapped into memory: reads
+// without a system call each. Writes made through the File show in the view
+// at once (one page cache). Only for a file nobody else can shrink while the
+// view exists, a table held exclusively: touching a mapped page the file no
+// longer covers ends the process.
+class FileView {
+ public:
+  FileView() = default;
+  ~FileView();
+  FileView(FileView&& other) noexcept;
+  FileView& operator=(FileView&& other) noexcept;
+  FileView(const FileView&) = delete;
+  FileView& operator=(const FileView&) = delete;
+
+  // Maps the first `len` bytes of `f` (at most its size); an empty view
+  // when the file is empty or the system refuses.
+  static FileView map(const File& f, uint64_t len);
+
+  const char* data() const { return static_cast<const char*>(base_); }
+  uint64_t size() const { return len_; }
+
+ private:
+  void* base_ = nullptr;
+  uint64_t len_ = 0;
 };
 
 // Finds an existing file whose name differs from `path`'s last component at

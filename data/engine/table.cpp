@@ -17,6 +17,14 @@
 // Readers read the record count without a lock: the count is one 4-byte
 // write made after the rows it counts, so whatever count a reader sees
 // describes written rows.
+//
+// A table held exclusively has no other reader, so it appends in runs: new
+// rows stay in memory (filled in place by later changes) and go to the file
+// together, in the order above (rows and 0x1A, then the count), when the
+// run reaches kHeldLimit bytes, before an index entry names one of them
+// (writeHeldRows), and at commit, pack, check and close. A process killed
+// during a run loses the rows it had not written, never the table. Reads of
+// an exclusive table go through a mapped view of the file.
 #include "data/engine/table.h"
 
 #include <algorithm>
@@ -205,6 +213,13 @@ struct Table::Impl {
   bool dirty = false;
   std::map<int, std::string> pendingMemo;
   bool stamped = false;  // header date written during this session
+  // Exclusive use only: rows heldFirst..h.count appended but not yet
+  // written (held is empty and heldFirst 0 when there are none), and the
+  // view that reads rows.
+  std::string held;
+  int64_t heldFirst = 0;
+  FileView view;
+  static constexpr size_t kHeldLimit = size_t(1) << 18;
 
   std::string blankRow() const { return std::string(h.recordLen, ' '); }
   uint64_t rowOffset(int64_t n) const { return uint64_t(h.headerLen) + uint64_t(n - 1) * h.recordLen; }
@@ -249,6 +264,30 @@ struct Table::Impl {
     return false;
   }
 
+  bool isHeld(int64_t n) const { return heldFirst > 0 && n >= heldFirst && n <= int64_t(h.count); }
+  char* heldRow(int64_t n) { return held.data() + size_t(n - heldFirst) * h.recordLen; }
+
+  // Writes the held rows, then the count that covers them. On a write
+  // failure the rows are gone: the count stays what the file says.
+  bool writeHeld() {
+    if (held.empty()) return true;
+    const int64_t first = heldFirst;
+    held.push_back('\x1A');
+    std::string count = countBytes(uint32_t(h.count));
+    bool ok = file.writeAt(rowOffset(first), held.data(), held.size()) && file.writeAt(4, count.data(), count.size());
+    const int err = errno;
+    held.clear();
+    heldFirst = 0;
+    if (!ok) {
+      h.count = uint32_t(first - 1);
+      if (recno >= first) clearBuffer();
+      fail(kGenWrite, err, std::string("cannot append rows: ") + std::strerror(err), path, "append");
+      return false;
+    }
+    stampDate();
+    return true;
+  }
+
   void dropChanges() {
     row = disk;
     pendingMemo.clear();
@@ -279,6 +318,12 @@ struct Table::Impl {
       row.replace(h.offsets[size_t(field)], size_t(f.width), encodeMemoRef(*block, f.width, binaryRefs()));
     }
     pendingMemo.clear();
+    if (isHeld(recno)) {
+      std::memcpy(heldRow(recno), row.data(), row.size());
+      disk = row;
+      dirty = false;
+      return;
+    }
     if (!file.writeAt(rowOffset(recno), row.data(), row.size())) {
       fail(kGenWrite, errno, std::string("cannot write row: ") + std::strerror(errno), path, "flush");
       dropChanges();
@@ -291,6 +336,25 @@ struct Table::Impl {
 
   // Loads row n into the buffer; false (after the handler) on a read fault.
   bool load(int64_t n) {
+    if (!shared()) {
+      const uint64_t end = rowOffset(n) + h.recordLen;
+      if (isHeld(n)) {
+        row.assign(heldRow(n), h.recordLen);
+      } else {
+        if (end > view.size()) view = FileView::map(file, UINT64_MAX);
+        if (end > view.size()) return loadRead(n);
+        row.assign(view.data() + rowOffset(n), h.recordLen);
+      }
+      disk = row;
+      recno = n;
+      dirty = false;
+      pendingMemo.clear();
+      return true;
+    }
+    return loadRead(n);
+  }
+
+  bool loadRead(int64_t n) {
     std::string r(h.recordLen, '\0');
     if (file.readAt(rowOffset(n), r.data(), r.size()) != long(r.size())) {
       fail(kGenCorruption, 0, damaged(path, "row " + std::to_string(n) + " cannot be read whole"), path, "read");
@@ -316,6 +380,7 @@ Table::Table(Key, std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Table::~Table() {
   try {
     impl_->flush();
+    impl_->writeHeld();
   } catch (...) {
     // A handler that throws cannot be answered from a destructor; the
     // change is lost, the files stay sound.
@@ -596,6 +661,7 @@ bool Table::appendBlank() {
     }
   } release{m.file, shared};
   if (shared && !m.refreshCount()) return false;
+  if (!shared && m.held.size() >= Impl::kHeldLimit && !m.writeHeld()) return false;
   int64_t n = int64_t(m.h.count) + 1;
   if (n > int64_t(0xFFFFFFFEu) || m.rowOffset(n + 1) > (uint64_t(1) << 40)) {
     fail(kGenWrite, 0, "the table is full", m.path, "append");
@@ -605,15 +671,20 @@ bool Table::appendBlank() {
     setNetError(true);
     return false;
   }
-  std::string bytes = m.blankRow();
-  bytes.push_back('\x1A');
-  std::string count = countBytes(uint32_t(n));
-  if (!m.file.writeAt(m.rowOffset(n), bytes.data(), bytes.size()) || !m.file.writeAt(4, count.data(), count.size())) {
-    m.locks->unlockRow(n);
-    fail(kGenWrite, errno, std::string("cannot append a row: ") + std::strerror(errno), m.path, "append");
-    return false;
+  if (!shared) {
+    if (m.heldFirst == 0) m.heldFirst = n;
+    m.held.append(m.h.recordLen, ' ');
+  } else {
+    std::string bytes = m.blankRow();
+    bytes.push_back('\x1A');
+    std::string count = countBytes(uint32_t(n));
+    if (!m.file.writeAt(m.rowOffset(n), bytes.data(), bytes.size()) || !m.file.writeAt(4, count.data(), count.size())) {
+      m.locks->unlockRow(n);
+      fail(kGenWrite, errno, std::string("cannot append a row: ") + std::strerror(errno), m.path, "append");
+      return false;
+    }
+    m.stampDate();
   }
-  m.stampDate();
   m.h.count = uint32_t(n);
   m.recno = n;
   m.row = m.disk = m.blankRow();
@@ -664,10 +735,16 @@ void Table::unlockAll() {
 bool Table::isRowLocked(int64_t recno) const { return impl_->locks->rowLocked(recno); }
 bool Table::isFileLocked() const { return impl_->locks->fileLocked(); }
 
+void Table::writeHeldRows() {
+  impl_->flush();
+  impl_->writeHeld();
+}
+
 void Table::commit() {
   Impl& m = *impl_;
   m.flush();
   if (m.readOnly) return;
+  m.writeHeld();
   if (!m.file.sync() || (m.memo && !m.memo->sync()))
     fail(kGenWrite, errno, std::string("cannot flush to disk: ") + std::strerror(errno), m.path, "commit");
 }
@@ -676,6 +753,7 @@ bool Table::pack() {
   Impl& m = *impl_;
   m.flush();
   if (!m.writable("pack")) return false;
+  if (!m.writeHeld()) return false;
   if (m.mode != OpenMode::Exclusive) {
     fail(kGenShared, 0, "pack needs exclusive use", m.path, "pack");
     return false;
@@ -756,6 +834,7 @@ bool Table::pack() {
     if (!m.memo) m.memo = std::move(outMemo);
   }
   m.locks->unlockAll();
+  m.view = FileView();
   m.file = std::move(*out);
   m.h.count = kept;
   m.clearBuffer();
@@ -764,6 +843,8 @@ bool Table::pack() {
 
 std::vector<std::string> Table::check() {
   Impl& m = *impl_;
+  m.flush();
+  m.writeHeld();
   std::vector<std::string> faults;
   std::string fixed(kDbfFixedHeader, '\0');
   long got = m.file.readAt(0, fixed.data(), fixed.size());

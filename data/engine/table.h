@@ -124,7 +124,8 @@ class Table {
   // locked for the caller (locks already held are kept). A refused append
   // lock is generic code 40 for the handler (retry allowed); false (and the
   // network-error flag) when it takes the default, or when another process
-  // holds the file lock.
+  // holds the file lock. An exclusive table holds new rows back in memory
+  // and writes them in runs.
   bool appendBlank();
 
   // Row and file locks; never wait. A refused lock answers false and sets
@@ -138,6 +139,11 @@ class Table {
   void unlockAll();
   bool isRowLocked(int64_t recno) const;
   bool isFileLocked() const;
+
+  // Writes the buffer and the rows an exclusive table holds back from its
+  // appends (see table.cpp), so that the file has every row there is: done
+  // before an index entry names a new row.
+  void writeHeldRows();
 
   // Writes pending changes and flushes them to the disk.
   void commit();

@@ -375,6 +375,8 @@ void WorkArea::flushRow() {
 }
 
 bool WorkArea::beginIndexWrite(IndexFile& f, const char* operation) {
+  // Rows reach the table file before any index entry that names them.
+  table_->writeHeldRows();
   f.release();
   if (waitFor([&] { return f.cdx->beginWrite(); })) return true;
   raise(kGenLock, "índice bloqueado por otro proceso", operation);
@@ -769,7 +771,7 @@ std::vector<IndexEntry> WorkArea::collectEntries(Order& o) {
       if (forOf(o)) entries.push_back(IndexEntry{keyOf(o), static_cast<uint32_t>(r)});
     }
   }
-  std::sort(entries.begin(), entries.end(), entryLess);
+  sortEntries(entries);
   if (o.info.unique) {
     auto last = std::unique(entries.begin(), entries.end(),
                             [](const IndexEntry& a, const IndexEntry& b) { return a.key == b.key; });

@@ -1,13 +1,16 @@
 // Several processes on one shared table: concurrent appends lose no row and
 // number no row twice, a locked row is refused to the other process, and a
 // process killed while appending leaves a table that opens and checks
-// clean.
+// clean. An exclusive appender, which writes its rows in runs, killed or
+// stopped by a full disk, leaves a sound table too.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -161,6 +164,68 @@ TEST_F(TableFork, AProcessKilledWhileAppendingLeavesASoundTable) {
   EXPECT_EQ(appendRows(p, 9, 5), 0);
   EXPECT_EQ(t->recordCount(), count + 5);
   EXPECT_EQ(t->check(), std::vector<std::string>());
+}
+
+// Appends rows numbered by their record number to a table held exclusively,
+// until stopped or refused; answers 0 when a write failure was reported and
+// appending then stopped, 5 when it never was.
+int appendExclusive(const std::string& path, int64_t rows) {
+  bool failed = false;
+  setErrorHandler([&](const Error& e) {
+    if (e.genCode == kGenWrite) failed = true;
+    return ErrorAnswer{ErrorAnswer::Default, {}};
+  });
+  auto t = Table::open(path, OpenMode::Exclusive);
+  if (!t) return 2;
+  for (int64_t n = 1; n <= rows && !failed; ++n) {
+    if (!t->appendBlank()) break;
+    t->put(0, Value(7));
+    t->put(1, Value(double(t->recno()), 0));
+    t->put(2, Value("row " + std::to_string(t->recno())));
+  }
+  t.reset();
+  return failed ? 0 : 5;
+}
+
+// Every row of a table an exclusive appender left: numbered by its place.
+void expectNumberedRows(const std::string& path, int64_t atLeast) {
+  auto t = Table::open(path, OpenMode::Shared);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->check(), std::vector<std::string>());
+  const int64_t count = t->recordCount();
+  EXPECT_GE(count, atLeast);
+  for (int64_t n = 1; n <= count; ++n) {
+    ASSERT_TRUE(t->read(n));
+    EXPECT_EQ(t->get(1).num(), double(n)) << "row " << n;
+    EXPECT_EQ(t->get(2), Value("row " + std::to_string(n) + std::string(20 - 4 - std::to_string(n).size(), ' ')));
+  }
+}
+
+TEST_F(TableFork, AnExclusiveAppenderKilledMidRunLeavesASoundTable) {
+  const std::string p = path("runs.dbf");
+  ASSERT_TRUE(Table::create(p, {{"WHO", 'N', 2, 0}, {"SEQ", 'N', 8, 0}, {"TEXT", 'C', 20, 0}}));
+  pid_t child = spawn([&] { return appendExclusive(p, int64_t(1) << 40); });
+  // Killed once several runs reached the file.
+  while (std::filesystem::file_size(p) < (size_t(1) << 20)) ::usleep(1000);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  expectNumberedRows(p, 20000);
+}
+
+TEST_F(TableFork, AFullDiskDuringAnExclusiveRunIsReportedAndLosesOnlyThatRun) {
+  const std::string p = path("full.dbf");
+  ASSERT_TRUE(Table::create(p, {{"WHO", 'N', 2, 0}, {"SEQ", 'N', 8, 0}, {"TEXT", 'C', 20, 0}}));
+  pid_t child = spawn([&] {
+    // A file size limit stands in for a full disk: writes beyond it fail.
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit{3'000'000, 3'000'000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    return appendExclusive(p, 1'000'000);
+  });
+  EXPECT_EQ(exitCode(child), 0) << "the failed write was not reported";
+  expectNumberedRows(p, 50000);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "tests/engine/table_test_util.h"
 #include "xbase/error.h"
@@ -321,6 +322,67 @@ TEST_F(TableTest, PackNeedsExclusiveUse) {
   EXPECT_FALSE(t->pack());
   ASSERT_EQ(rec.errors.size(), 1u);
   EXPECT_EQ(rec.errors[0].genCode, kGenShared);
+}
+
+// An exclusive table appends in runs held in memory: rows of the run being
+// built, of runs already written and of the file before are read, changed
+// and deleted alike, and everything is in the file after close.
+TEST_F(TableTest, ExclusiveAppendRunsReadAndChangeLikeWrittenRows) {
+  const std::string p = path("runs.dbf");
+  ASSERT_TRUE(Table::create(p, {{"N", 'N', 8, 0}, {"T", 'C', 30, 0}, {"M", 'M', 10, 0}}));
+  struct Row {
+    int n = 0;
+    std::string t = std::string(30, ' ');
+    std::string memo;
+    bool deleted = false;
+  };
+  std::vector<Row> model(100);
+  {
+    auto t = Table::open(p, OpenMode::Exclusive);
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(t->appendBlank());
+  }
+  std::mt19937 rng(7);
+  auto t = Table::open(p, OpenMode::Exclusive);
+  ASSERT_TRUE(t);
+  auto expectRow = [&](int64_t n) {
+    ASSERT_TRUE(t->read(n));
+    const Row& m = model[size_t(n - 1)];
+    EXPECT_EQ(t->get(0).num(), double(m.n)) << "row " << n;
+    EXPECT_EQ(t->get(1), Value(m.t)) << "row " << n;
+    EXPECT_EQ(t->get(2), Value(m.memo)) << "row " << n;
+    EXPECT_EQ(t->deleted(), m.deleted) << "row " << n;
+  };
+  for (int op = 0; op < 30000; ++op) {
+    const int what = int(rng() % 10);
+    if (what < 6) {
+      ASSERT_TRUE(t->appendBlank());
+      ASSERT_EQ(t->recno(), int64_t(model.size()) + 1);
+      model.emplace_back();
+      model.back().n = op;
+      t->put(0, Value(op));
+    } else if (what < 9) {
+      const int64_t n = 1 + int64_t(rng() % model.size());
+      ASSERT_TRUE(t->read(n));
+      Row& m = model[size_t(n - 1)];
+      m.t = "changed " + std::to_string(op);
+      t->put(1, Value(m.t));
+      m.t.resize(30, ' ');
+      if (op % 7 == 0) {
+        m.memo = std::string(size_t(op % 300), 'x');
+        t->put(2, Value(m.memo));
+      }
+      if (op % 5 == 0) t->setDeleted(m.deleted = !m.deleted);
+    } else {
+      expectRow(1 + int64_t(rng() % model.size()));
+    }
+  }
+  EXPECT_EQ(t->recordCount(), int64_t(model.size()));
+  t.reset();
+  t = Table::open(p, OpenMode::Shared);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->recordCount(), int64_t(model.size()));
+  for (int64_t n = 1; n <= int64_t(model.size()); ++n) expectRow(n);
+  EXPECT_EQ(t->check(), std::vector<std::string>());
 }
 
 TEST_F(TableTest, CopyStructureAndAppendFromMatchFieldsByName) {
