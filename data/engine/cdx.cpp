@@ -298,6 +298,7 @@ struct Tree {
   // the walk must stay above (order check), if any.
   bool forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_t afterRec);
   void checkSpan(uint32_t off);
+  std::string walkKey;  // forward's and backward's last entry, kept to spare an allocation a step
   bool backward(uint32_t& off, int& idx, const std::string* beforeKey, uint32_t beforeRec);
   std::vector<uint32_t> allPages();
 };
@@ -841,7 +842,8 @@ void Tree::checkSpan(uint32_t off) {
 bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_t afterRec) {
   f->ensureSize();
   uint64_t steps = f->size / kPageSize + 1;
-  std::string lastKey = afterKey ? *afterKey : std::string();
+  std::string& lastKey = walkKey;
+  lastKey.assign(afterKey ? *afterKey : std::string());
   bool haveLast = afterKey != nullptr;
   uint32_t lastRec = afterRec;
   for (;;) {
@@ -868,7 +870,8 @@ bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_
 bool Tree::backward(uint32_t& off, int& idx, const std::string* beforeKey, uint32_t beforeRec) {
   f->ensureSize();
   uint64_t steps = f->size / kPageSize + 1;
-  std::string lastKey = beforeKey ? *beforeKey : std::string();
+  std::string& lastKey = walkKey;
+  lastKey.assign(beforeKey ? *beforeKey : std::string());
   bool haveLast = beforeKey != nullptr;
   uint32_t lastRec = beforeRec;
   for (;;) {
@@ -1115,30 +1118,47 @@ struct LevelEntry {
 
 }  // namespace
 
-void sortEntries(std::vector<IndexEntry>& entries) {
+void EntryList::reserve(size_t n) {
+  keys_.reserve(n * size_t(keyLength_));
+  recnos_.reserve(n);
+}
+
+void EntryList::add(std::string_view key, uint32_t recno) {
+  keys_.append(key.data(), size_t(keyLength_));
+  recnos_.push_back(recno);
+}
+
+void EntryList::sort() {
   // Sort (first eight key bytes, position) pairs, comparing whole entries
-  // only between equal prefixes, then move the entries into that order.
+  // only between equal prefixes, then lay the entries out in that order.
   struct Item {
     uint64_t prefix;
     uint32_t at;
   };
-  std::vector<Item> items(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const std::string& k = entries[i].key;
+  const size_t n = size(), L = size_t(keyLength_);
+  std::vector<Item> items(n);
+  for (size_t i = 0; i < n; ++i) {
+    const char* k = keys_.data() + i * L;
     uint64_t p = 0;
-    for (size_t b = 0; b < 8; ++b) p = (p << 8) | (b < k.size() ? uint8_t(k[b]) : 0);
+    for (size_t b = 0; b < 8; ++b) p = (p << 8) | (b < L ? uint8_t(k[b]) : 0);
     items[i] = {p, uint32_t(i)};
   }
   std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    const IndexEntry& x = entries[a.at];
-    const IndexEntry& y = entries[b.at];
-    return compareEntry(x.key, x.recno, y.key, y.recno) < 0;
+    if (L > 8) {
+      int c = std::memcmp(keys_.data() + a.at * L + 8, keys_.data() + b.at * L + 8, L - 8);
+      if (c != 0) return c < 0;
+    }
+    return recnos_[a.at] < recnos_[b.at];
   });
-  std::vector<IndexEntry> sorted;
-  sorted.reserve(entries.size());
-  for (const Item& it : items) sorted.push_back(std::move(entries[it.at]));
-  entries = std::move(sorted);
+  std::string keys(keys_.size(), '\0');
+  std::vector<uint32_t> recnos(n);
+  for (size_t i = 0; i < n; ++i) {
+    std::memcpy(keys.data() + i * L, keys_.data() + items[i].at * L, L);
+    recnos[i] = recnos_[items[i].at];
+  }
+  keys_ = std::move(keys);
+  recnos_ = std::move(recnos);
 }
 
 // ---------------------------------------------------------------------------
@@ -1272,7 +1292,20 @@ bool CdxFile::removeTag(const std::string& name) {
   });
 }
 
-CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const std::vector<IndexEntry>& entries) {
+CdxTag* CdxFile::buildTag(const TagInfo& info, const std::vector<IndexEntry>& entries) {
+  const int L = info.keyLength;
+  EntryList list(L);
+  list.reserve(entries.size());
+  for (const IndexEntry& e : entries) {
+    // A key of another length: an empty list of no length, which the build
+    // refuses as such.
+    if (e.key.size() != size_t(L)) return buildTag(info, EntryList(0));
+    list.add(e.key, e.recno);
+  }
+  return buildTag(info, list);
+}
+
+CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const EntryList& entries) {
   Impl& f = *impl_;
   TagInfo info = infoIn;
   info.name = upper(info.name);
@@ -1286,11 +1319,10 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const std::vector<IndexEntry>& 
     if (info.keyLength < 1 || info.keyLength > kMaxKeyLength) argError("key length out of range");
     if (info.keyExpr.size() + info.forExpr.size() + 2 > kHeaderSize - 512) argError("expressions too long");
     const size_t L = size_t(info.keyLength);
-    for (size_t i = 0; i < entries.size(); ++i) {
-      if (entries[i].key.size() != L) argError("key of the wrong length");
-      if (i > 0 && compareEntry(entries[i - 1].key, entries[i - 1].recno, entries[i].key, entries[i].recno) > 0)
+    if (entries.keyLength() != info.keyLength) argError("key of the wrong length");
+    for (size_t i = 1; i < entries.size(); ++i)
+      if (compareEntry(entries.key(i - 1), entries.recno(i - 1), entries.key(i), entries.recno(i)) > 0)
         argError("entries not sorted");
-    }
     Scope s(f, true);
     PageWriter writer(f);
     uint8_t page[kPageSize];
@@ -1319,17 +1351,23 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const std::vector<IndexEntry>& 
       cur.recnos.clear();
     };
     LeafPacker packer(info.keyLength, fill, kBulkLeafSpace);
-    const IndexEntry* kept = nullptr;
-    for (const IndexEntry& e : entries) {
-      if (kept && kept->key == e.key && (info.unique || kept->recno == e.recno)) continue;
-      if (!packer.fitsWith(e.key, e.recno)) {
+    std::string_view keptKey;
+    uint32_t keptRecno = 0;
+    bool kept = false;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const std::string_view key = entries.key(i);
+      const uint32_t recno = entries.recno(i);
+      if (kept && keptKey == key && (info.unique || keptRecno == recno)) continue;
+      if (!packer.fitsWith(key, recno)) {
         emit(f.allocPage());
         packer.clear();
       }
-      packer.add(e.key, e.recno);
-      cur.keys.append(e.key);
-      cur.recnos.push_back(e.recno);
-      kept = &e;
+      packer.add(key, recno);
+      cur.keys.append(key);
+      cur.recnos.push_back(recno);
+      keptKey = key;
+      keptRecno = recno;
+      kept = true;
     }
     uint32_t rootOff = curOff;
     emit(kNone);
@@ -1570,8 +1608,7 @@ bool CdxTag::next() {
     if (t.leaf == kNone) return t.valid = false;
     uint32_t off = t.leaf;
     int i = same ? t.idx + 1 : t.idx;
-    std::string key = t.cur.key;
-    if (!t.tree.forward(off, i, &key, t.cur.recno)) return t.valid = false;
+    if (!t.tree.forward(off, i, &t.cur.key, t.cur.recno)) return t.valid = false;
     t.setPos(off, i);
     return true;
   });
@@ -1583,7 +1620,6 @@ bool CdxTag::prev() {
     Scope s(*t.tree.f, false);
     if (!t.valid || t.gone) return t.valid = false;
     t.relocate();
-    std::string key = t.cur.key;
     uint32_t off;
     int i;
     if (t.leaf == kNone) {
@@ -1601,7 +1637,7 @@ bool CdxTag::prev() {
         i = std::numeric_limits<int>::max();
       }
     }
-    if (!t.tree.backward(off, i, &key, t.cur.recno)) return t.valid = false;
+    if (!t.tree.backward(off, i, &t.cur.key, t.cur.recno)) return t.valid = false;
     t.setPos(off, i);
     return true;
   });
@@ -1630,6 +1666,15 @@ bool CdxTag::valid() const { return impl_->valid; }
 const IndexEntry& CdxTag::current() const {
   static const IndexEntry none;
   return impl_->valid ? impl_->cur : none;
+}
+
+uint32_t CdxTag::recnoAhead(int ahead) const {
+  const Impl& t = *impl_;
+  if (!t.valid || t.gone || t.leaf == kNone) return 0;
+  auto it = t.tree.cache.find(t.leaf);
+  if (it == t.tree.cache.end()) return 0;
+  const int i = t.idx + ahead;
+  return i >= 0 && i < it->second.size() ? it->second.recnos[size_t(i)] : 0;
 }
 
 int64_t CdxTag::count(const std::string& low, const std::string& high) {

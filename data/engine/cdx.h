@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xb::engine {
@@ -36,9 +37,27 @@ struct IndexEntry {
 
 class CdxTag;
 
-// Sorts entries by key bytes (unsigned), then record number: the order
-// CdxFile::buildTag wants. Quicker than a plain sort of the key strings.
-void sortEntries(std::vector<IndexEntry>& entries);
+// Entries whose keys all have one length, kept in one buffer: what building
+// a tag over many rows collects, without an allocation per entry.
+class EntryList {
+ public:
+  explicit EntryList(int keyLength) : keyLength_(keyLength) {}
+  int keyLength() const { return keyLength_; }
+  size_t size() const { return recnos_.size(); }
+  void reserve(size_t n);
+  // `key` must be exactly keyLength() bytes.
+  void add(std::string_view key, uint32_t recno);
+  std::string_view key(size_t i) const { return std::string_view(keys_).substr(i * size_t(keyLength_), size_t(keyLength_)); }
+  uint32_t recno(size_t i) const { return recnos_[i]; }
+  // Sorts by key bytes (unsigned), then record number: the order
+  // CdxFile::buildTag wants.
+  void sort();
+
+ private:
+  int keyLength_;
+  std::string keys_;
+  std::vector<uint32_t> recnos_;
+};
 
 class CdxFile {
  public:
@@ -56,6 +75,7 @@ class CdxFile {
   // Adds a tag (replacing one of the same name) filled from `entries`, which
   // must be sorted by key then record number; unique tags keep the first
   // entry of each key. Builds the leaves bottom-up.
+  CdxTag* buildTag(const TagInfo& info, const EntryList& sortedEntries);
   CdxTag* buildTag(const TagInfo& info, const std::vector<IndexEntry>& sortedEntries);
   bool removeTag(const std::string& name);
 
@@ -121,6 +141,10 @@ class CdxTag {
   bool seek(const std::string& key);
   bool valid() const;  // on an entry
   const IndexEntry& current() const;
+  // The record number `ahead` entries after (negative: before) the cursor
+  // within the page it is on, when that page is in memory; 0 otherwise. A
+  // hint for reading rows ahead of a walk, never a read of the file.
+  uint32_t recnoAhead(int ahead) const;
 
   // Number of entries whose key lies within [low, high] (prefix compare;
   // empty bound: open end).

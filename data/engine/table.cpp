@@ -555,6 +555,15 @@ bool Table::read(int64_t recno) {
 }
 
 int64_t Table::recno() const { return impl_->recno; }
+
+void Table::prefetch(int64_t recno) const {
+  const Impl& m = *impl_;
+  if (m.shared() || recno < 1) return;
+  const uint64_t at = m.rowOffset(recno);
+  if (at + m.h.recordLen > m.view.size()) return;
+  __builtin_prefetch(m.view.data() + at);
+  __builtin_prefetch(m.view.data() + at + m.h.recordLen - 1);
+}
 bool Table::deleted() const { return impl_->row[0] == '*'; }
 
 Value Table::get(int field) {

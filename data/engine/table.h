@@ -100,6 +100,9 @@ class Table {
   bool read(int64_t recno);
   int64_t recno() const;  // the row in the buffer (0: none)
   bool deleted() const;
+  // A hint that row `recno` will be read soon: an exclusive table asks the
+  // processor to fetch it. Never fails, never reads the file.
+  void prefetch(int64_t recno) const;
   // The value of a field of the buffer; memo fields read their memo text.
   // A field number out of range or a damaged memo is a run-time error
   // (nil, or an empty text for the memo, when the handler takes the default).

@@ -527,8 +527,12 @@ bool WorkArea::settle(Order& o, bool forward) {
     if (loadRow(e.recno) && visible()) {
       for (auto& other : orders_) {
         other->cursorValid = false;
-        other->at = other.get() == &o ? std::optional<IndexEntry>(e)
-                                       : std::optional<IndexEntry>(IndexEntry{keyOf(*other), e.recno});
+        IndexEntry& at = other->at ? *other->at : other->at.emplace();  // reuses the key's buffer
+        if (other.get() == &o)
+          at.key.assign(e.key);
+        else
+          at.key = keyOf(*other);
+        at.recno = e.recno;
       }
       o.cursorValid = true;
       return true;
@@ -565,6 +569,9 @@ bool WorkArea::tagStep(Order& o, bool forward) {
   } else if (!o.tag->last()) {
     return false;
   }
+  // A walk in tag order reads rows all over the table: ask for the row a
+  // few steps on while this one is read.
+  if (!shared()) table_->prefetch(o.tag->recnoAhead(physicalForward ? 6 : -6));
   return settle(o, forward);
 }
 
@@ -760,23 +767,19 @@ void WorkArea::clearIndexes() {
   active_ = 0;
 }
 
-std::vector<IndexEntry> WorkArea::collectEntries(Order& o) {
-  std::vector<IndexEntry> entries;
+EntryList WorkArea::collectEntries(Order& o) {
+  EntryList entries(o.info.keyLength);
   {
     RowScan scan(*this);
     const int64_t count = table_->recordCount();
     entries.reserve(static_cast<size_t>(count));
     for (int64_t r = 1; r <= count; ++r) {
       if (!table_->read(r)) break;
-      if (forOf(o)) entries.push_back(IndexEntry{keyOf(o), static_cast<uint32_t>(r)});
+      if (forOf(o)) entries.add(keyOf(o), static_cast<uint32_t>(r));
     }
   }
-  sortEntries(entries);
-  if (o.info.unique) {
-    auto last = std::unique(entries.begin(), entries.end(),
-                            [](const IndexEntry& a, const IndexEntry& b) { return a.key == b.key; });
-    entries.erase(last, entries.end());
-  }
+  // Sorted by key, then record: a unique tag keeps the first of each key.
+  entries.sort();
   return entries;
 }
 
@@ -817,7 +820,7 @@ bool WorkArea::createTag(const std::string& indexPath, const std::string& tagNam
     files_.push_back(std::move(file));
     target = files_.back().get();
   }
-  std::vector<IndexEntry> entries = collectEntries(*o);
+  EntryList entries = collectEntries(*o);
   if (!beginIndexWrite(*target, "INDEX")) return false;
   target->cdx->buildTag(o->info, entries);
   endIndexWrite(*target);
@@ -1022,7 +1025,7 @@ bool WorkArea::pack() {
   flushRow();
   if (!table_->pack()) return false;
   for (auto& f : files_) {
-    std::vector<std::pair<TagInfo, std::vector<IndexEntry>>> rebuilt;
+    std::vector<std::pair<TagInfo, EntryList>> rebuilt;
     for (auto& o : orders_)
       if (o->file == f.get()) rebuilt.emplace_back(o->info, collectEntries(*o));
     if (!beginIndexWrite(*f, "PACK")) return false;
@@ -1044,7 +1047,7 @@ std::vector<std::string> WorkArea::check() {
     for (std::string& s : f->cdx->check()) faults.push_back(f->cdx->path() + ": " + s);
   }
   for (auto& o : orders_) {
-    std::vector<IndexEntry> want = collectEntries(*o);
+    EntryList want = collectEntries(*o);
     std::vector<IndexEntry> have;
     {
       ReadScope lock(o->file->cdx.get(), shared());
@@ -1057,10 +1060,17 @@ std::vector<std::string> WorkArea::check() {
     auto report = [&](const std::string& s) {
       if (reported++ < 20) faults.push_back(where + s);
     };
-    while (i < want.size() || j < have.size()) {
-      if (j == have.size() || (i < want.size() && entryLess(want[i], have[j]))) {
-        report("missing entry for record " + std::to_string(want[i++].recno));
-      } else if (i == want.size() || entryLess(have[j], want[i])) {
+    // The rows' entries, a unique tag's first of each key only, against
+    // the tag's.
+    std::vector<IndexEntry> expected;
+    expected.reserve(want.size());
+    for (size_t k = 0; k < want.size(); ++k)
+      if (!o->info.unique || expected.empty() || expected.back().key != want.key(k))
+        expected.push_back({std::string(want.key(k)), want.recno(k)});
+    while (i < expected.size() || j < have.size()) {
+      if (j == have.size() || (i < expected.size() && entryLess(expected[i], have[j]))) {
+        report("missing entry for record " + std::to_string(expected[i++].recno));
+      } else if (i == expected.size() || entryLess(have[j], expected[i])) {
         report("extra entry for record " + std::to_string(have[j++].recno));
       } else {
         ++i, ++j;

@@ -198,7 +198,7 @@ class WorkArea : public xb::RowSource {
   bool tagStep(Order& o, bool forward);
   bool naturalScan(int64_t from, bool forward);
   bool naturalStep(bool forward);
-  std::vector<IndexEntry> collectEntries(Order& o);
+  EntryList collectEntries(Order& o);
   bool beginIndexWrite(IndexFile& f, const char* operation);
   void endIndexWrite(IndexFile& f);
   void indexInsert(Order& o, const std::string& key, int64_t recno);

@@ -264,34 +264,38 @@ INSTANTIATE_TEST_SUITE_P(Cases, CdxRandom,
                                            RandomCase{"longestUnique", 240, 0x20, true, 200, 2000, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CdxSort, SortEntriesOrdersByKeyBytesThenRecord) {
-  std::mt19937 rng(17);
-  std::vector<IndexEntry> entries;
-  for (uint32_t r = 0; r < 5000; ++r) {
-    std::string k(size_t(1 + rng() % 20), 'A');
-    for (char& c : k) c = char(rng() % 3 == 0 ? 0xE9 : 'A' + rng() % 3);  // bytes above 0x7F sort last
-    entries.push_back({k, uint32_t(rng() % 50)});
-  }
-  std::vector<IndexEntry> want = entries;
-  std::sort(want.begin(), want.end(), [](const IndexEntry& a, const IndexEntry& b) {
-    int c = std::memcmp(a.key.data(), b.key.data(), std::min(a.key.size(), b.key.size()));
-    if (c == 0) c = a.key.size() < b.key.size() ? -1 : a.key.size() > b.key.size();
-    return c < 0 || (c == 0 && a.recno < b.recno);
-  });
-  sortEntries(entries);
-  ASSERT_EQ(entries.size(), want.size());
-  for (size_t i = 0; i < want.size(); ++i) {
-    EXPECT_EQ(entries[i].key, want[i].key) << i;
-    EXPECT_EQ(entries[i].recno, want[i].recno) << i;
+TEST(CdxSort, EntryListSortsByKeyBytesThenRecord) {
+  // Keys shorter than, as long as and longer than the sort's 8-byte prefix.
+  for (int length : {3, 8, 12}) {
+    std::mt19937 rng(17);
+    EntryList list(length);
+    std::vector<IndexEntry> want;
+    for (uint32_t r = 0; r < 5000; ++r) {
+      std::string k(size_t(length), 'A');
+      for (char& c : k) c = char(rng() % 3 == 0 ? 0xE9 : 'A' + rng() % 3);  // bytes above 0x7F sort last
+      const uint32_t recno = uint32_t(rng() % 50);
+      list.add(k, recno);
+      want.push_back({k, recno});
+    }
+    std::sort(want.begin(), want.end(), [](const IndexEntry& a, const IndexEntry& b) {
+      int c = std::memcmp(a.key.data(), b.key.data(), a.key.size());
+      return c < 0 || (c == 0 && a.recno < b.recno);
+    });
+    list.sort();
+    ASSERT_EQ(list.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(list.key(i), want[i].key) << length << " " << i;
+      EXPECT_EQ(list.recno(i), want[i].recno) << length << " " << i;
+    }
   }
 }
 
 TEST_F(Cdx, BulkBuildOfManyRowsIsSoundAndSearchable) {
   auto f = CdxFile::create(path("big.cdx"));
-  std::vector<IndexEntry> entries;
+  EntryList entries(8);
   const uint32_t n = 100000;
-  for (uint32_t r = 1; r <= n; ++r) entries.push_back({encodeNumberKey(double(r % 5000)), r});
-  sortEntries(entries);
+  for (uint32_t r = 1; r <= n; ++r) entries.add(encodeNumberKey(double(r % 5000)), r);
+  entries.sort();
   TagInfo info{"NUM", "N", "", false, false, 8, 0x00};
   CdxTag* t = f->buildTag(info, entries);
   ASSERT_TRUE(t);
