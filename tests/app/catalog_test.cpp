@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "data/catalog.h"
+#include "tests/app/data_folder.h"
 #include "data/engine/workspace.h"
 #include "xbase/error.h"
 #include "xbase/memvar.h"
@@ -14,47 +15,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using qvtest::bytesOf;
+using qvtest::DataFolder;
+using qvtest::kShipped;
 using xb::engine::WorkArea;
-
-const fs::path kShipped = fs::path(QV_BINARY_DIR) / "shipped";
-
-std::string bytesOf(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A fresh data folder holding the shipped files, made the working folder
-// for the test; every table is closed and the folder removed afterwards.
-class DataFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("qv_catalog_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ASSERT_TRUE(fs::exists(kShipped / "CodPro.dbf")) << "shipped files not generated";
-    for (const auto& e : fs::directory_iterator(kShipped)) fs::copy_file(e.path(), dir_ / e.path().filename());
-    fs::current_path(dir_);
-    xb::setErrorHandler({});
-    qv::applyRunSettings();
-    qv::PUBLIBASES();
-  }
-  void TearDown() override {
-    qv::closeAllTables();
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-    xb::releaseAllPublics();
-  }
-
-  std::map<std::string, std::string> snapshot() const {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(dir_)) files[e.path().filename().string()] = bytesOf(e.path());
-    return files;
-  }
-
-  fs::path old_, dir_;
-};
 
 TEST_F(DataFolder, FileNameValuesFollowTheDataFolder) {
   EXPECT_EQ(qv::fileNameValue("G_CAMINO"), "");
