@@ -1,0 +1,81 @@
+// The label sheet print run: one sheet of labels for the product record in
+// range of the product table, laid out by a label format (sheet geometry,
+// millimetres in Labels.dbf) and filled by a label design (items of
+// CodPro.eti), drawn on the current printer device and shown in the preview.
+//
+// All positions here are centimetres from the paper's top-left corner. The
+// item functions take the position of the item and return the position of
+// the next one; a returned column of 0 means "new line at the label's left
+// edge".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "barcode/device.h"
+#include "labels/printer_geometry.h"
+
+namespace qv {
+class TDATABASE;
+}
+
+namespace lb {
+
+class TPRINTER;
+
+// Text alignment of a text item; the values are the printer's padding codes.
+enum LabelAlign : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
+
+// The title and texts of the item-kind error.
+inline constexpr const char* kItemKindTitle = "ERROR EN CAMPO TIPO_B_T_I";
+// The whole message for an item of kind cKind with field number nField.
+std::string itemKindMessage(const std::string& cKind, double nField);
+
+// The geometry of one print run, from a label-format buffer.
+struct LabelRunValues {
+  double top = 0;          // MARGENSUP / 10 + 0.3
+  double left = 0;         // MARGENIZD / 10 + 0.4
+  double labelHeight = 0;  // ALTOETIQ / 10
+  double labelWidth = 0;   // ANCHOETIQ / 10
+  int64_t rows = 0;        // FILAS, or max(FILAS - 1, 1) when PRNULTFILA is false
+  int64_t columns = 0;     // COLUMNAS
+  double rowGap = 0;       // SEPARAHORZ as stored
+  double columnGap = 0;    // SEPARAVERT as stored
+  int64_t perSheet() const { return rows * columns; }
+};
+LabelRunValues labelRunValues(const qv::TDATABASE& oFormat);
+
+// Runs one sheet for design nDesign and the format held by oFormat, with the product table cAlias.
+void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
+              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
+              qv::TDATABASE& oFormat, const std::vector<std::string>& aFormatNames);
+// The generator's totals text: "Total etiq." + record count, newline, sheets + " Hojas".
+std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat);
+
+// One text item: cExpr evaluated against the current record of cAlias,
+// trimmed, printed with its top at nRow. Left-aligned text starts at nCol;
+// right-aligned text ends at nCol + nLabelWidth; centred text is centred on
+// nCol + nLabelWidth / 2. nSize in points (0: the font system's default
+// height), nAngle in tenths of a degree counter-clockwise. Returns the place
+// right of the text (same line) or below it.
+RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+                const std::string& cExpr, const std::string& cFont = "Arial", double nSize = 10,
+                bool lBold = false, bool lItalic = false, bool lUnderline = false, bc::Rgb nColor = 0,
+                int nAlign = kAlignLeft, double nAngle = 0, bool lStrikeOut = false, double nLabelWidth = 0);
+
+// One picture item: the bitmap file cFile drawn 0.1 cm below (nRow, nCol) at
+// its own pixel size times nScale (0 counts as 1). Returns the place right of
+// the picture (same line) or below it.
+RowCol LABELIMG(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+                const std::string& cFile, double nScale = 0);
+
+// One barcode item: cCode drawn 0.1 cm below (nRow, nCol) by the drawing
+// function that cType names (by leading characters; an unknown type draws
+// nothing). nModule and nBarHeight in centimetres.
+RowCol LABELMOD(TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
+                const std::string& cType = "13", bc::Rgb nColor = 0, bool lVertical = false, bool lDigits = true,
+                double nModule = 0.025, double nBarHeight = 1.5, const std::string& cCodeSet = "B",
+                bool lCheck = true);
+
+}  // namespace lb
