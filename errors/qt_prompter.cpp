@@ -1,11 +1,21 @@
 #include "errors/qt_prompter.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "errors/alert.h"
 #include "errors/alert_text.h"
+#include "ui/main_resources.h"
+#include "ui/resource_file.h"
 
 namespace qv {
 
@@ -34,6 +44,83 @@ bool QtPrompter::yesNo(const std::string& title, const std::string& text) {
   box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sí"));
   box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
   return box.exec() == QMessageBox::Yes;
+}
+
+bool QtPrompter::noYes(const std::string& title, const std::string& text) {
+  QMessageBox box(QMessageBox::Question, oemToDisplay(title), oemToDisplay(text), QMessageBox::Yes | QMessageBox::No,
+                  QApplication::activeWindow());
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sí"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+namespace {
+
+// The input box's picture: the file when it exists, else the main resource
+// file's bitmap of its base name (looked up quietly), else none.
+QPixmap inputPicture(const std::string& picture) {
+  if (picture.empty()) return {};
+  const QString file = QString::fromStdString(picture).replace(QLatin1Char('\\'), QLatin1Char('/'));
+  if (QFileInfo::exists(file)) return QPixmap(file);
+  const QString res = ui::resourcePath(ui::mainResourceRoot(), QStringLiteral("bitmaps"), QFileInfo(file).baseName());
+  return res.isEmpty() ? QPixmap() : QPixmap(res);
+}
+
+}  // namespace
+
+std::optional<std::string> QtPrompter::input(const std::string& title, const std::string& prompt,
+                                             const std::string& initial, const std::string& picture) {
+  QDialog box(QApplication::activeWindow());
+  box.setWindowTitle(QString::fromStdString(title));
+  auto* grid = new QGridLayout(&box);
+  const QPixmap pm = inputPicture(picture);
+  if (!pm.isNull()) {
+    auto* pic = new QLabel(&box);
+    pic->setPixmap(pm);
+    grid->addWidget(pic, 0, 0, 2, 1, Qt::AlignTop);
+  }
+  grid->addWidget(new QLabel(QString::fromStdString(prompt), &box), 0, 1);
+  auto* field = new QLineEdit(&box);
+  field->setObjectName(QStringLiteral("inputField"));
+  const QString start = QString::fromStdString(initial);
+  QString shown = start;
+  while (shown.endsWith(QLatin1Char(' '))) shown.chop(1);
+  field->setText(shown);
+  if (!start.isEmpty()) {
+    field->setMaxLength(int(start.size()));
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('M')) * int(start.size()) / 2 + 16);
+  }
+  grid->addWidget(field, 1, 1);
+  auto* buttons = new QDialogButtonBox(&box);
+  buttons->addButton(QStringLiteral("&Aceptar"), QDialogButtonBox::AcceptRole)->setDefault(true);
+  buttons->addButton(QStringLiteral("&Cancelar"), QDialogButtonBox::RejectRole);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  grid->addWidget(buttons, 2, 0, 1, 2);
+  field->setFocus();
+  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  return xb::padInput(field->text().toStdString(), initial);
+}
+
+QString qtFileFilter(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+  QStringList lines;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString description = parts[i].trimmed();
+    const QString pattern = parts[i + 1].trimmed();
+    if (description.isEmpty() && pattern.isEmpty()) continue;
+    lines << (pattern.isEmpty() || description.contains(pattern) ? description
+                                                                  : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+  }
+  return lines.join(QStringLiteral(";;"));
+}
+
+std::optional<std::string> QtPrompter::openFile(const std::string& title, const std::string& filter) {
+  const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString::fromStdString(title),
+                                                    QString(), qtFileFilter(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
 }
 
 void QtPrompter::beep(int, int) { QApplication::beep(); }

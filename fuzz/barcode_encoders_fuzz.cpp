@@ -23,6 +23,12 @@ class SilentPrompter : public xb::Prompter {
   int alert(const std::string&, const std::vector<std::string>&, const std::string&, int) override { return 1; }
   void message(xb::MsgKind, const std::string&, const std::string&) override {}
   bool yesNo(const std::string&, const std::string&) override { return false; }
+  bool noYes(const std::string&, const std::string&) override { return false; }
+  std::optional<std::string> input(const std::string&, const std::string&, const std::string&,
+                                   const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> openFile(const std::string&, const std::string&) override { return std::nullopt; }
   void beep(int, int) override {}
   void processEvents() override {}
 };

@@ -29,6 +29,20 @@ class Prompter {
 
   // A platform yes/no box; true for yes.
   virtual bool yesNo(const std::string& title, const std::string& text) = 0;
+  // The same box with No as the default answer (Enter answers No).
+  virtual bool noYes(const std::string& title, const std::string& text) = 0;
+
+  // A one-line input box: `prompt` above a field holding `initial`, with
+  // the picture file `picture` beside them when one is named. The answer is
+  // the field's text padded with blanks to the length of `initial` (the
+  // field is that wide); nothing when the box is cancelled or closed.
+  virtual std::optional<std::string> input(const std::string& title, const std::string& prompt,
+                                           const std::string& initial, const std::string& picture) = 0;
+
+  // The platform's file-open dialog. `filter` pairs descriptions and
+  // patterns separated by "|" ("Etiquetas (*.eti)| *.eti|"). The chosen
+  // path; nothing when cancelled.
+  virtual std::optional<std::string> openFile(const std::string& title, const std::string& filter) = 0;
 
   // A tone of `hz` for `ms` milliseconds (0 hz: the default beep).
   virtual void beep(int hz, int ms) = 0;
@@ -43,14 +57,19 @@ Prompter& prompter();
 // headless one.
 Prompter* setPrompter(Prompter* p);
 
-// Answers nothing interactively: alerts give `defaultButton`, messages go to
-// standard error, yes/no gives false. Used by tools.
+// Answers nothing interactively, as if every box were closed: alerts give
+// 0, yes/no questions false, input boxes and file dialogs nothing; every
+// question and message goes to standard error. Used by tools.
 class HeadlessPrompter : public Prompter {
  public:
   int alert(const std::string& message, const std::vector<std::string>& buttons, const std::string& title,
             int focus) override;
   void message(MsgKind kind, const std::string& title, const std::string& text) override;
   bool yesNo(const std::string& title, const std::string& text) override;
+  bool noYes(const std::string& title, const std::string& text) override;
+  std::optional<std::string> input(const std::string& title, const std::string& prompt, const std::string& initial,
+                                   const std::string& picture) override;
+  std::optional<std::string> openFile(const std::string& title, const std::string& filter) override;
   void beep(int hz, int ms) override;
   void processEvents() override {}
 };
@@ -59,24 +78,38 @@ class HeadlessPrompter : public Prompter {
 class ScriptedPrompter : public Prompter {
  public:
   struct Asked {
-    std::string kind;  // "alert", "message", "yesno", "beep"
+    std::string kind;  // "alert", "message", "yesno", "noyes", "input", "file", "beep"
     std::string title;
-    std::string text;
+    std::string text;  // the message, question or prompt
     std::vector<std::string> buttons;
     int focus = 0;
+    std::string value;    // input: the initial value; file: the filter
+    std::string picture;  // input: the picture file
   };
   std::vector<Asked> asked;
   std::vector<int> alertAnswers;   // consumed in order; empty: 0
-  std::vector<bool> yesNoAnswers;  // consumed in order; empty: false
+  std::vector<bool> yesNoAnswers;  // consumed in order by yesNo and noYes; empty: false
+  // Consumed in order; empty: nothing (cancelled). An input answer is
+  // padded like the real box's.
+  std::vector<std::optional<std::string>> inputAnswers;
+  std::vector<std::optional<std::string>> fileAnswers;
   std::function<void()> onProcessEvents;
 
   int alert(const std::string& message, const std::vector<std::string>& buttons, const std::string& title,
             int focus) override;
   void message(MsgKind kind, const std::string& title, const std::string& text) override;
   bool yesNo(const std::string& title, const std::string& text) override;
+  bool noYes(const std::string& title, const std::string& text) override;
+  std::optional<std::string> input(const std::string& title, const std::string& prompt, const std::string& initial,
+                                   const std::string& picture) override;
+  std::optional<std::string> openFile(const std::string& title, const std::string& filter) override;
   void beep(int hz, int ms) override;
   void processEvents() override;
 };
+
+// The input box's answer: `typed` padded with blanks to the length of
+// `initial` in characters (UTF-8); longer text is kept whole.
+std::string padInput(const std::string& typed, const std::string& initial);
 
 // Installs a prompter for the lifetime of the guard.
 class PrompterGuard {

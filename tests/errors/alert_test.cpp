@@ -1,14 +1,21 @@
+#include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "errors/alert.h"
 #include "errors/alert_layout.h"
 #include "errors/alert_text.h"
+#include "errors/qt_prompter.h"
 #include "tests/ui/qt_app.h"
 #include "xbase/prompt.h"
 
@@ -201,6 +208,79 @@ TEST(Alert, GoesThroughThePromptLayerWithItsDefaults) {
   EXPECT_EQ(p.asked[1].title, "Atención...");
   EXPECT_EQ(p.asked[1].buttons, std::vector<std::string>{"&Aceptar"});
   EXPECT_EQ(p.asked[1].focus, 1);
+}
+
+// Runs `act` on the modal box once it is shown.
+void onModal(const std::function<void(QWidget*)>& act) {
+  QTimer::singleShot(0, [act] { act(QApplication::activeModalWidget()); });
+}
+
+TEST(QtPrompterInput, ShowsTheInitialValueAndAnswersThePaddedText) {
+  struct Case {
+    const char* name;
+    std::string initial;
+    bool accept;
+    const char* typed;  // null: leave the field as shown
+    std::optional<std::string> want;
+    const char* shown;
+    int maxLength;
+  };
+  const Case cases[] = {
+      {"typed name", std::string(25, ' '), true, "etiqueta", "etiqueta" + std::string(17, ' '), "", 25},
+      {"accepted untouched", std::string(25, ' '), true, nullptr, std::string(25, ' '), "", 25},
+      {"cancelled", std::string(25, ' '), false, "etiqueta", std::nullopt, "", 25},
+      {"initial text", "abc  ", true, nullptr, "abc  ", "abc", 5},
+  };
+  qv::QtPrompter prompter;
+  for (const Case& c : cases) {
+    QString shown;
+    int maxLength = -1;
+    QString title;
+    onModal([&](QWidget* w) {
+      auto* box = qobject_cast<QDialog*>(w);
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      auto* field = box->findChild<QLineEdit*>(QStringLiteral("inputField"));
+      ASSERT_NE(field, nullptr);
+      shown = field->text();
+      maxLength = field->maxLength();
+      if (c.typed) field->setText(QString::fromUtf8(c.typed));
+      c.accept ? box->accept() : box->reject();
+    });
+    EXPECT_EQ(prompter.input("NUEVO DISEÑO DE ETIQUETA", "Nombre", c.initial, "ICONOS\\NO_EXISTE.BMP"), c.want)
+        << c.name;
+    EXPECT_EQ(title, QStringLiteral("NUEVO DISEÑO DE ETIQUETA")) << c.name;
+    EXPECT_EQ(shown, QString::fromUtf8(c.shown)) << c.name;
+    EXPECT_EQ(maxLength, c.maxLength) << c.name;
+  }
+}
+
+TEST(QtPrompterNoYes, NoIsTheDefaultAnswer) {
+  qv::QtPrompter prompter;
+  for (const bool yes : {true, false}) {
+    bool noIsDefault = false;
+    onModal([&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_NE(box, nullptr);
+      noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+      box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
+    EXPECT_EQ(prompter.noYes("BORRAR", "¿ Seguro ?"), yes);
+    EXPECT_TRUE(noIsDefault);
+  }
+}
+
+TEST(QtPrompterFile, FiltersBecomeQtFilterLines) {
+  struct Case {
+    const char* filter;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"Etiquetas (*.eti)| *.eti|", "Etiquetas (*.eti)"},
+      {"Etiquetas| *.eti|Todos|*.*|", "Etiquetas (*.eti);;Todos (*.*)"},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(qv::qtFileFilter(c.filter), QString::fromUtf8(c.want)) << c.filter;
 }
 
 }  // namespace
