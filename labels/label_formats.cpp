@@ -1,0 +1,163 @@
+#include "labels/label_formats.h"
+
+#include <chrono>
+#include <thread>
+
+#include "data/buffers.h"
+#include "data/engine/workspace.h"
+#include "data/tdatabase.h"
+#include "xbase/codepage.h"
+#include "xbase/prompt.h"
+
+namespace lb {
+
+namespace {
+
+using xb::engine::SelectGuard;
+using xb::engine::WorkArea;
+using xb::engine::workAreas;
+
+constexpr int kQuietTries = 10;
+constexpr auto kQuietPause = std::chrono::milliseconds(100);
+constexpr const char* kAttention = "Atención.....";
+
+std::string trimmed(const std::string& s) {
+  const auto b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string padded(std::string s, size_t width) {
+  s.resize(width, ' ');
+  return s;
+}
+
+bool logicalField(WorkArea& a, std::string_view name) {
+  const xb::Value v = a.fieldGet(name);
+  return v.isLogical() && v.logical();
+}
+
+std::string textField(WorkArea& a, std::string_view name) {
+  const xb::Value v = a.fieldGet(name);
+  return v.isText() ? v.text() : std::string();
+}
+
+// Locks the current row of `a`, waiting as the header says. False when the
+// wait was given up or the row has no lock (the phantom row).
+bool waitRowLock(WorkArea& a) {
+  for (;;) {
+    for (int i = 0; i < kQuietTries; ++i) {
+      if (a.lockRow()) return true;
+      if (!qv::NETERROR()) return false;
+      xb::prompter().processEvents();
+      std::this_thread::sleep_for(kQuietPause);
+    }
+    if (qv::DECIS("Registro bloqueado en " + a.alias() + ". ¿ Desea reintentar ?") != "S") return false;
+  }
+}
+
+// Sets ULTIMA of the current row under its lock; false when the wait was
+// given up.
+bool markRow(WorkArea& a, bool mark) {
+  if (!waitRowLock(a)) return false;
+  a.fieldPut(std::string_view("ULTIMA"), xb::Value(mark));
+  a.unlock();
+  return true;
+}
+
+// Steps 2-3 of LISTALABELS on the selected format table.
+std::string selectedFormat(WorkArea& a) {
+  a.goTop();
+  while (!a.eof()) {
+    if (logicalField(a, "ULTIMA")) return textField(a, "NOMBRE");
+    a.skip();
+  }
+  a.goTop();
+  return padded(textField(a, "NOMBRE"), kFormatNameWidth);
+}
+
+}  // namespace
+
+std::string delLabelQuestion(const std::string& cName) {
+  return "La etiqueta actualmente seleccionada " + xb::cp1252ToUtf8(trimmed(cName)) +
+         " va a ser eliminada de la lista de diseños de etiquetas.\r\n\r\n"
+         "¿ Desea realmente borrar este diseño de la lista ?";
+}
+
+std::string LISTALABELS(std::vector<std::string>& aFormatNames) {
+  aFormatNames.clear();
+  auto& areas = workAreas();
+  const SelectGuard select(areas, std::string_view(kFormatsAlias));
+  if (!select.ok()) return std::string(kFormatNameWidth, ' ');
+  WorkArea& a = areas.area();
+  for (a.goTop(); !a.eof(); a.skip()) aFormatNames.push_back(textField(a, "NOMBRE"));
+  return selectedFormat(a);
+}
+
+std::string CAMBIOLABEL(const std::string& cName) {
+  auto& areas = workAreas();
+  const SelectGuard select(areas, std::string_view(kFormatsAlias));
+  if (!select.ok()) return std::string(kFormatNameWidth, ' ');
+  WorkArea& a = areas.area();
+  for (a.goTop(); !a.eof(); a.skip()) markRow(a, textField(a, "NOMBRE") == cName);
+  return selectedFormat(a);
+}
+
+int CAMBIOETIQ(int nNew, int nOld, const std::vector<int64_t>& aHeaderRecs) {
+  auto& areas = workAreas();
+  const SelectGuard select(areas, std::string_view(kDesignsAlias));
+  if (!select.ok()) return nNew;
+  WorkArea& a = areas.area();
+  const auto mark = [&](int design, bool on) {
+    if (design < 1 || design > int(aHeaderRecs.size())) return;
+    a.goTo(aHeaderRecs[size_t(design - 1)]);
+    markRow(a, on);
+  };
+  mark(nOld, false);
+  mark(nNew, true);
+  return nNew;
+}
+
+std::string NEWLABEL(qv::TDATABASE& oFormat) {
+  xb::Prompter& ask = xb::prompter();
+  if (!ask.yesNo(kNewLabelTitle, kNewLabelQuestion)) return "";
+  const std::string blanks(kFormatNameWidth, ' ');
+  const std::string typed = ask.input(kNewLabelTitle, kNewLabelPrompt, blanks, kNewLabelPicture).value_or(blanks);
+  if (trimmed(typed).empty()) {
+    ask.message(xb::MsgKind::Stop, kAttention, kBadLabelName);
+    return "";
+  }
+  auto& areas = workAreas();
+  const SelectGuard select(areas, std::string_view(kFormatsAlias));
+  if (!select.ok()) return "";
+  WorkArea& a = areas.area();
+  // The format shown loses its mark. With no format at all there is no
+  // record to unmark (and no lock to wait for).
+  if (oFormat.RecNo() >= 1 && oFormat.RecNo() <= a.reccount()) {
+    a.goTo(oFormat.RecNo());
+    if (!waitRowLock(a)) return "";
+    oFormat.FieldPut("ULTIMA", xb::Value(false));
+    oFormat.Save();
+  }
+  if (!oFormat.Append()) return "";
+  const std::string name = padded(xb::upper1252(xb::utf8ToCp1252(typed)), kFormatNameWidth);
+  oFormat.FieldPut("NOMBRE", xb::Value(name));
+  oFormat.FieldPut("HOJA", xb::Value("A4"));
+  oFormat.FieldPut("ULTIMA", xb::Value(true));
+  oFormat.Save();
+  return name;
+}
+
+bool DELLABEL(const std::string& cName) {
+  if (!xb::prompter().noYes(kDelLabelTitle, delLabelQuestion(cName))) return false;
+  auto& areas = workAreas();
+  const SelectGuard select(areas, std::string_view(kFormatsAlias));
+  if (!select.ok()) return false;
+  WorkArea& a = areas.area();
+  if (!waitRowLock(a)) return false;
+  a.deleteRow();
+  a.unlock();
+  return a.deleted();
+}
+
+}  // namespace lb
