@@ -1,7 +1,9 @@
 // Draws the program's own bitmaps into a folder at build time: the centre
 // logo of the main window (Quorva.bmp), the background tile (Fondo01.bmp),
-// the bitmap of the "Manejo de Códigos" button (Barras1.png) and the
-// program's icon (Quorvlnt.png). The bars are real EAN-13 symbols made by
+// the bitmap of the "Manejo de Códigos" button (Barras1.png), the
+// program's icon (Quorvlnt.png), and the label generator's pictures: a sheet
+// of labels with the measures of a label format (LABELSIZ.png) and a new
+// label (NEWLABEL.png). The bars are real EAN-13 symbols made by
 // the program's own encoder.
 //
 // Usage: qvresgen <output folder>
@@ -12,8 +14,10 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "barcode/ean_upc.h"
 
@@ -100,6 +104,67 @@ QImage barsIcon(int size, bool framed) {
   return img;
 }
 
+// An arrow from a to b with heads at both ends.
+void measureArrow(QPainter& p, QPointF a, QPointF b) {
+  p.drawLine(a, b);
+  const QPointF d = (b - a) / std::hypot(b.x() - a.x(), b.y() - a.y()) * 5.0;
+  const QPointF n(-d.y(), d.x());
+  for (const auto& [tip, dir] : {std::pair{a, d}, std::pair{b, -d}}) {
+    p.drawLine(tip, tip + dir + n * 0.6);
+    p.drawLine(tip, tip + dir - n * 0.6);
+  }
+}
+
+// A corner of a sheet of labels: margins, label width and height and the
+// gaps between rows and columns, each with its measuring arrow.
+QImage labelSizes() {
+  QImage img(220, 170, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(120, 120, 120), 1));
+  p.drawLine(10, 10, 219, 10);
+  p.drawLine(10, 10, 10, 169);
+  const qreal left = 46, top = 46, w = 64, h = 42, gapX = 26, gapY = 22;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) {
+      const QRectF label(left + c * (w + gapX), top + r * (h + gapY), w, h);
+      QPainterPath path;
+      path.addRoundedRect(label, 6, 6);
+      p.fillPath(path, r == 0 && c == 0 ? QColor(215, 255, 215) : QColor(235, 235, 235));
+      p.setPen(QPen(QColor(0, 0, 128), 1));
+      p.drawPath(path);
+    }
+  p.setPen(QPen(QColor(200, 0, 0), 1));
+  measureArrow(p, {10, 24}, {left, 24});                          // left margin
+  measureArrow(p, {24, 10}, {24, top});                           // top margin
+  measureArrow(p, {left, top + h / 3}, {left + w, top + h / 3});  // label width
+  measureArrow(p, {left + w / 2, top}, {left + w / 2, top + h});  // label height
+  measureArrow(p, {left + w, top + h / 2}, {left + w + gapX, top + h / 2});  // column gap
+  measureArrow(p, {left + w / 2, top + h}, {left + w / 2, top + h + gapY});  // row gap
+  return img;
+}
+
+// A new label: a label with bars and a plus sign.
+QImage newLabel() {
+  QImage img(48, 48, QImage::Format_ARGB32);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath path;
+  path.addRoundedRect(QRectF(2, 8, 38, 30), 5, 5);
+  p.fillPath(path, Qt::white);
+  p.setPen(QPen(QColor(0, 0, 128), 2));
+  p.drawPath(path);
+  drawBars(p, bc::enc::UPC("1234567", 7), 7, 13, 28, 18, Qt::black);
+  p.setBrush(QColor(0, 150, 0));
+  p.setPen(Qt::NoPen);
+  p.drawEllipse(QRectF(28, 26, 19, 19));
+  p.fillRect(QRectF(31.5, 34, 12, 3), Qt::white);
+  p.fillRect(QRectF(36, 29.5, 3, 12), Qt::white);
+  return img;
+}
+
 bool save(const QImage& img, const QDir& dir, const char* name, const char* format) {
   const QString path = dir.filePath(QString::fromLatin1(name));
   if (img.save(path, format)) return true;
@@ -123,6 +188,7 @@ int main(int argc, char** argv) {
   }
   const bool ok = save(logo(), dir, "Quorva.bmp", "BMP") && save(tile(), dir, "Fondo01.bmp", "BMP") &&
                   save(barsIcon(48, false), dir, "Barras1.png", "PNG") &&
-                  save(barsIcon(64, true), dir, "Quorvlnt.png", "PNG");
+                  save(barsIcon(64, true), dir, "Quorvlnt.png", "PNG") &&
+                  save(labelSizes(), dir, "LABELSIZ.png", "PNG") && save(newLabel(), dir, "NEWLABEL.png", "PNG");
   return ok ? 0 : 1;
 }
