@@ -1,25 +1,379 @@
 #include "labels/label_run.h"
 
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "barcode/draw.h"
+#include "data/engine/workspace.h"
 #include "data/tdatabase.h"
+#include "labels/label_colors.h"
 #include "labels/printer.h"
+#include "xbase/codepage.h"
+#include "xbase/dates.h"
+#include "xbase/expr.h"
+#include "xbase/format.h"
+#include "xbase/memvar.h"
+#include "xbase/prompt.h"
 
 namespace lb {
+namespace {
 
-std::string itemKindMessage(const std::string&, double) { return {}; }
-LabelRunValues labelRunValues(const qv::TDATABASE&) { return {}; }
-void PRNLABEL(const std::string&, qv::TDATABASE&, int, const std::vector<std::string>&,
-              const std::vector<int64_t>&, qv::TDATABASE&, const std::vector<std::string>&) {}
-std::string labelTotalsText(int64_t, const qv::TDATABASE&) { return {}; }
-RowCol LABELTXT(TPRINTER&, const std::string&, double nRow, double, bool, const std::string&, const std::string&,
-                double, bool, bool, bool, bc::Rgb, int, double, bool, double) {
-  return {nRow, 0};
+// Positions (1-based) of an item's fields in a design row.
+enum ItemField : int {
+  kCampo = 2,
+  kFuente = 3,
+  kTamano = 4,
+  kNegrita = 5,
+  kCursiva = 6,
+  kSubrayado = 7,
+  kIzquierda = 8,
+  kCentrado = 9,
+  kDerecha = 10,
+  kAngulo = 11,
+  kTachado = 12,
+  kTipoBTI = 13,
+  kNumCampo = 14,
+  kTipoCod = 15,
+  kColor = 16,
+  kVertical = 17,
+  kConDigitos = 18,
+  kAnchoMod = 19,
+  kAltoBarra = 20,
+  kJuego128 = 21,
+  kControl = 22,
+  kMismaLinea = 23,
+};
+
+using Row = std::vector<xb::Value>;
+
+// Field values of a design row by position, tolerant of short rows and of
+// values of another type (a label-design file is prepared outside the
+// program).
+const xb::Value& at(const Row& row, int pos) {
+  static const xb::Value nil;
+  return pos >= 1 && size_t(pos) <= row.size() ? row[size_t(pos) - 1] : nil;
 }
-RowCol LABELIMG(TPRINTER&, const std::string&, double nRow, double, bool, const std::string&, double) {
-  return {nRow, 0};
+std::string textOf(const xb::Value& v) { return v.isText() ? v.text() : std::string(); }
+double numOf(const xb::Value& v) { return v.isNumber() ? v.num() : 0.0; }
+bool flagOf(const xb::Value& v) { return v.isLogical() && v.logical(); }
+
+std::string trim(std::string s) {
+  const auto first = s.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
-RowCol LABELMOD(TPRINTER&, double nRow, double, bool, const std::string&, const std::string&, bc::Rgb, bool, bool,
-                double, double, const std::string&, bool) {
-  return {nRow, 0};
+
+std::string numberWithoutBlanks(double n) { return trim(xb::strNumber(xb::Value::number(n))); }
+
+QString qs(const std::string& cp1252) { return QString::fromStdString(xb::cp1252ToUtf8(cp1252)); }
+
+// The busy cursor from the first page on, the arrow back however the run
+// ends.
+class BusyCursor {
+ public:
+  void show() {
+    if (shown_ || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    shown_ = true;
+  }
+  ~BusyCursor() {
+    if (shown_) QGuiApplication::restoreOverrideCursor();
+  }
+
+ private:
+  bool shown_ = false;
+};
+
+// The rows of the design whose header is record nHeaderRec: the design
+// table is restricted to that design's number (and stays so), then every
+// record is loaded in order.
+std::vector<Row> designRows(qv::TDATABASE& oDesign, int64_t nHeaderRec) {
+  std::vector<Row> rows;
+  xb::engine::WorkArea* area = oDesign.area();
+  if (!area) return rows;
+  area->goTo(nHeaderRec);
+  const xb::Value number = area->fieldGet("NUMERO_ETI");
+  // An application-wide value, so that the filter the design table keeps
+  // after the run still evaluates.
+  xb::PUBLICA("nETIQUETA", number.isNumber() ? number : xb::Value(0));
+  area->setFilter(oDesign.alias() + "->NUMERO_ETI=nETIQUETA");
+  for (area->goTop(); !area->eof(); area->skip()) {
+    if (!oDesign.Load()) break;
+    rows.push_back(oDesign.values());
+  }
+  return rows;
+}
+
+// Draws one item of a design row on the current label; nothing when the
+// item's kind is not one of B (with a field number), T, I.
+struct ItemState {
+  double row = 0;
+  double col = 0;
+  double colOrigin = 0;
+  int align = kAlignLeft;
+};
+
+bool drawItem(TPRINTER& oPrn, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
+  const std::string colorName = trim(textOf(at(item, kColor)));
+  const bc::Rgb color = colorName.empty() ? 0 : labelColor(colorName);
+  if (flagOf(at(item, kIzquierda))) {
+    s.align = kAlignLeft;
+  } else if (flagOf(at(item, kCentrado))) {
+    s.align = kAlignCenter;
+  } else if (flagOf(at(item, kDerecha))) {
+    s.align = kAlignRight;
+  }
+  const double angle = std::max(0.0, numOf(at(item, kAngulo)));
+  const std::string kind = textOf(at(item, kTipoBTI));
+  const char letter = kind.empty() ? ' ' : kind[0];
+  const double field = numOf(at(item, kNumCampo));
+  const bool sameLine = flagOf(at(item, kMismaLinea));
+
+  RowCol next;
+  if (letter == 'B' && field > 0) {
+    std::string code;
+    {
+      xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
+      xb::engine::WorkArea& area = xb::engine::workAreas().area();
+      // A field number past the last field encodes nothing.
+      if (product.ok() && field <= area.fieldCount()) code = labelCode(area.fieldGet(int(field) - 1));
+    }
+    const double module = numOf(at(item, kAnchoMod));
+    const double height = numOf(at(item, kAltoBarra));
+    next = LABELMOD(oPrn, s.row, s.col, sameLine, code, textOf(at(item, kTipoCod)), color,
+                    flagOf(at(item, kVertical)), flagOf(at(item, kConDigitos)),
+                    module > 0 ? module / 100 : bc::kModuleCm, height > 0 ? height : bc::kHeightCm,
+                    trim(textOf(at(item, kJuego128))), flagOf(at(item, kControl)));
+  } else if (letter == 'T') {
+    const std::string face = trim(textOf(at(item, kFuente)));
+    next = LABELTXT(oPrn, cAlias, s.row, s.col, sameLine, textOf(at(item, kCampo)), face.empty() ? "Arial" : face,
+                    numOf(at(item, kTamano)), flagOf(at(item, kNegrita)), flagOf(at(item, kCursiva)),
+                    flagOf(at(item, kSubrayado)), color, s.align, angle * 10, flagOf(at(item, kTachado)),
+                    labelWidth);
+  } else if (letter == 'I') {
+    next = LABELIMG(oPrn, cAlias, s.row, s.col, sameLine, trim(textOf(at(item, kCampo))), numOf(at(item, kTamano)));
+  } else {
+    xb::prompter().message(xb::MsgKind::Stop, kItemKindTitle, itemKindMessage(xb::cp1252ToUtf8(kind), field));
+    return false;
+  }
+  s.row = next.row;
+  s.col = next.col > 0 ? next.col : s.colOrigin;
+  return true;
+}
+
+}  // namespace
+
+std::string itemKindMessage(const std::string& cKind, double nField) {
+  return "EL CAMPO DE TIPO DE OBJETO SOLO PUEDE CONTENER (B)arras (T)exto (I)magen\r\nEL DATO (" + cKind +
+         ") ES INCORRECTO\r\nO EL CAMPO INDICADO Nº " + numberWithoutBlanks(nField) + " NO TIENE BARRAS A IMPRIMIR";
+}
+
+std::string labelCode(const xb::Value& v) {
+  if (v.isText()) return trim(v.text());
+  if (v.isNumber()) return trim(xb::strNumber(v));
+  if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToDtos(v.date());
+  return {};
+}
+
+std::string labelText(const xb::Value& v) {
+  if (v.isText()) return trim(v.text());
+  if (v.isNumber()) return trim(xb::strNumber(v));
+  if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToText(v.date());
+  if (v.isLogical()) return v.logical() ? ".T." : ".F.";
+  return {};
+}
+
+LabelRunValues labelRunValues(const qv::TDATABASE& oFormat) {
+  const auto num = [&](const char* name) { return numOf(oFormat.FieldGet(name)); };
+  LabelRunValues r;
+  r.top = num("MARGENSUP") / 10 + 0.3;
+  r.left = num("MARGENIZD") / 10 + 0.4;
+  r.labelHeight = num("ALTOETIQ") / 10;
+  r.labelWidth = num("ANCHOETIQ") / 10;
+  const auto rows = int64_t(num("FILAS"));
+  r.rows = flagOf(oFormat.FieldGet("PRNULTFILA")) ? rows : std::max<int64_t>(rows - 1, 1);
+  r.columns = int64_t(num("COLUMNAS"));
+  r.rowGap = num("SEPARAHORZ");
+  r.columnGap = num("SEPARAVERT");
+  return r;
+}
+
+std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat) {
+  const int64_t perSheet = labelRunValues(oFormat).perSheet();
+  // No labels on a sheet: no sheets, as a division by zero gives 0.
+  const int64_t sheets = perSheet > 0 ? int64_t(double(recordCount) / double(perSheet) + 0.99) : 0;
+  return "Total etiq." + std::to_string(recordCount) + "\n" + std::to_string(sheets) + " Hojas";
+}
+
+void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
+              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
+              qv::TDATABASE& oFormat, [[maybe_unused]] const std::vector<std::string>& aFormatNames) {
+  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
+  const LabelRunValues run = labelRunValues(oFormat);
+  std::vector<Row> rows = designRows(oDesign, aHeaderRecs[size_t(nDesign) - 1]);
+
+  xb::engine::WorkAreas& areas = xb::engine::workAreas();
+  xb::engine::SelectGuard product(areas, cAlias);
+  std::string type;
+  if (product.ok()) {
+    areas.area().goTop();
+    type = textOf(areas.area().fieldGet("TIPOBAR"));
+  }
+  for (Row& r : rows)
+    if (r.size() >= size_t(kTipoCod)) r[size_t(kTipoCod) - 1] = xb::Value(type);
+
+  std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
+  if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
+  std::shared_ptr<TPRINTER> oPrn = PRINTBEGIN(xb::cp1252ToUtf8(trim(document)), false, true, {}, false);
+  BusyCursor cursor;
+
+  const int64_t perSheet = run.perSheet();
+  int64_t labels = 0;
+  int64_t column = 0;
+  ItemState s{run.top, run.left, run.left, kAlignLeft};
+  double rowOrigin = run.top;
+  for (int64_t i = 0; i < perSheet; ++i) {
+    if (labels == 0) {
+      PAGEBEGIN();
+      cursor.show();
+    }
+    ++labels;
+    ++column;
+    if (column > run.columns) {
+      s.row = rowOrigin + run.labelHeight + run.rowGap;
+      rowOrigin = s.row;
+      column = 1;
+      s.col = s.colOrigin = run.left;
+    } else {
+      s.row = rowOrigin;
+      if (labels > 1 && column > 1) s.col = s.col + run.labelWidth + run.columnGap;
+      s.colOrigin = s.col;
+    }
+    for (size_t item = 1; item < rows.size(); ++item) {
+      if (!drawItem(*oPrn, cAlias, rows[item], run.labelWidth, s)) {
+        // The sheet cannot be made: the job is dropped with its page files
+        // and stops being the current printer, and the tables stay open.
+        oPrn->End();
+        return;
+      }
+    }
+    if (labels == perSheet) {
+      PAGEEND();
+      labels = column = 0;
+      rowOrigin = run.top;
+      s.row = run.top;
+      s.col = s.colOrigin = run.left;
+    }
+  }
+  PAGEEND();
+  PRINTEND();
+}
+
+RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+                const std::string& cExpr, const std::string& cFont, double nSize, bool lBold, bool lItalic,
+                bool lUnderline, bc::Rgb nColor, int nAlign, double nAngle, bool lStrikeOut, double nLabelWidth) {
+  QFont font(qs(cFont));
+  const double heightPx = nSize > 0 ? std::round(nSize * oPrn.nLogPixelY() / 72.0) : 0.0;
+  if (heightPx > 0) font.setPixelSize(int(heightPx));
+  font.setBold(lBold);
+  font.setItalic(lItalic);
+  font.setUnderline(lUnderline);
+  font.setStrikeOut(lStrikeOut);
+
+  std::string text;
+  {
+    xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
+    text = labelText(xb::evaluate(cExpr));
+  }
+
+  if (nAlign == kAlignRight) nCol += nLabelWidth;
+  if (nAlign == kAlignCenter) nCol += nLabelWidth / 2;
+
+  if (nAngle == 0) {
+    oPrn.CmSay(nRow, nCol, xb::cp1252ToUtf8(text), &font, 0, nColor, 1, nAlign);
+  } else if (QPainter* out = oPrn.hDCOut()) {
+    // Turned text: the same reference point and padding as CmSay, along
+    // the turned base line.
+    double r = nRow, c = nCol;
+    oPrn.Cmtr2Pix(r, c);
+    const QFont device = oPrn.deviceFont(font);
+    const QFontMetricsF fm(device, oPrn.hDC());
+    const QString q = qs(text);
+    const double width = fm.horizontalAdvance(q);
+    const double dx = nAlign == kAlignRight ? -width : nAlign == kAlignCenter ? -width / 2 : 0.0;
+    out->save();
+    out->setFont(device);
+    out->setPen(QColor(bc::red(nColor), bc::green(nColor), bc::blue(nColor)));
+    out->translate(c, r);
+    out->rotate(-nAngle / 10.0);
+    out->drawText(QPointF(dx, fm.ascent()), q);
+    out->restore();
+  }
+
+  // The estimated size: the font's height, and 0.44 of it per character.
+  const RowCol mm = oPrn.Pix2Mmtr(heightPx, heightPx * 0.44 * double(text.size()));
+  if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.2};
+  return {nRow + mm.row / 10, 0};
+}
+
+RowCol LABELIMG(TPRINTER& oPrn, const std::string&, double nRow, double nCol, bool lSameLine,
+                const std::string& cFile, double nScale) {
+  if (nScale == 0) nScale = 1;
+  double r = nRow + 0.1, c = nCol;
+  oPrn.Cmtr2Pix(r, c);
+  // A relative name is looked for in the working folder, then next to the
+  // program.
+  QString path = qs(cFile);
+  if (!QFileInfo(path).isFile() && QFileInfo(path).isRelative() && QCoreApplication::instance())
+    path = QCoreApplication::applicationDirPath() + "/" + path;
+  const QImage image(path);
+  const double width = image.isNull() ? 0.0 : std::round(image.width() * nScale);
+  const double height = image.isNull() ? 0.0 : std::round(image.height() * nScale);
+  if (width > 0 && height > 0) oPrn.SayImage(r, c, image, int(width), int(height));
+  // The next item starts below the picture as drawn, or 0.4 cm right of it.
+  const RowCol mm = oPrn.Pix2Mmtr(height, width);
+  if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.4};
+  return {nRow + 0.1 + mm.row / 10, 0};
+}
+
+RowCol LABELMOD(TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
+                const std::string& cType, bc::Rgb nColor, bool lVertical, bool lDigits, double nModule,
+                double nBarHeight, const std::string& cCodeSet, bool lCheck) {
+  double r = nRow + 0.1, c = nCol;
+  oPrn.Cmtr2Pix(r, c);
+  const bool h = !lVertical;
+  const auto is = [&](std::string_view prefix) { return std::string_view(cType).starts_with(prefix); };
+  if (is("13")) {
+    bc::EAN13(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+  } else if (is("128")) {
+    bc::CODE128(r, c, cCode, oPrn, cCodeSet, nColor, h, nModule, nBarHeight);
+  } else if (is("3-9")) {
+    bc::CODE3_9(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+  } else if (is("UPCA")) {
+    bc::UPCA(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+  } else if (is("8")) {
+    bc::EAN8(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+  } else if (is("5")) {
+    bc::SUP5(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+  } else if (is("CODABAR")) {
+    bc::CODABAR(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight);
+  } else if (is("INT25")) {
+    bc::INT25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+  } else if (is("IND25")) {
+    bc::IND25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+  } else if (is("MAT25")) {
+    bc::MAT25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+  }
+  if (lSameLine) return {nRow, nCol + nModule + 0.1};
+  return {nRow + nBarHeight + 0.1, 0};
 }
 
 }  // namespace lb

@@ -15,6 +15,7 @@
 
 #include "barcode/device.h"
 #include "labels/printer_geometry.h"
+#include "xbase/value.h"
 
 namespace qv {
 class TDATABASE;
@@ -45,6 +46,16 @@ struct LabelRunValues {
   int64_t perSheet() const { return rows * columns; }
 };
 LabelRunValues labelRunValues(const qv::TDATABASE& oFormat);
+
+// The code a barcode item encodes from a product field: a text trimmed of
+// blanks, a number in its STR form without blanks, a date as yyyymmdd;
+// anything else encodes nothing (empty).
+std::string labelCode(const xb::Value& v);
+// The text a text item prints for its expression's value: a text trimmed
+// of blanks, a number in its STR form without blanks, a date as dd-mm-yyyy,
+// a logical as .T./.F.; anything else (an expression that failed) prints
+// nothing.
+std::string labelText(const xb::Value& v);
 
 // Runs one sheet for design nDesign and the format held by oFormat, with the product table cAlias.
 void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,

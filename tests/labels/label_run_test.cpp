@@ -1,0 +1,520 @@
+// The label sheet print run: the run values of a format, the totals text,
+// the colour table, the item functions (barcodes read back with zbarimg),
+// and whole sheets run from real tables, captured from the preview's page
+// files, rendered and decoded label by label.
+#include "labels/label_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPicture>
+#include <QPointer>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "data/engine/workspace.h"
+#include "data/tdatabase.h"
+#include "labels/label_colors.h"
+#include "labels/preview.h"
+#include "labels/preview_printing.h"
+#include "labels/printer.h"
+#include "tests/labels/labels_test_support.h"
+#include "xbase/dates.h"
+
+namespace {
+
+using xb::Value;
+using xb::engine::Structure;
+
+// The structure of a shipped table, from shipped/structures.txt.
+Structure shippedStructure(const std::string& tableFile) {
+  std::ifstream in(std::string(QV_SOURCE_DIR) + "/shipped/structures.txt");
+  Structure out;
+  bool inside = false;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string first;
+    if (!(words >> first) || first[0] == '#') continue;
+    if (first == "template") {
+      std::string tmpl, table;
+      words >> tmpl >> table;
+      inside = table == tableFile;
+      continue;
+    }
+    if (!inside) continue;
+    xb::engine::FieldDef f;
+    f.name = first;
+    words >> f.type >> f.width >> f.decimals;
+    out.push_back(f);
+  }
+  return out;
+}
+
+// Pages decoded by zbarimg: one "TYPE:data" line per symbol found.
+std::multiset<std::string> decode(const QImage& page, const QString& folder) {
+  const QString png = folder + "/decode.png";
+  page.save(png);
+  std::multiset<std::string> found;
+  std::istringstream lines(lbtest::run("zbarimg -q -Si25.min-length=2 -Scodabar.min-length=1 " + lbtest::quoted(png.toStdString()) + " 2>/dev/null"));
+  for (std::string line; std::getline(lines, line);) found.insert(line);
+  return found;
+}
+
+QImage render(const std::string& pageFile, int width, int height) {
+  QPicture pic;
+  QImage img(width, height, QImage::Format_RGB32);
+  img.fill(Qt::white);
+  if (!pic.load(QString::fromStdString(pageFile))) return QImage();
+  QPainter painter(&img);
+  lb::playPage(painter, pic);
+  return img;
+}
+
+struct FormatRow {
+  double top, left, height, width, rowGap, colGap, rows, cols;
+  bool lastRow;
+};
+
+// A design item: kind, CAMPO, NUMCAMPO, the alignment flags, the size, the
+// colour, MISMALINEA.
+struct Item {
+  std::string kind;
+  std::string campo;
+  int field = 0;
+  bool left = false, centre = false, right = false;
+  double size = 0;
+  std::string color;
+  bool sameLine = false;
+};
+
+class LabelRun : public lbtest::PrintFixture {
+ protected:
+  void SetUp() override {
+    lbtest::PrintFixture::SetUp();
+    data = dir.path().toStdString() + "/datos/";
+    QDir().mkpath(QString::fromStdString(data));
+  }
+  void TearDown() override {
+    for (const QPointer<lb::TMULTIPREVIEW>& p : previews())
+      if (p) p->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const char* alias : {"CODPRO", "DATOSETI", "LABELS"}) {
+      if (areas().select(alias)) areas().close();
+    }
+    lbtest::PrintFixture::TearDown();
+  }
+  static xb::engine::WorkAreas& areas() { return xb::engine::workAreas(); }
+  static std::vector<QPointer<lb::TMULTIPREVIEW>> previews() {
+    std::vector<QPointer<lb::TMULTIPREVIEW>> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w)) out.emplace_back(p);
+    return out;
+  }
+
+  // A new table of the shipped structure, open for filling.
+  xb::engine::WorkArea& openNew(const std::string& file, const std::string& alias) {
+    EXPECT_TRUE(xb::engine::Table::create(data + file, shippedStructure(file)));
+    areas().select(0);
+    EXPECT_TRUE(areas().use(data + file, alias, xb::engine::OpenMode::Exclusive));
+    return areas().area();
+  }
+  // Builds the tag on the filled table, then opens it shared in that order.
+  xb::engine::WorkArea& reopenShared(const std::string& file, const std::string& alias, const std::string& cdx,
+                                     const std::string& tag, const std::string& key) {
+    areas().select(alias);
+    EXPECT_TRUE(areas().area().createTag(data + cdx, tag, key, "!DELETED()"));
+    areas().close();
+    EXPECT_TRUE(areas().use(data + file, alias));
+    xb::engine::WorkArea& a = areas().area();
+    EXPECT_TRUE(a.addIndex(data + cdx));
+    EXPECT_TRUE(a.setOrder(tag));
+    return a;
+  }
+  static void addRow(xb::engine::WorkArea& a, const std::vector<std::pair<const char*, Value>>& values) {
+    ASSERT_TRUE(a.appendBlank());
+    for (const auto& [name, v] : values) a.fieldPut(name, v);
+    a.unlock();
+  }
+
+  // The product table as the generator opens it: under its base name, in
+  // the search-key order, scoped to the key of the code.
+  void makeProduct(const std::string& code, const std::string& check, const std::string& type) {
+    xb::engine::WorkArea& a = openNew("CodPro.dbf", "CODPRO");
+    addRow(a, {{"CODIGO", Value("00000000")}, {"DGCNT", Value("0")}, {"COD_COMPL", Value("000000000")},
+               {"TIPOBAR", Value("128")}});
+    addRow(a, {{"CODIGO", Value(code)}, {"DGCNT", Value(check)}, {"COD_COMPL", Value(code + check)},
+               {"NUMETI", Value("R-17")}, {"NOMETI", Value("TORNILLO INOX")}, {"TIPOBAR", Value(type)}});
+    xb::engine::WorkArea& shared =
+        reopenShared("CodPro.dbf", "CODPRO", "CodiProx.cdx", "Codigo", "_Field->CODIGO+_Field->DGCNT");
+    std::string key = code;
+    key.resize(25, ' ');
+    key += check;
+    shared.setScope(Value(key), Value(key));
+    shared.goTop();
+  }
+
+  // The design table as DATOSETI with the tag NumEti: design 1 is a header
+  // and `items`, design 2 a header only. Returns the header positions.
+  std::vector<int64_t> makeDesigns(const std::vector<Item>& items) {
+    xb::engine::WorkArea& a = openNew("CodPro.eti", "DATOSETI");
+    addRow(a, {{"NUMERO_ETI", Value(2)}, {"CAMPO", Value("SOLO CABECERA")}});
+    addRow(a, {{"NUMERO_ETI", Value(1)}, {"CAMPO", Value("PRUEBA")}, {"ULTIMA", Value(true)}});
+    for (const Item& it : items)
+      addRow(a, {{"NUMERO_ETI", Value(1)}, {"CAMPO", Value(it.campo)}, {"FUENTE", Value("")},
+                 {"TAMANO", Value(it.size, 2)}, {"IZQUIERDA", Value(it.left)}, {"CENTRADO", Value(it.centre)},
+                 {"DERECHA", Value(it.right)}, {"TIPO_B_T_I", Value(it.kind)}, {"NUMCAMPO", Value(it.field)},
+                 {"TIPOCOD", Value("128")}, {"COLOR", Value(it.color)}, {"CONDIGITOS", Value(true)},
+                 {"ANCHOMOD", Value(3.3, 2)}, {"ALTOBARRA", Value(1.5, 2)}, {"MISMALINEA", Value(it.sameLine)}});
+    reopenShared("CodPro.eti", "DATOSETI", "CodEti.cdx", "NumEti", "_Field->NUMERO_ETI");
+    return {2, 1};
+  }
+
+  lb::LabelRunValues makeFormat(const FormatRow& f) {
+    xb::engine::WorkArea* a = areas().find("LABELS");
+    if (!a) {
+      openNew("Labels.dbf", "LABELS");
+      a = &reopenShared("Labels.dbf", "LABELS", "Labelsx.cdx", "Nombre", "_Field->NOMBRE");
+    }
+    addRow(*a, {{"NOMBRE", Value("PRUEBA")}, {"HOJA", Value("A4")}, {"MARGENSUP", Value(f.top, 2)},
+                {"MARGENIZD", Value(f.left, 2)}, {"ALTOETIQ", Value(f.height, 2)}, {"ANCHOETIQ", Value(f.width, 2)},
+                {"SEPARAHORZ", Value(f.rowGap, 3)}, {"SEPARAVERT", Value(f.colGap, 3)}, {"FILAS", Value(f.rows, 0)},
+                {"COLUMNAS", Value(f.cols, 0)}, {"PRNULTFILA", Value(f.lastRow)}});
+    EXPECT_TRUE(format.Load());
+    return lb::labelRunValues(format);
+  }
+
+  // Runs design `n` and returns the previews it opened.
+  std::vector<lb::TMULTIPREVIEW*> run(int n, const std::vector<int64_t>& headers) {
+    std::set<lb::TMULTIPREVIEW*> before;
+    for (const auto& p : previews()) before.insert(p.data());
+    lb::PRNLABEL("CODPRO", design, n, {"PRUEBA", "SOLO CABECERA"}, headers, format, {"PRUEBA"});
+    std::vector<lb::TMULTIPREVIEW*> opened;
+    for (const auto& p : previews())
+      if (!before.count(p.data())) opened.push_back(p.data());
+    return opened;
+  }
+
+  QImage page(lb::TMULTIPREVIEW* pv) {
+    const lb::TPRINTER* d = pv->oDevice();
+    return render(pv->aFiles().front(), d->nHorzRes(), d->nVertRes());
+  }
+
+  std::string data;
+  qv::TDATABASE design{"DATOSETI"};
+  qv::TDATABASE format{"LABELS"};
+};
+
+TEST_F(LabelRun, RunValuesOfAFormat) {
+  struct Case {
+    FormatRow f;
+    double top, left, height, width, rowGap, colGap;
+    int64_t rows, cols;
+  } cases[] = {
+      {{15.15, 7.21, 38.1, 63.5, 0, 0.254, 7, 3, true}, 1.815, 1.121, 3.81, 6.35, 0, 0.254, 7, 3},
+      {{0, 0, 20, 50, 0.3, 0.2, 5, 2, false}, 0.3, 0.4, 2, 5, 0.3, 0.2, 4, 2},  // last row left out
+      {{0, 0, 20, 50, 0, 0, 1, 4, false}, 0.3, 0.4, 2, 5, 0, 0, 1, 4},          // still one row
+      {{10, 5, 21.2, 38.1, 0.3, 0, 13, 5, true}, 1.3, 0.9, 2.12, 3.81, 0.3, 0, 13, 5},
+      {{0, 0, 0, 0, 0, 0, 0, 0, true}, 0.3, 0.4, 0, 0, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const lb::LabelRunValues v = makeFormat(c.f);
+    SCOPED_TRACE(c.f.rows);
+    EXPECT_NEAR(v.top, c.top, 1e-9);
+    EXPECT_NEAR(v.left, c.left, 1e-9);
+    EXPECT_NEAR(v.labelHeight, c.height, 1e-9);
+    EXPECT_NEAR(v.labelWidth, c.width, 1e-9);
+    EXPECT_NEAR(v.rowGap, c.rowGap, 1e-9);
+    EXPECT_NEAR(v.columnGap, c.colGap, 1e-9);
+    EXPECT_EQ(v.rows, c.rows);
+    EXPECT_EQ(v.columns, c.cols);
+    EXPECT_EQ(v.perSheet(), c.rows * c.cols);
+  }
+}
+
+TEST_F(LabelRun, TotalsText) {
+  struct Case {
+    int64_t count;
+    double rows, cols;
+    bool lastRow;
+    const char* text;
+  } cases[] = {
+      {1, 7, 3, true, "Total etiq.1\n1 Hojas"},     {21, 7, 3, true, "Total etiq.21\n1 Hojas"},
+      {22, 7, 3, true, "Total etiq.22\n2 Hojas"},   {43, 7, 3, true, "Total etiq.43\n3 Hojas"},
+      {18, 7, 3, false, "Total etiq.18\n1 Hojas"},  {19, 7, 3, false, "Total etiq.19\n2 Hojas"},
+      {0, 7, 3, true, "Total etiq.0\n0 Hojas"},     {5, 7, 0, true, "Total etiq.5\n0 Hojas"},
+      {5, 0, 3, true, "Total etiq.5\n0 Hojas"},     {1200, 1, 1, false, "Total etiq.1200\n1200 Hojas"},
+  };
+  for (const Case& c : cases) {
+    makeFormat({0, 0, 10, 10, 0, 0, c.rows, c.cols, c.lastRow});
+    EXPECT_EQ(lb::labelTotalsText(c.count, format), c.text);
+  }
+}
+
+TEST(LabelColors, EveryNameExactlyAndBlackForTheRest) {
+  const std::pair<const char*, bc::Rgb> table[] = {
+      {"CLR_BLACK", 0},           {"CLR_BLUE", 8388608},      {"CLR_GREEN", 32768},     {"CLR_CYAN", 8421376},
+      {"CLR_RED", 128},           {"CLR_MAGENTA", 8388736},   {"CLR_BROWN", 32896},     {"CLR_HGRAY", 12632256},
+      {"CLR_LIGHTGRAY", 8421504}, {"CLR_GRAY", 8421504},      {"CLR_HBLUE", 16711680},  {"CLR_HGREEN", 65280},
+      {"CLR_HCYAN", 16776960},    {"CLR_HRED", 255},          {"CLR_HMAGENTA", 16711935}, {"CLR_YELLOW", 65535},
+      {"CLR_WHITE", 16777215},
+  };
+  for (const auto& [name, value] : table) {
+    EXPECT_EQ(lb::findLabelColor(name), value) << name;
+    EXPECT_EQ(lb::labelColor(name), value) << name;
+  }
+  EXPECT_EQ(lb::labelColor("CLR_HGRAY"), bc::rgb(192, 192, 192));
+  EXPECT_EQ(lb::labelColor("CLR_GRAY"), bc::rgb(128, 128, 128));
+  for (const char* other : {"clr_red", "CLR_RED ", "CLR_PINK", "", "RED"}) {
+    EXPECT_FALSE(lb::findLabelColor(other).has_value()) << other;
+    EXPECT_EQ(lb::labelColor(other), 0u) << other;
+  }
+}
+
+TEST(LabelValues, CodesAndTextsOfEveryType) {
+  const xb::Value date(xb::Date{xb::julianDay(2024, 3, 7)});
+  struct Case {
+    Value v;
+    const char* code;
+    const char* text;
+  } cases[] = {
+      {Value("  5901234123457  "), "5901234123457", "5901234123457"},
+      {Value(12345, 0), "12345", "12345"},
+      {Value(12.5, 2), "12.50", "12.50"},
+      {date, "20240307", "07-03-2024"},
+      {Value(xb::Date{}), "", ""},
+      {Value(true), "", ".T."},
+      {Value(), "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(lb::labelCode(c.v), c.code);
+    EXPECT_EQ(lb::labelText(c.v), c.text);
+  }
+}
+
+TEST(LabelValues, ItemKindMessage) {
+  EXPECT_EQ(lb::itemKindMessage("X", 0),
+            "EL CAMPO DE TIPO DE OBJETO SOLO PUEDE CONTENER (B)arras (T)exto (I)magen\r\n"
+            "EL DATO (X) ES INCORRECTO\r\n"
+            "O EL CAMPO INDICADO Nº 0 NO TIENE BARRAS A IMPRIMIR");
+  EXPECT_NE(lb::itemKindMessage("B", -3).find("Nº -3 NO"), std::string::npos);
+}
+
+// Every drawing function the type picks, on one recorded page; the
+// decodable ones read back, the 2-of-5 families without a decoder and an
+// unknown type are checked by their ink.
+TEST_F(LabelRun, BarcodeItemPicksTheSymbologyByLeadingCharacters) {
+  if (lbtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
+  struct Case {
+    const char* type;
+    const char* code;
+    const char* decoded;  // nullptr: ink only
+  } cases[] = {
+      {"13     ", "590123412345", "EAN-13:5901234123457"},
+      {"128", "QV-128", "CODE-128:QV-128"},
+      {"3-9", "QV39", "CODE-39:QV39"},
+      {"UPCA", "03600029145", "EAN-13:0036000291452"},  // zbarimg reports UPC-A as EAN-13
+      {"8", "9638507", "EAN-8:96385074"},
+      {"CODABAR", "A40156B", "Codabar:A40156B"},
+      {"INT25", "123456", "I2/5:123456"},
+      {"IND25", "123456", nullptr},
+      {"MAT25", "123456", nullptr},
+  };
+  auto p = lb::TPRINTER::New("Tipos", false, true);
+  for (const Case& c : cases) {
+    p->StartPage();
+    const lb::RowCol below = lb::LABELMOD(*p, 2, 2, false, c.code, c.type, 0, false, true, 0.033, 1.5, "", false);
+    EXPECT_DOUBLE_EQ(below.row, 3.6);
+    EXPECT_DOUBLE_EQ(below.col, 0);
+    p->EndPage();
+    const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
+    EXPECT_FALSE(lbtest::inkBox(img, img.rect()).isNull()) << c.type;
+    if (c.decoded) {
+      EXPECT_EQ(decode(img, dir.path()).count(c.decoded), 1u) << c.type;
+    }
+  }
+  p->StartPage();
+  const lb::RowCol right = lb::LABELMOD(*p, 2, 2, true, "590123412345", "XX", 0, false, true, 0.033, 1.5);
+  EXPECT_DOUBLE_EQ(right.row, 2);
+  EXPECT_DOUBLE_EQ(right.col, 2 + 0.033 + 0.1);
+  p->EndPage();
+  const QImage none = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
+  EXPECT_TRUE(lbtest::inkBox(none, none.rect()).isNull());
+  p->End();
+}
+
+TEST_F(LabelRun, TextItemAdvancesByTheEstimatedSize) {
+  makeProduct("590123412345", "7", "13");
+  auto p = lb::TPRINTER::New("Textos", false, true);
+  p->StartPage();
+  struct Case {
+    const char* expr;
+    double size;
+    bool sameLine;
+    int align;
+    double labelWidth;
+    double row, col;  // expected, before the size is added
+    size_t chars;
+  } cases[] = {
+      {"NOMETI", 10, false, lb::kAlignLeft, 5, 2, 0, 13},
+      {"NOMETI", 10, true, lb::kAlignLeft, 5, 2, 3, 13},
+      {"\"Ref. \" + NUMETI", 8, true, lb::kAlignCenter, 5, 2, 3 + 2.5, 9},
+      {"NUMETI", 12, true, lb::kAlignRight, 5, 2, 3 + 5, 4},
+      {"NOMETI", 0, false, lb::kAlignLeft, 5, 2, 0, 13},  // size 0: the row does not move
+  };
+  for (const Case& c : cases) {
+    const lb::RowCol next =
+        lb::LABELTXT(*p, "CODPRO", 2, 3, c.sameLine, c.expr, "Arial", c.size, false, false, false, 0, c.align, 0,
+                     false, c.labelWidth);
+    const double px = std::round(c.size * p->nLogPixelY() / 72.0);
+    const lb::RowCol mm = p->Pix2Mmtr(px, px * 0.44 * double(c.chars));
+    EXPECT_NEAR(next.row, c.row + (c.sameLine ? 0 : mm.row / 10), 1e-9) << c.expr;
+    EXPECT_NEAR(next.col, c.sameLine ? c.col + mm.col / 10 + 0.2 : 0, 1e-9) << c.expr;
+  }
+  p->End();
+}
+
+TEST_F(LabelRun, PictureItemAdvancesByItsDrawnSize) {
+  QImage bmp(60, 30, QImage::Format_RGB32);
+  bmp.fill(Qt::black);
+  const std::string file = data + "logo.bmp";
+  ASSERT_TRUE(bmp.save(QString::fromStdString(file)));
+  auto p = lb::TPRINTER::New("Imagen", false, true);
+  p->StartPage();
+  for (double scale : {0.0, 1.0, 2.0}) {
+    const double s = scale == 0 ? 1 : scale;
+    const lb::RowCol mm = p->Pix2Mmtr(30 * s, 60 * s);
+    const lb::RowCol below = lb::LABELIMG(*p, "CODPRO", 2, 3, false, file, scale);
+    EXPECT_NEAR(below.row, 2 + 0.1 + mm.row / 10, 1e-9);
+    EXPECT_EQ(below.col, 0);
+    const lb::RowCol right = lb::LABELIMG(*p, "CODPRO", 2, 3, true, file, scale);
+    EXPECT_EQ(right.row, 2);
+    EXPECT_NEAR(right.col, 3 + mm.col / 10 + 0.4, 1e-9);
+  }
+  p->EndPage();
+  const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
+  double r = 2.1, c = 3;
+  p->Cmtr2Pix(r, c);
+  EXPECT_EQ(lbtest::inkBox(img, img.rect()), QRect(int(c), int(r), 120, 60));  // the largest, scale 2
+  const lb::RowCol missing = lb::LABELIMG(*p, "CODPRO", 2, 3, false, data + "no-such.bmp", 1);
+  EXPECT_NEAR(missing.row, 2.1, 1e-9);
+  p->End();
+}
+
+// A whole sheet from the tables: every label carries the product's code,
+// read back from the recorded page; the first label sits at the margins.
+TEST_F(LabelRun, SheetOfLabelsDecodesOnEveryLabel) {
+  if (lbtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({
+      {"B", "", 3, false, true, false, 0, "CLR_BLACK", false},
+      {"T", "NOMETI", 0, false, true, false, 8, "", false},
+      {"T", "\"Ref. \" + NUMETI", 0, false, false, false, 7, "CLR_PINK", false},
+  });
+  // Four rows stored, the last one left out: 3 x 3 labels.
+  const lb::LabelRunValues v = makeFormat({15.15, 12.5, 38.1, 63.5, 0.3, 0.254, 4, 3, false});
+  ASSERT_EQ(v.perSheet(), 9);
+  const std::vector<lb::TMULTIPREVIEW*> opened = run(1, headers);
+  ASSERT_EQ(opened.size(), 1u);
+  ASSERT_EQ(opened[0]->aFiles().size(), 1u);
+  EXPECT_EQ(opened[0]->oDevice()->cDocument(), "PRUEBA");
+  EXPECT_EQ(lb::currentPrinter(), nullptr);
+  EXPECT_TRUE(prompts.asked.empty());
+  const QImage img = page(opened[0]);
+  // zbarimg reports equal symbols of one image once: each label is read on
+  // its own, cut out by the format's geometry and given a white margin.
+  const lb::TPRINTER* device = opened[0]->oDevice();
+  const auto pixels = [&](double row, double col) {
+    device->Cmtr2Pix(row, col);
+    return QPoint(int(col), int(row));
+  };
+  int decoded = 0;
+  for (int64_t i = 0; i < v.rows; ++i)
+    for (int64_t j = 0; j < v.columns; ++j) {
+      const double top = v.top + double(i) * (v.labelHeight + v.rowGap);
+      const double left = v.left + double(j) * (v.labelWidth + v.columnGap);
+      const QRect cell(pixels(top, left), pixels(top + v.labelHeight, left + v.labelWidth));
+      QImage padded(cell.width() + 200, cell.height() + 200, QImage::Format_RGB32);
+      padded.fill(Qt::white);
+      QPainter(&padded).drawImage(100, 100, img.copy(cell));
+      const std::multiset<std::string> found = decode(padded, dir.path());
+      EXPECT_EQ(found, std::multiset<std::string>{"EAN-13:5901234123457"}) << i << "," << j;
+      decoded += int(found.count("EAN-13:5901234123457"));
+    }
+  EXPECT_EQ(decoded, 9);
+  // The first label's guard bar: 0.4 cm + the left margin across, 0.3 cm +
+  // the top margin + 0.1 cm down (read halfway down the bars, clear of the
+  // digits).
+  const QPoint bar = pixels(v.top + 0.1, v.left);
+  const QPoint middle = pixels(v.top + 0.1 + 0.5, v.left);
+  EXPECT_NEAR(lbtest::inkBox(img, QRect(0, middle.y(), 600, 1)).left(), bar.x(), 1);
+  EXPECT_NEAR(lbtest::inkBox(img, QRect(bar.x() - 1, 0, 3, 600)).top(), bar.y(), 1);
+  // The design table is left restricted to the design printed.
+  xb::engine::WorkArea* eti = areas().find("DATOSETI");
+  ASSERT_NE(eti, nullptr);
+  EXPECT_EQ(eti->filterText(), "DATOSETI->NUMERO_ETI=nETIQUETA");
+  int64_t rows = 0;
+  for (eti->goTop(); !eti->eof(); eti->skip()) ++rows;
+  EXPECT_EQ(rows, 4);
+}
+
+TEST_F(LabelRun, DesignWithOnlyItsHeaderPrintsOneBlankPage) {
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({});
+  makeFormat({10, 10, 30, 60, 0, 0, 2, 2, true});
+  const std::vector<lb::TMULTIPREVIEW*> opened = run(2, headers);
+  ASSERT_EQ(opened.size(), 1u);
+  ASSERT_EQ(opened[0]->aFiles().size(), 1u);
+  EXPECT_EQ(opened[0]->oDevice()->cDocument(), "SOLO CABECERA");
+  const QImage img = page(opened[0]);
+  ASSERT_FALSE(img.isNull());
+  EXPECT_TRUE(lbtest::inkBox(img, img.rect()).isNull());
+}
+
+TEST_F(LabelRun, ItemOfUnknownKindStopsTheRunWithoutAPage) {
+  makeProduct("590123412345", "7", "13");
+  struct Case {
+    Item item;
+    const char* kind;
+    const char* field;
+  } cases[] = {
+      {{"X", "NOMETI", 0}, "X", "0"},
+      {{"B", "", 0}, "B", "0"},
+      {{"B", "", -2}, "B", "-2"},
+      {{" ", "", 4}, " ", "4"},
+  };
+  for (const Case& c : cases) {
+    if (areas().select("DATOSETI")) areas().close();
+    QFile::remove(QString::fromStdString(data + "CodEti.cdx"));
+    const std::vector<int64_t> headers = makeDesigns({{"B", "", 3}, c.item, {"T", "NOMETI"}});
+    makeFormat({10, 10, 30, 60, 0, 0, 2, 2, true});
+    prompts.asked.clear();
+    EXPECT_TRUE(run(1, headers).empty());
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].title, "ERROR EN CAMPO TIPO_B_T_I");
+    EXPECT_EQ(prompts.asked[0].text,
+              std::string("EL CAMPO DE TIPO DE OBJETO SOLO PUEDE CONTENER (B)arras (T)exto (I)magen\r\nEL DATO (") +
+                  c.kind + ") ES INCORRECTO\r\nO EL CAMPO INDICADO Nº " + c.field + " NO TIENE BARRAS A IMPRIMIR");
+    // No job is left behind, no page file either, and the tables stay open.
+    EXPECT_EQ(lb::currentPrinter(), nullptr);
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.qpic"}, QDir::Files).isEmpty());
+    EXPECT_NE(areas().find("CODPRO"), nullptr);
+    EXPECT_NE(areas().find("DATOSETI"), nullptr);
+  }
+}
+
+TEST_F(LabelRun, SheetWithoutLabelsReportsThePageThatWasNeverBegun) {
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({{"B", "", 3}});
+  makeFormat({10, 10, 30, 60, 0, 0, 3, 0, true});
+  EXPECT_TRUE(run(1, headers).empty());
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].title, "Printer object Error");
+  EXPECT_EQ(prompts.asked[0].text, "The temporal metafile could not be created");
+  EXPECT_EQ(lb::currentPrinter(), nullptr);
+}
+
+}  // namespace
