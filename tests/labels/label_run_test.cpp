@@ -461,6 +461,99 @@ TEST_F(LabelRun, SheetOfLabelsDecodesOnEveryLabel) {
   EXPECT_EQ(rows, 4);
 }
 
+// The alignment of the last item that set one applies to the items after
+// it, into the next label: the first label's first line starts at the
+// label's left edge, every later line is centred on its label.
+TEST_F(LabelRun, AlignmentCarriesOverToLaterItemsAndLabels) {
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({
+      {"T", "\"IZQUIERDA\"", 0, false, false, false, 12},
+      {"T", "NOMETI", 0, false, true, false, 12},
+      {"T", "NUMETI", 0, false, false, false, 12},
+      {"T", "\"MMMMMMMMMMMMMMMMMMMM\"", 0, false, false, false, 12},
+  });
+  const lb::LabelRunValues v = makeFormat({20, 20, 40, 80, 0, 0.5, 1, 2, true});
+  const std::vector<lb::TMULTIPREVIEW*> opened = run(1, headers);
+  ASSERT_EQ(opened.size(), 1u);
+  const QImage img = page(opened[0]);
+  const lb::TPRINTER* device = opened[0]->oDevice();
+  const double lineCm = std::round(12 * device->nLogPixelY() / 72.0) * 2.54 / device->nLogPixelY();
+  const auto box = [&](int label, int line) {
+    double top = v.top + line * lineCm, left = v.left + label * (v.labelWidth + v.columnGap);
+    double bottom = top + lineCm, right = left + v.labelWidth;
+    device->Cmtr2Pix(top, left);
+    device->Cmtr2Pix(bottom, right);
+    // The middle of the line: capitals only, clear of the lines around.
+    const int third = int((bottom - top) / 3);
+    return lbtest::inkBox(img, QRect(QPoint(int(left), int(top) + third), QPoint(int(right), int(bottom) - third)));
+  };
+  double row = v.top, left = v.left, centre = v.left + v.labelWidth / 2;
+  device->Cmtr2Pix(row, left);
+  row = v.top;
+  device->Cmtr2Pix(row, centre);
+  const QRect first = box(0, 0);
+  ASSERT_FALSE(first.isNull());
+  EXPECT_NEAR(first.left(), left, 6);  // the side bearing of the "I"
+  for (int label = 0; label < 2; ++label)
+    for (int line = label == 0 ? 1 : 0; line < 4; ++line) {
+      const QRect b = box(label, line);
+      ASSERT_FALSE(b.isNull()) << label << "," << line;
+      const double labelShift = label * (v.labelWidth + v.columnGap) * device->nLogPixelX() / 2.54;
+      EXPECT_NEAR(b.center().x(), centre + labelShift, 4) << label << "," << line;
+    }
+}
+
+// A label whose last item continues the line moves the next label right by
+// what that item advanced: the column step starts from the column cursor.
+TEST_F(LabelRun, NextLabelStartsFromTheColumnTheLastItemLeft) {
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({
+      {"B", "", 3, true},
+      {"T", "NUMETI", 0, true, false, false, 10, "", true},
+  });
+  const lb::LabelRunValues v = makeFormat({20, 20, 40, 80, 0, 0.5, 1, 2, true});
+  const std::vector<lb::TMULTIPREVIEW*> opened = run(1, headers);
+  ASSERT_EQ(opened.size(), 1u);
+  const QImage img = page(opened[0]);
+  const lb::TPRINTER* device = opened[0]->oDevice();
+  const double px = std::round(10 * device->nLogPixelY() / 72.0);
+  const double textCm = device->Pix2Mmtr(px, px * 0.44 * 4).col / 10;  // "R-17"
+  double middle = v.top + 0.1 + 0.75, second = v.left + textCm + 0.2 + v.labelWidth + v.columnGap;
+  device->Cmtr2Pix(middle, second);
+  const QRect ink = lbtest::inkBox(img, QRect(int(second) - 200, int(middle), 400, 1));
+  EXPECT_NEAR(ink.left(), second, 1);
+}
+
+TEST_F(LabelRun, TextTurnsByItsAngleInTenthsOfADegree) {
+  makeProduct("590123412345", "7", "13");
+  auto p = lb::TPRINTER::New("Angulo", false, true);
+  struct Case {
+    double angle;
+    bool upright;  // taller than wide
+  } cases[] = {{0, false}, {900, true}, {1800, false}, {450, false}};
+  for (const Case& c : cases) {
+    p->StartPage();
+    lb::LABELTXT(*p, "CODPRO", 10, 10, false, "NOMETI", "Arial", 14, false, false, false, 0, lb::kAlignLeft,
+                 c.angle);
+    p->EndPage();
+    const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
+    const QRect ink = lbtest::inkBox(img, img.rect());
+    ASSERT_FALSE(ink.isNull()) << c.angle;
+    EXPECT_EQ(ink.height() > ink.width(), c.upright) << c.angle;
+    double r = 10, col = 10;
+    p->Cmtr2Pix(r, col);
+    if (c.angle == 900) {
+      // Counter-clockwise: the text rises from its reference point.
+      EXPECT_LE(ink.bottom(), r + 2);
+      EXPECT_GE(ink.left(), col - 2);
+    }
+    if (c.angle == 1800) {
+      EXPECT_LE(ink.right(), col + 2);
+    }
+  }
+  p->End();
+}
+
 TEST_F(LabelRun, DesignWithOnlyItsHeaderPrintsOneBlankPage) {
   makeProduct("590123412345", "7", "13");
   const std::vector<int64_t> headers = makeDesigns({});
