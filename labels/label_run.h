@@ -58,6 +58,13 @@ std::string labelCode(const xb::Value& v);
 std::string labelText(const xb::Value& v);
 
 // Runs one sheet for design nDesign and the format held by oFormat, with the product table cAlias.
+// Every label carries the first product record in range; the page goes to
+// a non-modal preview. The design table is left filtered on the design
+// printed ("<alias>->NUMERO_ETI=nETIQUETA", nETIQUETA an application-wide
+// value). An item of unknown kind, or a barcode item without a field
+// number, shows the item-kind message and drops the job: no page, no
+// preview, no current printer left behind; the tables stay open. A design
+// number without a header position prints nothing.
 void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
               const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
               qv::TDATABASE& oFormat, const std::vector<std::string>& aFormatNames);
@@ -68,22 +75,30 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat);
 // trimmed, printed with its top at nRow. Left-aligned text starts at nCol;
 // right-aligned text ends at nCol + nLabelWidth; centred text is centred on
 // nCol + nLabelWidth / 2. nSize in points (0: the font system's default
-// height), nAngle in tenths of a degree counter-clockwise. Returns the place
-// right of the text (same line) or below it.
+// height), nAngle in tenths of a degree counter-clockwise. The size is
+// estimated from the font's height h in printer pixels (0 for size 0): h
+// high and h * 0.44 per character wide. Returns {nRow, column + width + 0.2}
+// on the same line, else {nRow + height, 0}, the column being nCol moved by
+// the alignment.
 RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cExpr, const std::string& cFont = "Arial", double nSize = 10,
                 bool lBold = false, bool lItalic = false, bool lUnderline = false, bc::Rgb nColor = 0,
                 int nAlign = kAlignLeft, double nAngle = 0, bool lStrikeOut = false, double nLabelWidth = 0);
 
-// One picture item: the bitmap file cFile drawn 0.1 cm below (nRow, nCol) at
-// its own pixel size times nScale (0 counts as 1). Returns the place right of
-// the picture (same line) or below it.
+// One picture item: the bitmap file cFile (a relative name is looked for in
+// the working folder, then next to the program) drawn 0.1 cm below (nRow,
+// nCol) at its own pixel size times nScale (0 counts as 1). Returns the
+// place 0.4 cm right of the picture as drawn (same line), or right under it
+// ({nRow + 0.1 + drawn height, 0}), as a barcode item does; a bitmap that
+// cannot be loaded draws nothing and measures 0.
 RowCol LABELIMG(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cFile, double nScale = 0);
 
 // One barcode item: cCode drawn 0.1 cm below (nRow, nCol) by the drawing
 // function that cType names (by leading characters; an unknown type draws
-// nothing). nModule and nBarHeight in centimetres.
+// nothing). nModule and nBarHeight in centimetres. Returns {nRow, nCol +
+// nModule + 0.1} on the same line (one module, not the symbol's width), else
+// {nRow + nBarHeight + 0.1, 0}.
 RowCol LABELMOD(TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
                 const std::string& cType = "13", bc::Rgb nColor = 0, bool lVertical = false, bool lDigits = true,
                 double nModule = 0.025, double nBarHeight = 1.5, const std::string& cCodeSet = "B",

@@ -554,10 +554,16 @@ TEST_F(LabelRun, TextTurnsByItsAngleInTenthsOfADegree) {
   p->End();
 }
 
+// Design 2 is printed after design 1, whose filter the design table still
+// has: it prints its own (empty) labels.
 TEST_F(LabelRun, DesignWithOnlyItsHeaderPrintsOneBlankPage) {
   makeProduct("590123412345", "7", "13");
-  const std::vector<int64_t> headers = makeDesigns({});
+  const std::vector<int64_t> headers = makeDesigns({{"T", "NOMETI", 0, false, false, false, 10}});
   makeFormat({10, 10, 30, 60, 0, 0, 2, 2, true});
+  const std::vector<lb::TMULTIPREVIEW*> before = run(1, headers);
+  ASSERT_EQ(before.size(), 1u);
+  const QImage text = page(before[0]);
+  EXPECT_FALSE(lbtest::inkBox(text, text.rect()).isNull());
   const std::vector<lb::TMULTIPREVIEW*> opened = run(2, headers);
   ASSERT_EQ(opened.size(), 1u);
   ASSERT_EQ(opened[0]->aFiles().size(), 1u);
