@@ -38,21 +38,25 @@ void QtPrompter::message(xb::MsgKind kind, const std::string& title, const std::
   box.exec();
 }
 
-bool QtPrompter::yesNo(const std::string& title, const std::string& text) {
+namespace {
+
+bool askYesNo(const std::string& title, const std::string& text, QMessageBox::StandardButton defaultAnswer) {
   QMessageBox box(QMessageBox::Question, oemToDisplay(title), oemToDisplay(text), QMessageBox::Yes | QMessageBox::No,
                   QApplication::activeWindow());
   box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sí"));
   box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+  box.setDefaultButton(defaultAnswer);
   return box.exec() == QMessageBox::Yes;
 }
 
+}  // namespace
+
+bool QtPrompter::yesNo(const std::string& title, const std::string& text) {
+  return askYesNo(title, text, QMessageBox::Yes);
+}
+
 bool QtPrompter::noYes(const std::string& title, const std::string& text) {
-  QMessageBox box(QMessageBox::Question, oemToDisplay(title), oemToDisplay(text), QMessageBox::Yes | QMessageBox::No,
-                  QApplication::activeWindow());
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sí"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
-  box.setDefaultButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return askYesNo(title, text, QMessageBox::No);
 }
 
 namespace {

@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/shell_actions.h"
 #include "app/test_window.h"
+#include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
@@ -22,19 +23,6 @@
 #include "xbase/prompt.h"
 
 namespace {
-
-class ResourceEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    file_ = ui::ResourceFile::load(QStringLiteral(QV_BINARY_DIR "/bin/qvrbar1.rcc"), ui::mainResourceRoot());
-    ASSERT_NE(file_, nullptr);
-  }
-  void TearDown() override { file_.reset(); }
-
- private:
-  std::unique_ptr<ui::ResourceFile> file_;
-};
-const ::testing::Environment* const kResources = ::testing::AddGlobalTestEnvironment(new ResourceEnvironment);
 
 // Actions that only count how often each ran.
 struct Counted {

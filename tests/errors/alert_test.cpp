@@ -255,18 +255,24 @@ TEST(QtPrompterInput, ShowsTheInitialValueAndAnswersThePaddedText) {
   }
 }
 
-TEST(QtPrompterNoYes, NoIsTheDefaultAnswer) {
+TEST(QtPrompterYesNo, NoYesHasNoAsTheDefaultAnswer) {
   qv::QtPrompter prompter;
-  for (const bool yes : {true, false}) {
-    bool noIsDefault = false;
+  struct Case {
+    bool noFirst;  // noYes rather than yesNo
+    bool pressYes;
+  };
+  const Case cases[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+  for (const Case& c : cases) {
+    QMessageBox::StandardButton shownDefault = QMessageBox::NoButton;
     onModal([&](QWidget* w) {
       auto* box = qobject_cast<QMessageBox*>(w);
       ASSERT_NE(box, nullptr);
-      noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
-      box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+      shownDefault = box->standardButton(box->defaultButton());
+      box->button(c.pressYes ? QMessageBox::Yes : QMessageBox::No)->click();
     });
-    EXPECT_EQ(prompter.noYes("BORRAR", "¿ Seguro ?"), yes);
-    EXPECT_TRUE(noIsDefault);
+    const bool answer = c.noFirst ? prompter.noYes("BORRAR", "¿ Seguro ?") : prompter.yesNo("t", "q");
+    EXPECT_EQ(answer, c.pressYes);
+    EXPECT_EQ(shownDefault, c.noFirst ? QMessageBox::No : QMessageBox::Yes);
   }
 }
 

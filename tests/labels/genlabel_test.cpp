@@ -10,28 +10,15 @@
 #include "labels/printer_dialogs.h"
 #include "labels/printer_setup.h"
 #include "tests/labels/label_tables_fixture.h"
+#include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
 #include "ui/control_id.h"
-#include "ui/main_resources.h"
-#include "ui/resource_file.h"
 #include "xbase/memvar.h"
 
 namespace {
 
 using lbtest::formatName;
 
-class ResourceEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    file_ = ui::ResourceFile::load(QStringLiteral(QV_BINARY_DIR "/bin/qvrbar1.rcc"), ui::mainResourceRoot());
-    ASSERT_NE(file_, nullptr);
-  }
-  void TearDown() override { file_.reset(); }
-
- private:
-  std::unique_ptr<ui::ResourceFile> file_;
-};
-const ::testing::Environment* const kResources = ::testing::AddGlobalTestEnvironment(new ResourceEnvironment);
 
 // The search key of the product in hand: the code padded to 25, then its
 // check digit.
