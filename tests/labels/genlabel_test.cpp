@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include "labels/preview.h"
 #include "labels/printer_dialogs.h"
 #include "labels/printer_setup.h"
 #include "tests/labels/label_tables_fixture.h"
@@ -244,6 +245,28 @@ TEST_F(GenLabel, ThePrinterButtonOpensThePrinterDialog) {
   EXPECT_EQ(dialogs.asked, std::vector<std::string>{"printer"});
   EXPECT_EQ(ctl<QLabel>(127)->text(),
             QStringLiteral("Imprimir en ") + QString::fromStdString(lb::printerName(lb::printerSetup())));
+}
+
+TEST_F(GenLabel, ThePrintButtonRunsTheSheetIntoAPreview) {
+  lb::resetPrinterSetup();
+  QPrinter& setup = lb::printerSetup();
+  setup.setOutputFormat(QPrinter::PdfFormat);
+  setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
+  open();
+  ctl<QListWidget>(102)->setCurrentRow(1);
+  const int before = lb::openPreviews();
+  ctl<QPushButton>(1)->click();
+  EXPECT_EQ(lb::openPreviews(), before + 1);
+  std::vector<lb::TMULTIPREVIEW*> previews;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w)) previews.push_back(p);
+  ASSERT_EQ(previews.size(), 1u);
+  EXPECT_TRUE(previews[0]->windowTitle().contains(QStringLiteral("SOLO CODIGO DE BARRAS")))
+      << previews[0]->windowTitle().toStdString();
+  previews[0]->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(lb::openPreviews(), before);
+  lb::resetPrinterSetup();
 }
 
 TEST_F(GenLabel, ClosingClosesTheScreensTablesOnly) {
