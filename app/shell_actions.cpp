@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include "app/app_texts.h"
+#include "app/main_panel.h"
 #include "app/shell_rules.h"
 #include "app/test_window.h"
 #include "data/mantenimiento.h"
@@ -36,6 +37,7 @@ void stop(const std::string& text) { xb::prompter().message(xb::MsgKind::Stop, t
 
 ShellActions programActions() {
   ShellActions a;
+  a.mainPanel = [] { PANEL_PRINC(QApplication::activeWindow()); };
   a.calculator = startCalculator;
   a.help = openHelp;
   a.testWindow = [] { showTestWindow(QApplication::activeWindow()); };

@@ -11,10 +11,10 @@ class QWidget;
 
 namespace qv {
 
-// The actions of the running program: about box, calculator, help, test
-// window, link, memory diagnostic, the general maintenance and the leave
-// confirmation, their windows opened over the active window. The main panel
-// stays empty until its screen exists.
+// The actions of the running program: the main panel, about box,
+// calculator, help, test window, link, memory diagnostic, the general
+// maintenance and the leave confirmation, their windows opened over the
+// active window.
 ShellActions programActions();
 
 // Asks "Desea terminar su sesión ?" through ALERT; true only for the first
