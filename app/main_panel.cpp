@@ -202,6 +202,17 @@ void applyLook(QToolButton* b, const PanelButtonLook& look) {
   b->update();
 }
 
+// Builds a page from its template as the next page of the page control;
+// the page lets the panel's background through.
+QWidget* addPage(QStackedWidget* oPages, const QString& name) {
+  std::unique_ptr<QWidget> w = ui::resourceDialog(ui::mainResourceRoot(), name, oPages);
+  if (!w) return nullptr;
+  QWidget* page = w.release();
+  page->setAutoFillBackground(false);
+  oPages->addWidget(page);
+  return page;
+}
+
 void onClick(QWidget* parent, int id, std::function<void()> fn) {
   if (auto* b = control<QAbstractButton>(parent, id)) QObject::connect(b, &QAbstractButton::clicked, parent, fn);
 }
@@ -300,6 +311,10 @@ MainPanel::MainPanel(QWidget* parent, PanelActions actions) : actions_(std::move
   buildPanel();
   CARGAPAG1(pages_);
   CARGAPAG2(pages_);
+  if (!page1_ || !page2_) {
+    dialog_.reset();
+    return;
+  }
   // Every plain text of the panel lets its background through.
   for (QLabel* l : dlg->findChildren<QLabel*>()) l->setAutoFillBackground(false);
   showPage(1);
@@ -360,11 +375,8 @@ void MainPanel::buildPanel() {
 }
 
 void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
-  std::unique_ptr<QWidget> w = ui::resourceDialog(ui::mainResourceRoot(), QStringLiteral("PAG_PAG1"), oPages);
-  if (!w) return;
-  page1_ = w.release();
-  page1_->setAutoFillBackground(false);
-  oPages->addWidget(page1_);
+  page1_ = addPage(oPages, QStringLiteral("PAG_PAG1"));
+  if (!page1_) return;
   setValue("cCodigo", xb::Value(std::string(kCodeWidth, ' ')));
   setValue("cDescrip", xb::Value(std::string(kDescWidth, ' ')));
 
@@ -416,11 +428,8 @@ void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
 }
 
 void MainPanel::CARGAPAG2(QStackedWidget* oPages) {
-  std::unique_ptr<QWidget> w = ui::resourceDialog(ui::mainResourceRoot(), QStringLiteral("PAG_PAG2"), oPages);
-  if (!w) return;
-  page2_ = w.release();
-  page2_->setAutoFillBackground(false);
-  oPages->addWidget(page2_);
+  page2_ = addPage(oPages, QStringLiteral("PAG_PAG2"));
+  if (!page2_) return;
 
   QWidget* p = page2_;
   if (auto* l = control<QLabel>(p, kPage2Title)) l->setText(tr8(t::kPage2Title));

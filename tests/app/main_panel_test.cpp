@@ -139,6 +139,7 @@ std::vector<int> lowerPartShown(QWidget* page) {
 
 TEST_F(Panel, IsBuiltWithItsButtonsAndPagesInStateIdle) {
   xb::assignOrCreate("cCodigo", xb::Value(std::string("OLD")));
+  xb::assignOrCreate("lModifica", xb::Value(true));
   qv::MainPanel p(nullptr, screens_.actions());
   QDialog* dlg = p.dialog();
   ASSERT_NE(dlg, nullptr);
@@ -188,6 +189,7 @@ TEST_F(Panel, IsBuiltWithItsButtonsAndPagesInStateIdle) {
   EXPECT_TRUE(lowerPartShown(p.page(1)).empty());
   EXPECT_EQ(named("cCodigo"), std::string(25, ' '));
   EXPECT_EQ(named("cDescrip"), std::string(45, ' '));
+  EXPECT_TRUE(flag("lModifica"));  // the page start leaves it as it was
   EXPECT_EQ(dlg->focusWidget(), ui::controlById(p.page(1), 120));
   EXPECT_TRUE(at<QRadioButton>(p.page(2), 101)->isChecked());
 
@@ -361,6 +363,24 @@ TEST_F(Panel, ModifyLeavesThePageAsItWasAndActsOnTheCodeShown) {
   EXPECT_EQ(screens_.printedRecno, shownRecord);
   EXPECT_EQ(screens_.calls,
             (std::vector<std::string>{"edit M", "print 7896009490651" + std::string(12, ' ')}));
+}
+
+TEST_F(Panel, ACodeDeletedMeanwhileIsNotActedOn) {
+  qv::MainPanel p(nullptr, screens_.actions());
+  for (int id : {220, 221, 222}) {
+    typeAndLeave(p, QStringLiteral("051111128817"));
+    ASSERT_EQ(p.state(), PageState::Found);
+    // Another copy of the program deletes the record.
+    xb::engine::WorkArea& a = *xb::engine::workAreas().find("CodPro2");
+    a.lockRow();
+    a.deleteRow();
+    a.unlock();
+    click(p.page(1), id);
+    EXPECT_EQ(p.state(), PageState::NotFound) << id;
+    EXPECT_EQ(text(p.page(1), 150), QStringLiteral("Código no encontrado")) << id;
+    storeRow("05111112881", "7", "UPCA", "JUGO DE NARANJA");
+  }
+  EXPECT_TRUE(screens_.calls.empty());
 }
 
 TEST_F(Panel, ABrowseSelectionEntersFoundAndACancelChangesNothing) {
