@@ -196,6 +196,25 @@ TEST_F(CodeEdit, SavingAStoredCodeAgainReplacesItsRecord) {
   EXPECT_EQ(printed.size(), 3u);
 }
 
+TEST_F(CodeEdit, SavingReplacesEveryRecordOfTheKey) {
+  // Two records of one key, as another copy of the program could leave them.
+  xb::engine::WorkArea* a = workAreas().find("CodPro2");
+  ASSERT_NE(a, nullptr);
+  for (const char* name : {"UNO", "DOS"}) {
+    ASSERT_TRUE(a->appendBlank());
+    a->fieldPut(std::string_view("CODIGO"), xb::Value("789600949065"));
+    a->fieldPut(std::string_view("DGCNT"), xb::Value("1"));
+    a->fieldPut(std::string_view("NOMETI"), xb::Value(name));
+    a->fieldPut(std::string_view("TIPOBAR"), xb::Value("13"));
+    a->unlock();
+  }
+  save("7896009490651", "TRES", 1);
+  const std::vector<Row> rows = storedRows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].nometi, "TRES");
+  EXPECT_EQ(rows[0].numeti, "1");
+}
+
 TEST_F(CodeEdit, ARejectedCodeLeavesTheTableAlone) {
   const struct {
     int option;
@@ -447,6 +466,16 @@ TEST_F(CodeDialog, ChangingAFoundCode) {
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rowsOf(keyOf("05111112881", "7"))[0].nometi, "CAFE EN GRANO");
   EXPECT_EQ(rowsOf(keyOf("789600949065", "1"))[0].nometi, "CAFE EN GRANO");
+}
+
+TEST_F(CodeDialog, ALongerStoredDescriptionIsShownWhole) {
+  const std::string desc = "DESCRIPCION DE CUARENTA Y DOS CARACTERES.";
+  save("78600027", desc, 3);
+  ASSERT_TRUE(qv::BUSCACOD2("78600027"));
+  open("M");
+  EXPECT_EQ(ctl<QLineEdit>(131)->text().toStdString(), desc);
+  open("N");
+  EXPECT_EQ(ctl<QLineEdit>(131)->maxLength(), 35);
 }
 
 TEST_F(CodeDialog, CancelClosesTheDialog) {
