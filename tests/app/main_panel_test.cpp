@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_values.h"
+#include "app/code_edit.h"
 #include "app/code_rules.h"
 #include "app/main_window.h"
 #include "app/shell_actions.h"
@@ -301,15 +302,7 @@ TEST_F(Panel, DeleteAskedYesGoesToNotFoundAndNoStaysFound) {
     bool stillStored;
   } cases[] = {{2, PageState::Found, true}, {1, PageState::NotFound, false}};
   qv::MainPanel p(nullptr, screens_.actions());
-  screens_.eraseResult = [&] {
-    // Asks as the delete does, and deletes on the first button.
-    if (qv::ALERT("Seguro desea borrar registro ?", {"  &Si  ", "  &No  "}, "Atención......") != 1) return false;
-    xb::engine::WorkArea& a = xb::engine::workAreas().area();
-    a.lockRow();
-    a.deleteRow();
-    a.unlock();
-    return true;
-  };
+  screens_.eraseResult = [] { return qv::BORRADATO(); };
   for (const auto& c : cases) {
     typeAndLeave(p, QStringLiteral("7896009490651"));
     ASSERT_EQ(p.state(), PageState::Found);
@@ -317,6 +310,11 @@ TEST_F(Panel, DeleteAskedYesGoesToNotFoundAndNoStaysFound) {
     click(p.page(1), 222);
     EXPECT_EQ(p.state(), c.after) << c.answer;
     EXPECT_EQ(qv::BUSCACOD2("7896009490651"), c.stillStored) << c.answer;
+    ASSERT_EQ(prompts_.asked.size(), 1u);
+    EXPECT_EQ(prompts_.asked[0].text, "Seguro desea borrar registro ?");
+    EXPECT_EQ(prompts_.asked[0].buttons, (std::vector<std::string>{"  &Si  ", "  &No  "}));
+    EXPECT_EQ(prompts_.asked[0].title, "Atención......");
+    prompts_.asked.clear();
   }
   EXPECT_EQ(screens_.calls, (std::vector<std::string>{"erase", "erase"}));
   typeAndLeave(p, QStringLiteral("7896009490651"));
@@ -363,6 +361,61 @@ TEST_F(Panel, ModifyLeavesThePageAsItWasAndActsOnTheCodeShown) {
   EXPECT_EQ(screens_.printedRecno, shownRecord);
   EXPECT_EQ(screens_.calls,
             (std::vector<std::string>{"edit M", "print 7896009490651" + std::string(12, ' ')}));
+}
+
+// Types into an input of the open edit dialog as the user does.
+void typeInto(QWidget* dlg, int id, const QString& typed) {
+  auto* e = at<QLineEdit>(dlg, id);
+  ASSERT_NE(e, nullptr) << id;
+  e->selectAll();
+  QTest::keyClicks(e, typed);
+}
+
+TEST_F(Panel, WithTheRealEditDialogIncludeFindsTheCodeAndModifyShowsTheOldDescription) {
+  int printed = 0;
+  const qv::PrintStep before = qv::setPrintStep([&] { ++printed; });
+  qv::PanelActions actions = qv::programPanelActions();
+  actions.browse = [](QWidget*) { return false; };
+  qv::MainPanel p(nullptr, actions);
+
+  // "&Incluir": the code completed with its check digit, saved, the dialog closed.
+  typeAndLeave(p, QStringLiteral("78600027"));
+  ASSERT_EQ(p.state(), PageState::NotFound);
+  QTimer::singleShot(0, [] {
+    QWidget* dlg = QApplication::activeModalWidget();
+    ASSERT_NE(dlg, nullptr);
+    at<QAbstractButton>(dlg, 103)->click();
+    typeInto(dlg, qv::kEditDescId, QStringLiteral("cafe molido"));
+    at<QAbstractButton>(dlg, qv::kEditSaveId)->click();
+    at<QAbstractButton>(dlg, qv::kEditCancelId)->click();
+  });
+  click(p.page(1), 221);
+  EXPECT_EQ(p.state(), PageState::Found);
+  EXPECT_EQ(text(p.page(1), 150), QStringLiteral("Código  78600027"));
+  EXPECT_EQ(text(p.page(1), 152), QStringLiteral("CAFE MOLIDO"));
+  EXPECT_EQ(printed, 1);
+
+  // "&Modificar": a new description saved; the page keeps the old one until
+  // the next lookup.
+  QTimer::singleShot(0, [] {
+    QWidget* dlg = QApplication::activeModalWidget();
+    ASSERT_NE(dlg, nullptr);
+    typeInto(dlg, qv::kEditDescId, QStringLiteral("cafe en grano"));
+    at<QAbstractButton>(dlg, qv::kEditSaveId)->click();
+    at<QAbstractButton>(dlg, qv::kEditCancelId)->click();
+  });
+  click(p.page(1), 221);
+  EXPECT_EQ(text(p.page(1), 152), QStringLiteral("CAFE MOLIDO"));
+  click(p.page(1), 191);
+  EXPECT_EQ(text(p.page(1), 152), QStringLiteral("CAFE EN GRANO"));
+  EXPECT_EQ(printed, 2);
+
+  // "&Imprimir" prints the found code and keeps it.
+  click(p.page(1), 220);
+  EXPECT_EQ(printed, 3);
+  EXPECT_TRUE(qv::BUSCACOD2("78600027"));
+  EXPECT_TRUE(prompts_.asked.empty());
+  qv::setPrintStep(before);
 }
 
 TEST_F(Panel, ACodeDeletedMeanwhileIsNotActedOn) {
