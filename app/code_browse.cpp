@@ -56,10 +56,10 @@ constexpr ButtonLook kCancelButton{180, "&Cancelar", "Exit1", "Exit2", "Cancela 
 constexpr int kByCode = 101, kByDescription = 102, kSearchText = 130, kSearch = 200, kCancelSearch = 201;
 constexpr int kSearchLength = 35;
 
-std::string trimmed(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  s.erase(0, s.find_first_not_of(' ') == std::string::npos ? s.size() : s.find_first_not_of(' '));
-  return s;
+std::string trimmed(const std::string& s) {
+  const size_t first = s.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 std::string fieldText(WorkArea& a, const char* name) {

@@ -160,16 +160,13 @@ TEST_F(CodeBrowseTest, ShowsTheCodesInCodeOrderWithItsButtons) {
     EXPECT_EQ(view->model()->index(r, 1).data().toString(), QString::fromUtf8(rows[r][1])) << r;
     EXPECT_EQ(b.recordOfRow(r), kRecordOfRow[r]) << r;
   }
-  const struct {
-    const char* text;
-    const char* tooltip;
-  } buttons[] = {{"&Seleccionar", "Seleccionar Código"}, {"&Buscar", "Buscar Código"},
-                 {"&Cancelar", "Cancela Selección"}};
+  const char* buttons[][2] = {
+      {"&Seleccionar", "Seleccionar Código"}, {"&Buscar", "Buscar Código"}, {"&Cancelar", "Cancela Selección"}};
   for (const auto& t : buttons) {
-    QPushButton* p = button(b.window(), QString::fromUtf8(t.text));
-    ASSERT_NE(p, nullptr) << t.text;
-    EXPECT_EQ(p->toolTip(), QString::fromUtf8(t.tooltip));
-    EXPECT_FALSE(p->icon().isNull()) << t.text;
+    QPushButton* p = button(b.window(), QString::fromUtf8(t[0]));
+    ASSERT_NE(p, nullptr) << t[0];
+    EXPECT_EQ(p->toolTip(), QString::fromUtf8(t[1]));
+    EXPECT_FALSE(p->icon().isNull()) << t[0];
   }
 }
 
@@ -266,45 +263,31 @@ TEST_F(CodeBrowseTest, SearchFindsTheFirstMatchInCodeOrderOrKeepsTheRow) {
 TEST_F(CodeBrowseTest, SearchDialogIsDrivenByItsControls) {
   codes().goTo(kRecordOfRow[4]);
   qv::CodeBrowse b;
-  ASSERT_EQ(b.currentRow(), 4);
-  {
+  const struct {
+    int criterionId;  // 0: left as it starts
+    const char* typed;
+    int button;
+    const char* shown;
+    int row;
+  } cases[] = {{102, "tostado", 200, "TOSTADO", 2}, {0, "abc", 201, "ABC", 2}, {0, "abc", 200, "ABC", 4}};
+  for (const auto& c : cases) {
     std::unique_ptr<QDialog> dlg = qv::searchDialog(b);
     ASSERT_NE(dlg, nullptr);
+    const auto ctl = [&](int id) { return ui::controlById(dlg.get(), id); };
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Criterio de búsquda"));
-    auto* byCode = qobject_cast<QRadioButton*>(ui::controlById(dlg.get(), 101));
-    auto* byDescription = qobject_cast<QRadioButton*>(ui::controlById(dlg.get(), 102));
-    auto* text = qobject_cast<QLineEdit*>(ui::controlById(dlg.get(), 130));
-    auto* search = qobject_cast<QPushButton*>(ui::controlById(dlg.get(), 200));
-    auto* cancel = qobject_cast<QPushButton*>(ui::controlById(dlg.get(), 201));
-    ASSERT_TRUE(byCode && byDescription && text && search && cancel);
-    EXPECT_TRUE(byCode->isChecked());
+    EXPECT_TRUE(qobject_cast<QRadioButton*>(ctl(101))->isChecked());
+    EXPECT_EQ(qobject_cast<QLabel*>(ctl(110))->text(), QStringLiteral("Digite dato a buscar:"));
+    EXPECT_EQ(qobject_cast<QPushButton*>(ctl(200))->text(), QStringLiteral("&Buscar"));
+    EXPECT_EQ(qobject_cast<QPushButton*>(ctl(201))->text(), QStringLiteral("Ca&ncelar"));
+    EXPECT_EQ(ctl(201)->toolTip(), QStringLiteral("Cancela búsqueda"));
+    auto* text = qobject_cast<QLineEdit*>(ctl(130));
     EXPECT_EQ(text->maxLength(), 35);
-    EXPECT_EQ(search->text(), QStringLiteral("&Buscar"));
-    EXPECT_EQ(cancel->text(), QStringLiteral("Ca&ncelar"));
-    EXPECT_EQ(cancel->toolTip(), QStringLiteral("Cancela búsqueda"));
-    EXPECT_EQ(qobject_cast<QLabel*>(ui::controlById(dlg.get(), 110))->text(), QStringLiteral("Digite dato a buscar:"));
-    byDescription->setChecked(true);
-    QTest::keyClicks(text, QStringLiteral("tostado"));
-    EXPECT_EQ(text->text(), QStringLiteral("TOSTADO"));
-    search->click();
-    EXPECT_EQ(dlg->result(), QDialog::Accepted);
-    EXPECT_EQ(b.currentRow(), 2);
-  }
-  {
-    std::unique_ptr<QDialog> dlg = qv::searchDialog(b);
-    ASSERT_NE(dlg, nullptr);
-    auto* text = qobject_cast<QLineEdit*>(ui::controlById(dlg.get(), 130));
-    QTest::keyClicks(text, QStringLiteral("abc"));
-    qobject_cast<QPushButton*>(ui::controlById(dlg.get(), 201))->click();
-    EXPECT_EQ(dlg->result(), QDialog::Rejected);
-    EXPECT_EQ(b.currentRow(), 2);
-  }
-  {
-    // By code, the criterion it starts on.
-    std::unique_ptr<QDialog> dlg = qv::searchDialog(b);
-    QTest::keyClicks(qobject_cast<QLineEdit*>(ui::controlById(dlg.get(), 130)), QStringLiteral("abc"));
-    qobject_cast<QPushButton*>(ui::controlById(dlg.get(), 200))->click();
-    EXPECT_EQ(b.currentRow(), 4);
+    if (c.criterionId) qobject_cast<QRadioButton*>(ctl(c.criterionId))->setChecked(true);
+    QTest::keyClicks(text, QString::fromUtf8(c.typed));
+    EXPECT_EQ(text->text(), QString::fromUtf8(c.shown));
+    qobject_cast<QPushButton*>(ctl(c.button))->click();
+    EXPECT_EQ(dlg->result(), c.button == 200 ? QDialog::Accepted : QDialog::Rejected);
+    EXPECT_EQ(b.currentRow(), c.row) << c.typed;
   }
 }
 
