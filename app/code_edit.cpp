@@ -170,10 +170,12 @@ void GRABADATO(const std::string& cDesc, int nOption) {
   const std::string check = xb::utf8ToCp1252(named("cCodiCont"));
   const std::string code = trimmed(xb::utf8ToCp1252(c));
 
-  // A code printed without being kept leaves the records stored before
-  // under its key as they were: they are only hidden while it prints.
-  const bool temporary = flag("lSoloImpri") && !flag("lModifica");
   const std::vector<int64_t> removed = removeKey(a, key);
+  // A print-only request keeps its record only when it rewrites the code
+  // page 1 found. Otherwise the record goes after the print step and the
+  // records stored before under the key, hidden while it prints, come
+  // back as they were: printing alone never adds a code nor changes one.
+  const bool temporary = flag("lSoloImpri") && (!flag("lModifica") || removed.empty());
   const std::string numEti = std::to_string(a.keyCount() + 1);
 
   if (!a.appendBlank()) {

@@ -68,10 +68,12 @@ std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* paren
 // disk, cBusqueda holds the record's key and the print step runs. cCodigo
 // is the same afterwards as before.
 //
-// With lSoloImpri set and lModifica clear (a code that is not to be kept)
-// the written record is removed after the print step, and records of the
-// same key stored before are kept as they were: they are hidden during the
-// print step, so that the label run prints the code as the dialog gives it.
+// With lSoloImpri set (print only) the written record is kept only when
+// lModifica is set and it replaced a stored record (page 1's found code is
+// rewritten). Otherwise it is removed after the print step, and records of
+// the same key stored before are kept as they were: they are hidden during
+// the print step, so that the label run prints the code as the dialog
+// gives it.
 void GRABADATO(const std::string& cDesc, int nOption);
 
 // Prints the current record of CodPro2 with its own description and

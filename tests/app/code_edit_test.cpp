@@ -466,6 +466,13 @@ TEST_F(CodeDialog, ChangingAFoundCode) {
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rowsOf(keyOf("05111112881", "7"))[0].nometi, "CAFE EN GRANO");
   EXPECT_EQ(rowsOf(keyOf("789600949065", "1"))[0].nometi, "CAFE EN GRANO");
+
+  // Printing alone a code that is not stored adds no record.
+  type(130, "78600027");
+  choose(3);
+  press(221);
+  EXPECT_EQ(printed.back().rows.size(), 1u);
+  EXPECT_EQ(storedRows().size(), 2u);
 }
 
 TEST_F(CodeDialog, ALongerStoredDescriptionIsShownWhole) {
