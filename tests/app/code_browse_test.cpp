@@ -140,9 +140,14 @@ TEST_F(CodeBrowseTest, OpensOnTheStoredCurrentCodeElseOnTheFirstRow) {
 
 TEST_F(CodeBrowseTest, ShowsTheCodesInCodeOrderWithItsButtons) {
   codes().goTop();
-  qv::CodeBrowse b;
+  QWidget panel;
+  panel.move(40, 30);
+  panel.show();
+  qv::CodeBrowse b(&panel);
   EXPECT_EQ(b.window()->windowTitle(), QStringLiteral("Seleccione Código"));
   EXPECT_EQ(b.window()->size(), QSize(515, 450));
+  EXPECT_EQ(b.window()->pos(), panel.mapToGlobal(QPoint(180, 50)));
+  EXPECT_TRUE(b.window()->isModal());
   QTableView* view = b.view();
   EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Código"));
   EXPECT_EQ(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Descripción"));
