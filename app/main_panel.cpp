@@ -54,7 +54,9 @@ constexpr std::array<QRgb, 3> kFrameColours = {qRgb(255, 125, 95), qRgb(255, 255
 
 QString tr8(const char* s) { return QString::fromUtf8(s); }
 
-QColor colourOf(int64_t packed) { return QColor(int(packed & 0xFF), int((packed >> 8) & 0xFF), int((packed >> 16) & 0xFF)); }
+QColor colourOf(int64_t packed) {
+  return QColor(int(packed & 0xFF), int((packed >> 8) & 0xFF), int((packed >> 16) & 0xFF));
+}
 
 template <typename T>
 T* control(QWidget* parent, int id) {
@@ -553,7 +555,8 @@ void MainPanel::ACTIVACNTRLS() {
     const xb::Value v = a->fieldGet(std::string_view("NOMETI"));
     if (v.isText()) desc = trimmed(xb::cp1252ToUtf8(v.text()));
   }
-  if (auto* l = control<QLabel>(page1_, kSayCode)) l->setText(tr8(t::kCodePrefix) + QString::fromStdString(trimmed(shownCode_)));
+  if (auto* l = control<QLabel>(page1_, kSayCode))
+    l->setText(tr8(t::kCodePrefix) + QString::fromStdString(trimmed(shownCode_)));
   if (auto* l = control<QLabel>(page1_, kSayDesc)) l->setText(QString::fromStdString(desc));
   setEditButton(t::kModify, t::kModifyTip);
   setLowerPart(true, true, true, true, true, true);
@@ -625,7 +628,8 @@ void MainPanel::erase() {
 
 void MainPanel::generate() {
   if (digits130_) digits_ = fieldValue(digits130_->text(), kCodeWidth);
-  GENERADGCNT(option_, digits_, check_, page2_, control<QLabel>(page2_, kSayDigits), control<QLabel>(page2_, kSayCheck));
+  GENERADGCNT(option_, digits_, check_, page2_, control<QLabel>(page2_, kSayDigits),
+              control<QLabel>(page2_, kSayCheck));
 }
 
 void PANEL_PRINC(QWidget* parent) {

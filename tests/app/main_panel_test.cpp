@@ -200,6 +200,8 @@ TEST_F(Panel, IsBuiltWithItsButtonsAndPagesInStateIdle) {
 }
 
 TEST_F(Panel, ButtonsAreDressedForThePageShown) {
+  const QStringList exit = {"Exit1", "Exit2", "Btn_Exit", "Exit2"};
+  const QStringList own = {"Bombi2", "Bombi2", "", "Bombi2"}, other = {"Bombi1", "Bombi2", "", "Bombi2"};
   const struct {
     int page;
     std::vector<QColor> colours;
@@ -209,11 +211,11 @@ TEST_F(Panel, ButtonsAreDressedForThePageShown) {
       {1,
        {QColor(0, 0, 100), QColor(25, 75, 5), QColor(25, 75, 5)},
        {true, false, true},
-       {{"Bombi2", "Bombi2", "", "Bombi2"}, {"Bombi1", "Bombi2", "", "Bombi2"}, {"Exit1", "Exit2", "Btn_Exit", "Exit2"}}},
+       {own, other, exit}},
       {2,
        {QColor(25, 75, 5), QColor(0, 0, 100), QColor(25, 75, 5)},
        {false, true, true},
-       {{"Bombi1", "Bombi2", "", "Bombi2"}, {"Bombi2", "Bombi2", "", "Bombi2"}, {"Exit1", "Exit2", "Btn_Exit", "Exit2"}}},
+       {other, own, exit}},
   };
   qv::MainPanel p(nullptr, screens_.actions());
   for (const auto& c : cases) {
