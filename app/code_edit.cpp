@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/app_texts.h"
 #include "app/app_values.h"
 #include "app/code_rules.h"
 #include "data/engine/workspace.h"
@@ -20,6 +21,7 @@
 #include "ui/resource_file.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
+#include "xbase/prompt.h"
 
 namespace qv {
 
@@ -155,6 +157,11 @@ PrintStep setPrintStep(PrintStep step) {
 void GRABADATO(const std::string& cDesc, int nOption) {
   const std::string c = currentCode();
   const CodeKept keep(c);
+  // An empty code fits no symbology, not even those of any length.
+  if (trimmed(c).empty()) {
+    xb::prompter().message(xb::MsgKind::Stop, texts::kAttention, kWrongDigitCount);
+    return;
+  }
   if (!validateCodeToStore(nOption, c)) return;
 
   auto& areas = workAreas();

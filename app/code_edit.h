@@ -61,8 +61,8 @@ void DLGBARRAS(const std::string& cMode, QWidget* parent = nullptr);
 // when its template cannot be loaded.
 std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* parent = nullptr);
 
-// Validates cCodigo for option nOption (1 to 8); a rejected code gets its
-// stop box and nothing is written. Otherwise the records of its key are
+// Validates cCodigo for option nOption (1 to 8); a rejected code (an empty
+// one too, whatever the option) gets its stop box and nothing is written. Otherwise the records of its key are
 // replaced by one record holding the code, cDesc and the option's TIPOBAR,
 // with NUMETI the count of the keys left plus one; the table is written to
 // disk, cBusqueda holds the record's key and the print step runs. cCodigo
