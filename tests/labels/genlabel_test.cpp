@@ -99,8 +99,8 @@ TEST_F(GenLabel, OpensOnTheMarkedDesignAndFormatOfTheProductInHand) {
   EXPECT_EQ(screen->dialog()->windowTitle(), QStringLiteral("Generador de etiquetas"));
   EXPECT_EQ(screen->productAlias(), "CodPro");
   EXPECT_EQ(screen->recordCount(), 1);
-  EXPECT_EQ(items(102), (QStringList{"CODIGO CON DIGITOS Y DESCRIPCION", "SOLO CODIGO DE BARRAS",
-                                     "DESCRIPCION GRANDE SOBRE EL CODIGO", "CODIGO, DESCRIPCION Y REFERENCIA"}));
+  EXPECT_EQ(items(102), (QStringList{"DESCRIPCION Y CODIGO CON DIGITOS", "SOLO CODIGO DE BARRAS",
+                                     "DESCRIPCION GRANDE SOBRE EL CODIGO", "REFERENCIA, DESCRIPCION Y CODIGO"}));
   EXPECT_EQ(ctl<QListWidget>(102)->currentRow(), 0);
   EXPECT_EQ(screen->designs().headers, (std::vector<int64_t>{1, 4, 6, 9}));
   EXPECT_EQ(items(103).size(), 8);
