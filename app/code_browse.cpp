@@ -21,6 +21,7 @@
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
+#include "ui/widget_helpers.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 
@@ -68,17 +69,6 @@ std::string fieldText(WorkArea& a, const char* name) {
 }
 
 QString shown(const std::string& stored) { return QString::fromStdString(xb::cp1252ToUtf8(trimmed(stored))); }
-
-// The image pair of a button: the first while it is up, the second while it
-// is held down.
-void setImages(QAbstractButton* b, const char* image, const char* pressed) {
-  const QString root = ui::mainResourceRoot();
-  const QIcon up(ui::resourceBitmap(root, QString::fromLatin1(image)));
-  const QIcon down(ui::resourceBitmap(root, QString::fromLatin1(pressed)));
-  b->setIcon(up);
-  QObject::connect(b, &QAbstractButton::pressed, b, [b, down] { b->setIcon(down); });
-  QObject::connect(b, &QAbstractButton::released, b, [b, up] { b->setIcon(up); });
-}
 
 void setBackground(QWidget* w, const QColor& c) {
   QPalette pal = w->palette();
@@ -261,7 +251,7 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
     b->setGeometry(look.column * kUnit, kButtonRow, kButtonWidth, kButtonHeight);
     b->setToolTip(QString::fromUtf8(look.tooltip));
     b->setAutoDefault(false);
-    setImages(b, look.image, look.pressed);
+    ui::setPressedImages(b, look.image, look.pressed);
     return b;
   };
   QObject::connect(button(kSelectButton), &QPushButton::clicked, w, [this] { select(); });
@@ -350,16 +340,10 @@ std::unique_ptr<QDialog> searchDialog(CodeBrowse& oBrowse) {
   auto* text = qobject_cast<QLineEdit*>(ui::controlById(raw, kSearchText));
   if (text) {
     text->setMaxLength(kSearchLength);
-    QObject::connect(text, &QLineEdit::textEdited, text, [text](const QString& typed) {
-      const QString upper = typed.toUpper();
-      if (upper == typed) return;
-      const int cursor = text->cursorPosition();
-      text->setText(upper);
-      text->setCursorPosition(cursor);
-    });
+    ui::upperCaseInput(text);
   }
   if (auto* b = qobject_cast<QAbstractButton*>(ui::controlById(raw, kSearch))) {
-    setImages(b, "OK1", "OK2");
+    ui::setPressedImages(b, "OK1", "OK2");
     QObject::connect(b, &QAbstractButton::clicked, raw, [raw, text, &oBrowse] {
       auto* byDescription = qobject_cast<QRadioButton*>(ui::controlById(raw, kByDescription));
       const int criterion = byDescription && byDescription->isChecked() ? 2 : 1;
@@ -368,7 +352,7 @@ std::unique_ptr<QDialog> searchDialog(CodeBrowse& oBrowse) {
     });
   }
   if (auto* b = qobject_cast<QAbstractButton*>(ui::controlById(raw, kCancelSearch))) {
-    setImages(b, "OK1", "OK2");
+    ui::setPressedImages(b, "OK1", "OK2");
     b->setToolTip(QStringLiteral("Cancela búsqueda"));
     QObject::connect(b, &QAbstractButton::clicked, raw, [raw] { raw->reject(); });
   }

@@ -19,6 +19,7 @@
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
+#include "ui/widget_helpers.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
@@ -117,31 +118,9 @@ void putBack(WorkArea& a, const std::vector<int64_t>& removed) {
   for (int64_t recno : removed) markDeleted(a, recno, false);
 }
 
-// Typed text in upper case (Spanish letters included).
-class UpperCase : public QValidator {
- public:
-  using QValidator::QValidator;
-  State validate(QString& input, int&) const override {
-    input = input.toUpper();
-    return Acceptable;
-  }
-};
-
 template <typename T>
 T* control(QWidget* dialog, int id) {
   return qobject_cast<T*>(ui::controlById(dialog, id));
-}
-
-// A button's two bitmaps: the first shown, the second while it is held down.
-void setBitmaps(QWidget* dialog, int id, const char* up, const char* down) {
-  auto* b = control<QAbstractButton>(dialog, id);
-  if (!b) return;
-  const QString root = ui::mainResourceRoot();
-  const QIcon upIcon(ui::resourceBitmap(root, QString::fromLatin1(up)));
-  const QIcon downIcon(ui::resourceBitmap(root, QString::fromLatin1(down)));
-  b->setIcon(upIcon);
-  QObject::connect(b, &QAbstractButton::pressed, b, [b, downIcon] { b->setIcon(downIcon); });
-  QObject::connect(b, &QAbstractButton::released, b, [b, upIcon] { b->setIcon(upIcon); });
 }
 
 QColor packedColor(int64_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
@@ -295,7 +274,7 @@ std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* paren
   auto* code = control<QLineEdit>(dlg, kEditCodeId);
   auto* description = control<QLineEdit>(dlg, kEditDescId);
   if (code) {
-    code->setValidator(new UpperCase(code));
+    ui::upperCaseInput(code);
     code->setMaxLength(int(kCodeWidth));
     code->setText(QString::fromStdString(rightTrimmed(currentCode())));
     QObject::connect(code, &QLineEdit::textChanged, dlg, [](const QString& text) {
@@ -306,7 +285,7 @@ std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* paren
     });
   }
   if (description) {
-    description->setValidator(new UpperCase(description));
+    ui::upperCaseInput(description);
     description->setMaxLength(descWidth);
     description->setText(QString::fromStdString(desc));
   }
@@ -336,7 +315,7 @@ std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* paren
       btn->setText(QString::fromUtf8(b.text));
       btn->setToolTip(QString::fromUtf8(b.tip));
     }
-    setBitmaps(dlg, b.id, b.up, b.down);
+    ui::setPressedImages(control<QAbstractButton>(dlg, b.id), b.up, b.down);
   }
   if (code) code->setFocus();
   return out;

@@ -26,6 +26,7 @@
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
+#include "ui/widget_helpers.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
@@ -77,16 +78,6 @@ std::string fieldValue(const QString& text, int width) {
 
 void setValue(const char* name, xb::Value v) { xb::assignOrCreate(name, std::move(v)); }
 
-// Typing in an upper-case input gives capitals.
-void upperCaseInput(QLineEdit* e) {
-  QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
-    const QString up = text.toUpper();
-    if (up == text) return;
-    const int pos = e->cursorPosition();
-    e->setText(up);
-    e->setCursorPosition(pos);
-  });
-}
 
 void makeBold(QWidget* w) {
   if (!w) return;
@@ -393,7 +384,7 @@ void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
   if (code_) {
     code_->setMaxLength(kCodeWidth);
     code_->clear();
-    upperCaseInput(code_);
+    ui::upperCaseInput(code_);
     p->setFocusProxy(code_);
     leaveWatch_ = new LeaveWatch(code_, [this] { lookup(); });
     QObject::connect(code_, &QLineEdit::returnPressed, p, [this] { lookup(); });
@@ -452,7 +443,7 @@ void MainPanel::CARGAPAG2(QStackedWidget* oPages) {
   if (digits130_) {
     digits130_->setMaxLength(kCodeWidth);
     digits130_->clear();
-    upperCaseInput(digits130_);
+    ui::upperCaseInput(digits130_);
     p->setFocusProxy(digits130_);
   }
   if (auto* b = control<QToolButton>(p, kBtnGenerate)) {

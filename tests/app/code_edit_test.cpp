@@ -27,6 +27,9 @@
 
 namespace {
 
+constexpr auto named = qvtest::namedText;
+constexpr auto flag = qvtest::namedFlag;
+
 using xb::engine::workAreas;
 
 std::string rtrim(std::string s) {
@@ -38,14 +41,6 @@ std::string keyOf(const std::string& code, const std::string& check) {
   return code + std::string(25 - code.size(), ' ') + (check.empty() ? " " : check);
 }
 
-std::string named(const char* name) {
-  const xb::Value* v = xb::findNamed(name);
-  return v && v->isText() ? v->text() : "(none)";
-}
-bool flag(const char* name) {
-  const xb::Value* v = xb::findNamed(name);
-  return v && v->isLogical() && v->logical();
-}
 
 struct Row {
   int64_t recno;

@@ -20,6 +20,17 @@ namespace fs = std::filesystem;
 
 inline const fs::path kShipped = fs::path(QV_BINARY_DIR) / "shipped";
 
+// An application-wide value as a text ("(none)" when it is not a text) and
+// as a flag (false unless a true logical).
+inline std::string namedText(const char* name) {
+  const xb::Value* v = xb::findNamed(name);
+  return v && v->isText() ? v->text() : "(none)";
+}
+inline bool namedFlag(const char* name) {
+  const xb::Value* v = xb::findNamed(name);
+  return v && v->isLogical() && v->logical();
+}
+
 inline std::string bytesOf(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -35,17 +35,12 @@
 
 namespace {
 
+constexpr auto named = qvtest::namedText;
+constexpr auto flag = qvtest::namedFlag;
+
 using qv::PageState;
 
-std::string named(const char* name) {
-  const xb::Value* v = xb::findNamed(name);
-  return v && v->isText() ? v->text() : "(none)";
-}
 
-bool flag(const char* name) {
-  const xb::Value* v = xb::findNamed(name);
-  return v && v->isLogical() && v->logical();
-}
 
 template <typename T = QWidget>
 T* at(QWidget* parent, int id) {
