@@ -10,6 +10,7 @@
 
 #include "data/engine/cdx.h"
 #include "data/engine/os_file.h"
+#include "fuzz/fuzz_files.h"
 #include "xbase/error.h"
 
 namespace {
@@ -18,25 +19,16 @@ using namespace xb;
 using namespace xb::engine;
 
 const std::string& scratchPath() {
-  static const std::string path = "/tmp/qv_cdx_fuzz_" + std::to_string(::getpid()) + ".cdx";
+  static const std::string path = qvfuzz::scratchPath("cdx_fuzz", ".cdx");
   return path;
 }
 
-template <class F>
-void attempt(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError&) {
-  }
-}
+using qvfuzz::attempt;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  {
-    auto file = File::create(scratchPath());
-    if (!file || !file->writeAt(0, data, size)) return 0;
-  }
+  if (!qvfuzz::writeFile(scratchPath(), data, size)) return 0;
   std::unique_ptr<CdxFile> cdx;
   attempt([&] { cdx = CdxFile::open(scratchPath(), true); });
   if (!cdx) return 0;

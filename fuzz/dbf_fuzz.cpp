@@ -15,6 +15,7 @@
 
 #include "data/engine/os_file.h"
 #include "data/engine/table.h"
+#include "fuzz/fuzz_files.h"
 #include "xbase/error.h"
 
 namespace {
@@ -22,22 +23,10 @@ namespace {
 using namespace xb;
 using namespace xb::engine;
 
-std::string scratch(const char* ext) {
-  return "/tmp/qv_dbf_fuzz_" + std::to_string(::getpid()) + ext;
-}
+std::string scratch(const char* ext) { return qvfuzz::scratchPath("dbf_fuzz", ext); }
 
-bool writeFile(const std::string& path, const uint8_t* data, size_t size) {
-  auto f = File::create(path);
-  return f && f->writeAt(0, data, size);
-}
-
-template <class F>
-void attempt(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError&) {
-  }
-}
+using qvfuzz::attempt;
+using qvfuzz::writeFile;
 
 }  // namespace
 

@@ -13,13 +13,14 @@
 
 #include "data/engine/memo.h"
 #include "data/engine/os_file.h"
+#include "fuzz/fuzz_files.h"
 
 namespace {
 
 using namespace xb::engine;
 
 const std::string& scratchPath() {
-  static const std::string path = "/tmp/qv_memo_fuzz_" + std::to_string(::getpid()) + ".fpt";
+  static const std::string path = qvfuzz::scratchPath("memo_fuzz", ".fpt");
   return path;
 }
 
@@ -32,10 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* p = data + 4 * i;
     refs.emplace_back(int64_t(i + 1), uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
   }
-  {
-    auto f = File::create(scratchPath());
-    if (!f || !f->writeAt(0, data + 16, size - 16)) return 0;
-  }
+  if (!qvfuzz::writeFile(scratchPath(), data + 16, size - 16)) return 0;
   std::string fault;
   auto memo = MemoFile::open(scratchPath(), true, &fault);
   if (!memo) return 0;
