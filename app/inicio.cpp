@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLoggingCategory>
+#include <QTimer>
 #include <algorithm>
 #include <sys/resource.h>
 
@@ -22,6 +24,11 @@
 namespace qv {
 
 namespace {
+
+// Start-up milestones, silent unless enabled (QT_LOGGING_RULES="qv.start.info=true"):
+// the fresh-machine check reads them to know the main window came up and the
+// program ended through its exit procedure.
+Q_LOGGING_CATEGORY(lcStart, "qv.start", QtWarningMsg)
 
 // Makes sure the process may hold at least 99 open files.
 void askForFileHandles() {
@@ -73,12 +80,16 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
     MainWindow window(programActions());
     lb::setPreviewOwner(&window);
     window.showCentredMaximized();
+    QTimer::singleShot(0, &window, [&window] {
+      qCInfo(lcStart).noquote() << "ventana principal:" << window.windowTitle();
+    });
     code = app.exec();
     lb::setPreviewOwner(nullptr);
   }
   closeAllTables();
   resources.reset();
   FINAL();
+  qCInfo(lcStart) << "fin del programa, código" << code;
   return code;
 }
 
