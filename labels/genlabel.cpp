@@ -16,8 +16,8 @@
 #include "data/engine/workspace.h"
 #include "labels/label_formats.h"
 #include "labels/label_run.h"
-#include "labels/printer_dialogs.h"
-#include "labels/printer_setup.h"
+#include "print/printer_dialogs.h"
+#include "print/printer_setup.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -313,7 +313,7 @@ void GenLabelScreen::showTotals() {
 
 void GenLabelScreen::showPrinter() {
   if (auto* l = control<QLabel>(dialog_.get(), kPrinter))
-    l->setText(QString::fromUtf8(kPrinterPrefix) + QString::fromStdString(printerName(printerSetup())));
+    l->setText(QString::fromUtf8(kPrinterPrefix) + QString::fromStdString(pr::printerName(pr::printerSetup())));
 }
 
 void GenLabelScreen::saveMeasure(int id) {
@@ -379,7 +379,7 @@ void GenLabelScreen::deleteFormat() {
 }
 
 void GenLabelScreen::choosePrinter() {
-  printerDialogs().choosePrinter(printerSetup());
+  pr::printerDialogs().choosePrinter(pr::printerSetup());
   showPrinter();
 }
 

@@ -15,7 +15,8 @@
 #include "data/engine/workspace.h"
 #include "data/tdatabase.h"
 #include "labels/label_colors.h"
-#include "labels/printer.h"
+#include "print/preview_job.h"
+#include "print/printer.h"
 #include "xbase/codepage.h"
 #include "xbase/dates.h"
 #include "xbase/expr.h"
@@ -121,7 +122,7 @@ struct ItemState {
   int align = kAlignLeft;
 };
 
-bool drawItem(TPRINTER& oPrn, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
+bool drawItem(pr::TPRINTER& oPrn, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
   const std::string colorName = trim(textOf(at(item, kColor)));
   const bc::Rgb color = colorName.empty() ? 0 : labelColor(colorName);
   if (flagOf(at(item, kIzquierda))) {
@@ -137,7 +138,7 @@ bool drawItem(TPRINTER& oPrn, const std::string& cAlias, const Row& item, double
   const double field = numOf(at(item, kNumCampo));
   const bool sameLine = flagOf(at(item, kMismaLinea));
 
-  RowCol next;
+  pr::RowCol next;
   if (letter == 'B' && field > 0) {
     std::string code;
     {
@@ -232,7 +233,7 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
 
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
   if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
-  std::shared_ptr<TPRINTER> oPrn = PRINTBEGIN(xb::cp1252ToUtf8(trim(document)), false, true, {}, false);
+  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(trim(document)), false, true, {}, false);
   BusyCursor cursor;
 
   const int64_t perSheet = run.perSheet();
@@ -242,7 +243,7 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
   double rowOrigin = run.top;
   for (int64_t i = 0; i < perSheet; ++i) {
     if (labels == 0) {
-      PAGEBEGIN();
+      pr::PAGEBEGIN();
       cursor.show();
     }
     ++labels;
@@ -266,18 +267,18 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
       }
     }
     if (labels == perSheet) {
-      PAGEEND();
+      pr::PAGEEND();
       labels = column = 0;
       rowOrigin = run.top;
       s.row = run.top;
       s.col = s.colOrigin = run.left;
     }
   }
-  PAGEEND();
-  PRINTEND();
+  pr::PAGEEND();
+  pr::PRINTEND();
 }
 
-RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+pr::RowCol LABELTXT(pr::TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cExpr, const std::string& cFont, double nSize, bool lBold, bool lItalic,
                 bool lUnderline, bc::Rgb nColor, int nAlign, double nAngle, bool lStrikeOut, double nLabelWidth) {
   QFont font(qs(cFont));
@@ -319,12 +320,12 @@ RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double n
   }
 
   // The estimated size: the font's height, and 0.44 of it per character.
-  const RowCol mm = oPrn.Pix2Mmtr(heightPx, heightPx * 0.44 * double(text.size()));
+  const pr::RowCol mm = oPrn.Pix2Mmtr(heightPx, heightPx * 0.44 * double(text.size()));
   if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.2};
   return {nRow + mm.row / 10, 0};
 }
 
-RowCol LABELIMG(TPRINTER& oPrn, const std::string&, double nRow, double nCol, bool lSameLine,
+pr::RowCol LABELIMG(pr::TPRINTER& oPrn, const std::string&, double nRow, double nCol, bool lSameLine,
                 const std::string& cFile, double nScale) {
   if (nScale == 0) nScale = 1;
   double r = nRow + 0.1, c = nCol;
@@ -339,12 +340,12 @@ RowCol LABELIMG(TPRINTER& oPrn, const std::string&, double nRow, double nCol, bo
   const double height = image.isNull() ? 0.0 : std::round(image.height() * nScale);
   if (width > 0 && height > 0) oPrn.SayImage(r, c, image, int(width), int(height));
   // The next item starts below the picture as drawn, or 0.4 cm right of it.
-  const RowCol mm = oPrn.Pix2Mmtr(height, width);
+  const pr::RowCol mm = oPrn.Pix2Mmtr(height, width);
   if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.4};
   return {nRow + 0.1 + mm.row / 10, 0};
 }
 
-RowCol LABELMOD(TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
+pr::RowCol LABELMOD(pr::TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
                 const std::string& cType, bc::Rgb nColor, bool lVertical, bool lDigits, double nModule,
                 double nBarHeight, const std::string& cCodeSet, bool lCheck) {
   double r = nRow + 0.1, c = nCol;

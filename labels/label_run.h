@@ -14,16 +14,18 @@
 #include <vector>
 
 #include "barcode/device.h"
-#include "labels/printer_geometry.h"
+#include "print/printer_geometry.h"
 #include "xbase/value.h"
 
 namespace qv {
 class TDATABASE;
 }
 
-namespace lb {
-
+namespace pr {
 class TPRINTER;
+}
+
+namespace lb {
 
 // Text alignment of a text item; the values are the printer's padding codes.
 enum LabelAlign : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
@@ -80,7 +82,7 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat);
 // high and h * 0.44 per character wide. Returns {nRow, column + width + 0.2}
 // on the same line, else {nRow + height, 0}, the column being nCol moved by
 // the alignment.
-RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+pr::RowCol LABELTXT(pr::TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cExpr, const std::string& cFont = "Arial", double nSize = 10,
                 bool lBold = false, bool lItalic = false, bool lUnderline = false, bc::Rgb nColor = 0,
                 int nAlign = kAlignLeft, double nAngle = 0, bool lStrikeOut = false, double nLabelWidth = 0);
@@ -91,7 +93,7 @@ RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double n
 // place 0.4 cm right of the picture as drawn (same line), or right under it
 // ({nRow + 0.1 + drawn height, 0}), as a barcode item does; a bitmap that
 // cannot be loaded draws nothing and measures 0.
-RowCol LABELIMG(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+pr::RowCol LABELIMG(pr::TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cFile, double nScale = 0);
 
 // One barcode item: cCode drawn 0.1 cm below (nRow, nCol) by the drawing
@@ -99,7 +101,7 @@ RowCol LABELIMG(TPRINTER& oPrn, const std::string& cAlias, double nRow, double n
 // nothing). nModule and nBarHeight in centimetres. Returns {nRow, nCol +
 // nModule + 0.1} on the same line (one module, not the symbol's width), else
 // {nRow + nBarHeight + 0.1, 0}.
-RowCol LABELMOD(TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
+pr::RowCol LABELMOD(pr::TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
                 const std::string& cType = "13", bc::Rgb nColor = 0, bool lVertical = false, bool lDigits = true,
                 double nModule = 0.025, double nBarHeight = 1.5, const std::string& cCodeSet = "B",
                 bool lCheck = true);
