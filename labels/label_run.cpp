@@ -3,11 +3,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
-#include <QFont>
-#include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
@@ -53,7 +49,7 @@ enum ItemField : int {
   kMismaLinea = 23,
 };
 
-using Row = std::vector<xb::Value>;
+using Row = LabelRow;
 
 // Field values of a design row by position, tolerant of short rows and of
 // values of another type (a label-design file is prepared outside the
@@ -122,7 +118,7 @@ struct ItemState {
   int align = kAlignLeft;
 };
 
-bool drawItem(pr::TPRINTER& oPrn, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
+bool drawItem(bc::DrawDevice& oDev, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
   const std::string colorName = trim(textOf(at(item, kColor)));
   const bc::Rgb color = colorName.empty() ? 0 : labelColor(colorName);
   if (flagOf(at(item, kIzquierda))) {
@@ -138,7 +134,7 @@ bool drawItem(pr::TPRINTER& oPrn, const std::string& cAlias, const Row& item, do
   const double field = numOf(at(item, kNumCampo));
   const bool sameLine = flagOf(at(item, kMismaLinea));
 
-  pr::RowCol next;
+  bc::RowCol next;
   if (letter == 'B' && field > 0) {
     std::string code;
     {
@@ -149,18 +145,18 @@ bool drawItem(pr::TPRINTER& oPrn, const std::string& cAlias, const Row& item, do
     }
     const double module = numOf(at(item, kAnchoMod));
     const double height = numOf(at(item, kAltoBarra));
-    next = LABELMOD(oPrn, s.row, s.col, sameLine, code, textOf(at(item, kTipoCod)), color,
+    next = LABELMOD(oDev, s.row, s.col, sameLine, code, textOf(at(item, kTipoCod)), color,
                     flagOf(at(item, kVertical)), flagOf(at(item, kConDigitos)),
                     module > 0 ? module / 100 : bc::kModuleCm, height > 0 ? height : bc::kHeightCm,
                     trim(textOf(at(item, kJuego128))), flagOf(at(item, kControl)));
   } else if (letter == 'T') {
     const std::string face = trim(textOf(at(item, kFuente)));
-    next = LABELTXT(oPrn, cAlias, s.row, s.col, sameLine, textOf(at(item, kCampo)), face.empty() ? "Arial" : face,
+    next = LABELTXT(oDev, cAlias, s.row, s.col, sameLine, textOf(at(item, kCampo)), face.empty() ? "Arial" : face,
                     numOf(at(item, kTamano)), flagOf(at(item, kNegrita)), flagOf(at(item, kCursiva)),
                     flagOf(at(item, kSubrayado)), color, s.align, angle * 10, flagOf(at(item, kTachado)),
                     labelWidth);
   } else if (letter == 'I') {
-    next = LABELIMG(oPrn, cAlias, s.row, s.col, sameLine, trim(textOf(at(item, kCampo))), numOf(at(item, kTamano)));
+    next = LABELIMG(oDev, cAlias, s.row, s.col, sameLine, trim(textOf(at(item, kCampo))), numOf(at(item, kTamano)));
   } else {
     xb::prompter().message(xb::MsgKind::Stop, kItemKindTitle, itemKindMessage(xb::cp1252ToUtf8(kind), field));
     return false;
@@ -214,13 +210,8 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat) {
   return "Total etiq." + std::to_string(recordCount) + "\n" + std::to_string(sheets) + " Hojas";
 }
 
-void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
-              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
-              qv::TDATABASE& oFormat, [[maybe_unused]] const std::vector<std::string>& aFormatNames) {
-  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
-  const LabelRunValues run = labelRunValues(oFormat);
-  std::vector<Row> rows = designRows(oDesign, aHeaderRecs[size_t(nDesign) - 1]);
-
+std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias) {
+  std::vector<Row> rows = designRows(oDesign, nHeaderRec);
   xb::engine::WorkAreas& areas = xb::engine::workAreas();
   xb::engine::SelectGuard product(areas, cAlias);
   std::string type;
@@ -230,23 +221,15 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
   }
   for (Row& r : rows)
     if (r.size() >= size_t(kTipoCod)) r[size_t(kTipoCod) - 1] = xb::Value(type);
+  return rows;
+}
 
-  std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
-  if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
-  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(trim(document)), false, true, {}, false);
-  BusyCursor cursor;
-
-  const int64_t perSheet = run.perSheet();
-  int64_t labels = 0;
+bool drawLabelSheet(bc::DrawDevice& oDev, const std::string& cAlias, const std::vector<LabelRow>& rows,
+                    const LabelRunValues& run) {
   int64_t column = 0;
   ItemState s{run.top, run.left, run.left, kAlignLeft};
   double rowOrigin = run.top;
-  for (int64_t i = 0; i < perSheet; ++i) {
-    if (labels == 0) {
-      pr::PAGEBEGIN();
-      cursor.show();
-    }
-    ++labels;
+  for (int64_t labels = 1; labels <= run.perSheet(); ++labels) {
     ++column;
     if (column > run.columns) {
       s.row = rowOrigin + run.labelHeight + run.rowGap;
@@ -258,36 +241,51 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
       if (labels > 1 && column > 1) s.col = s.col + run.labelWidth + run.columnGap;
       s.colOrigin = s.col;
     }
-    for (size_t item = 1; item < rows.size(); ++item) {
-      if (!drawItem(*oPrn, cAlias, rows[item], run.labelWidth, s)) {
-        // The sheet cannot be made: the job is dropped with its page files
-        // and stops being the current printer, and the tables stay open.
-        oPrn->End();
-        return;
-      }
-    }
-    if (labels == perSheet) {
-      pr::PAGEEND();
-      labels = column = 0;
-      rowOrigin = run.top;
-      s.row = run.top;
-      s.col = s.colOrigin = run.left;
+    for (size_t item = 1; item < rows.size(); ++item)
+      if (!drawItem(oDev, cAlias, rows[item], run.labelWidth, s)) return false;
+  }
+  return true;
+}
+
+void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
+              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
+              qv::TDATABASE& oFormat, [[maybe_unused]] const std::vector<std::string>& aFormatNames) {
+  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
+  const LabelRunValues run = labelRunValues(oFormat);
+  const std::vector<Row> rows = labelSheetRows(oDesign, aHeaderRecs[size_t(nDesign) - 1], cAlias);
+  // The product table stays selected for the whole run.
+  xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
+
+  std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
+  if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
+  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(trim(document)), false, true, {}, false);
+  BusyCursor cursor;
+  if (run.perSheet() > 0) {
+    pr::PAGEBEGIN();
+    cursor.show();
+    if (!drawLabelSheet(*oPrn, cAlias, rows, run)) {
+      // The sheet cannot be made: the job is dropped with its page files
+      // and stops being the current printer, and the tables stay open.
+      oPrn->End();
+      return;
     }
   }
+  // Without labels no page was begun, which ending the page reports.
   pr::PAGEEND();
   pr::PRINTEND();
 }
 
-pr::RowCol LABELTXT(pr::TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+bc::RowCol LABELTXT(bc::DrawDevice& oDev, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cExpr, const std::string& cFont, double nSize, bool lBold, bool lItalic,
                 bool lUnderline, bc::Rgb nColor, int nAlign, double nAngle, bool lStrikeOut, double nLabelWidth) {
-  QFont font(qs(cFont));
-  const double heightPx = nSize > 0 ? std::round(nSize * oPrn.nLogPixelY() / 72.0) : 0.0;
-  if (heightPx > 0) font.setPixelSize(int(heightPx));
-  font.setBold(lBold);
-  font.setItalic(lItalic);
-  font.setUnderline(lUnderline);
-  font.setStrikeOut(lStrikeOut);
+  bc::TextFont font;
+  font.face = xb::cp1252ToUtf8(cFont);
+  const double heightPx = nSize > 0 ? std::round(nSize * oDev.nLogPixelsY() / 72.0) : 0.0;
+  font.pixelSize = heightPx;
+  font.bold = lBold;
+  font.italic = lItalic;
+  font.underline = lUnderline;
+  font.strikeOut = lStrikeOut;
 
   std::string text;
   {
@@ -297,81 +295,64 @@ pr::RowCol LABELTXT(pr::TPRINTER& oPrn, const std::string& cAlias, double nRow, 
 
   if (nAlign == kAlignRight) nCol += nLabelWidth;
   if (nAlign == kAlignCenter) nCol += nLabelWidth / 2;
-
-  if (nAngle == 0) {
-    oPrn.CmSay(nRow, nCol, xb::cp1252ToUtf8(text), &font, 0, nColor, 1, nAlign);
-  } else if (QPainter* out = oPrn.hDCOut()) {
-    // Turned text: the same reference point and padding as CmSay, along
-    // the turned base line.
-    double r = nRow, c = nCol;
-    oPrn.Cmtr2Pix(r, c);
-    const QFont device = oPrn.deviceFont(font);
-    const QFontMetricsF fm(device, oPrn.hDC());
-    const QString q = qs(text);
-    const double width = fm.horizontalAdvance(q);
-    const double dx = nAlign == kAlignRight ? -width : nAlign == kAlignCenter ? -width / 2 : 0.0;
-    out->save();
-    out->setFont(device);
-    out->setPen(QColor(bc::red(nColor), bc::green(nColor), bc::blue(nColor)));
-    out->translate(c, r);
-    out->rotate(-nAngle / 10.0);
-    out->drawText(QPointF(dx, fm.ascent()), q);
-    out->restore();
-  }
+  double r = nRow, c = nCol;
+  oDev.Cmtr2Pix(r, c);
+  oDev.SayText(r, c, xb::cp1252ToUtf8(text), font, nColor, nAlign, nAngle);
 
   // The estimated size: the font's height, and 0.44 of it per character.
-  const pr::RowCol mm = oPrn.Pix2Mmtr(heightPx, heightPx * 0.44 * double(text.size()));
+  const bc::RowCol mm = oDev.Pix2Mmtr(heightPx, heightPx * 0.44 * double(text.size()));
   if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.2};
   return {nRow + mm.row / 10, 0};
 }
 
-pr::RowCol LABELIMG(pr::TPRINTER& oPrn, const std::string&, double nRow, double nCol, bool lSameLine,
+bc::RowCol LABELIMG(bc::DrawDevice& oDev, const std::string&, double nRow, double nCol, bool lSameLine,
                 const std::string& cFile, double nScale) {
   if (nScale == 0) nScale = 1;
   double r = nRow + 0.1, c = nCol;
-  oPrn.Cmtr2Pix(r, c);
+  oDev.Cmtr2Pix(r, c);
   // A relative name is looked for in the working folder, then next to the
   // program.
   QString path = qs(cFile);
   if (!QFileInfo(path).isFile() && QFileInfo(path).isRelative() && QCoreApplication::instance())
     path = QCoreApplication::applicationDirPath() + "/" + path;
-  const QImage image(path);
-  const double width = image.isNull() ? 0.0 : std::round(image.width() * nScale);
-  const double height = image.isNull() ? 0.0 : std::round(image.height() * nScale);
-  if (width > 0 && height > 0) oPrn.SayImage(r, c, image, int(width), int(height));
+  const std::string file = path.toStdString();
+  const bc::PixSize size = oDev.BitmapSize(file);
+  const double width = std::round(size.width * nScale);
+  const double height = std::round(size.height * nScale);
+  if (width > 0 && height > 0) oDev.DrawBitmap(r, c, file, int(width), int(height));
   // The next item starts below the picture as drawn, or 0.4 cm right of it.
-  const pr::RowCol mm = oPrn.Pix2Mmtr(height, width);
+  const bc::RowCol mm = oDev.Pix2Mmtr(height, width);
   if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.4};
   return {nRow + 0.1 + mm.row / 10, 0};
 }
 
-pr::RowCol LABELMOD(pr::TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
+bc::RowCol LABELMOD(bc::DrawDevice& oDev, double nRow, double nCol, bool lSameLine, const std::string& cCode,
                 const std::string& cType, bc::Rgb nColor, bool lVertical, bool lDigits, double nModule,
                 double nBarHeight, const std::string& cCodeSet, bool lCheck) {
   double r = nRow + 0.1, c = nCol;
-  oPrn.Cmtr2Pix(r, c);
+  oDev.Cmtr2Pix(r, c);
   const bool h = !lVertical;
   const auto is = [&](std::string_view prefix) { return std::string_view(cType).starts_with(prefix); };
   if (is("13")) {
-    bc::EAN13(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+    bc::EAN13(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
   } else if (is("128")) {
-    bc::CODE128(r, c, cCode, oPrn, cCodeSet, nColor, h, nModule, nBarHeight);
+    bc::CODE128(r, c, cCode, oDev, cCodeSet, nColor, h, nModule, nBarHeight);
   } else if (is("3-9")) {
-    bc::CODE3_9(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+    bc::CODE3_9(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
   } else if (is("UPCA")) {
-    bc::UPCA(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+    bc::UPCA(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
   } else if (is("8")) {
-    bc::EAN8(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+    bc::EAN8(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
   } else if (is("5")) {
-    bc::SUP5(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
+    bc::SUP5(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
   } else if (is("CODABAR")) {
-    bc::CODABAR(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight);
+    bc::CODABAR(r, c, cCode, oDev, nColor, h, nModule, nBarHeight);
   } else if (is("INT25")) {
-    bc::INT25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+    bc::INT25(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
   } else if (is("IND25")) {
-    bc::IND25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+    bc::IND25(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
   } else if (is("MAT25")) {
-    bc::MAT25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+    bc::MAT25(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
   }
   if (lSameLine) return {nRow, nCol + nModule + 0.1};
   return {nRow + nBarHeight + 0.1, 0};

@@ -36,9 +36,7 @@ void endCurrentPrinter() {
 
 const char* const kNoPrinters = "There are not installed printers!\nPlease exit this application and install a printer";
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-QColor qcolor(bc::Rgb c) { return QColor(bc::red(c), bc::green(c), bc::blue(c)); }
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 std::string modelName(const std::string& model) { return model.substr(0, model.find(',')); }
 
@@ -260,9 +258,34 @@ void TPRINTER::Say(double nRow, double nCol, const std::string& cText, const QFo
   out_->save();
   out_->setFont(font);
   if (nBkMode == 2) out_->fillRect(QRectF(nCol, nRow, width, fm.height()), Qt::white);
-  out_->setPen(qcolor(textColor_));
+  out_->setPen(bc::ToQColor(textColor_));
   out_->drawText(QPointF(nCol, nRow + fm.ascent()), text);
   out_->restore();
+}
+
+void TPRINTER::SayText(double row, double col, std::string_view text, const bc::TextFont& font, bc::Rgb color,
+                       int align, double angle) {
+  if (!printer_ || !out_) return;
+  // The colour of a text that is not turned stays the colour of later
+  // texts without one, as with Say.
+  if (angle == 0) textColor_ = color;
+  const QFont device = bc::MakeTextFont(font, metrics_.logPixelY);
+  bc::PaintText(*out_, QFontMetricsF(device, printer_.get()), row, col, qs(text), device,
+                bc::ToQColor(color), align, angle);
+}
+
+double TPRINTER::TextWidth(std::string_view text, const bc::TextFont& font) const {
+  if (!printer_) return 0;
+  return QFontMetricsF(bc::MakeTextFont(font, metrics_.logPixelY), printer_.get()).horizontalAdvance(qs(text));
+}
+
+bc::PixSize TPRINTER::BitmapSize(std::string_view file) const {
+  const QImage image(qs(file));
+  return {image.width(), image.height()};
+}
+
+void TPRINTER::DrawBitmap(double row, double col, std::string_view file, int width, int height) {
+  SayImage(row, col, QImage(qs(file)), width, height);
 }
 
 void TPRINTER::Say(int row, int col, std::string_view text, const bc::FontSpec& font, bc::Rgb color) {
@@ -333,7 +356,7 @@ void TPRINTER::Box(double nTop, double nLeft, double nBottom, double nRight, con
 }
 
 void TPRINTER::Box(int top, int left, int bottom, int right, const bc::PenSpec& pen) {
-  const QPen p(qcolor(pen.color), std::max(1, pen.width));
+  const QPen p(bc::ToQColor(pen.color), std::max(1, pen.width));
   Box(double(top), double(left), double(bottom), double(right), &p);
 }
 
@@ -343,7 +366,7 @@ void TPRINTER::FillRect(const std::array<double, 4>& rect, const QBrush& oBrush)
 }
 
 void TPRINTER::FillRect(int top, int left, int bottom, int right, bc::Rgb color) {
-  FillRect({double(top), double(left), double(bottom), double(right)}, QBrush(qcolor(color)));
+  FillRect({double(top), double(left), double(bottom), double(right)}, QBrush(bc::ToQColor(color)));
 }
 
 void TPRINTER::Cmtr2Pix(double& nRow, double& nCol) const {

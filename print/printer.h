@@ -99,7 +99,7 @@ class TPRINTER : public bc::DrawDevice {
   void Inch2Pix(double& nRow, double& nCol) const;
   // Pixels to millimetres and inches: rows by the vertical resolution,
   // columns by the horizontal one.
-  RowCol Pix2Mmtr(double nRow, double nCol) const;
+  RowCol Pix2Mmtr(double nRow, double nCol) const override;
   RowCol Pix2Inch(double nRow, double nCol) const;
   // {top, left, bottom, right} in centimetres to pixels.
   std::array<double, 4> CmRect2Pix(const std::array<double, 4>& rect) const;
@@ -144,9 +144,6 @@ class TPRINTER : public bc::DrawDevice {
 
   // Fills [left, right) x [top, bottom) with the brush (solid colour).
   void FillRect(const std::array<double, 4>& rect, const QBrush& oBrush);
-  void FillRect(int top, int left, int bottom, int right, bc::Rgb color) override;
-  void Say(int row, int col, std::string_view text, const bc::FontSpec& font, bc::Rgb color) override;
-  void Box(int top, int left, int bottom, int right, const bc::PenSpec& pen) override;
 
   // Re-reads the printer's geometry.
   void ResetDC();
@@ -217,6 +214,18 @@ class TPRINTER : public bc::DrawDevice {
   QFont deviceFont(const QFont& f) const;
 
  private:
+  // The drawing device, on which barcodes and label layouts draw: reached
+  // through a bc::DrawDevice, so that the printer's own calls above keep
+  // their meaning.
+  void FillRect(int top, int left, int bottom, int right, bc::Rgb color) override;
+  void Say(int row, int col, std::string_view text, const bc::FontSpec& font, bc::Rgb color) override;
+  void Box(int top, int left, int bottom, int right, const bc::PenSpec& pen) override;
+  void SayText(double row, double col, std::string_view text, const bc::TextFont& font, bc::Rgb color, int align,
+               double angle) override;
+  double TextWidth(std::string_view text, const bc::TextFont& font) const override;
+  bc::PixSize BitmapSize(std::string_view file) const override;
+  void DrawBitmap(double row, double col, std::string_view file, int width, int height) override;
+
   TPRINTER() = default;
   void makeContext(const std::string& name, const QString& outputFile);
   void readMetrics();

@@ -7,6 +7,8 @@
 
 #include <QTransform>
 
+#include "barcode/device.h"
+
 namespace pr {
 
 struct PrinterMetrics {
@@ -20,10 +22,7 @@ struct PrinterMetrics {
   int yOffset = 0;        // unprintable top margin, device pixels
 };
 
-struct RowCol {
-  double row = 0;
-  double col = 0;
-};
+using RowCol = bc::RowCol;
 
 // Centimetres from the paper's top-left corner to printable-area pixels:
 // rows by the vertical resolution, columns by the horizontal one, each minus

@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "barcode/qt/image_device.h"
 #include "data/engine/workspace.h"
 #include "data/tdatabase.h"
 #include "labels/label_colors.h"
@@ -196,6 +197,32 @@ class LabelRun : public prtest::PrintFixture {
     for (const auto& p : previews())
       if (!before.count(p.data())) opened.push_back(p.data());
     return opened;
+  }
+
+  // Each label of a sheet decoded on its own (zbarimg reports equal symbols
+  // of one image once), cut out by the format's geometry and given a white
+  // margin: every label must carry exactly `symbol`. Answers the labels
+  // that do.
+  int decodedOnEveryLabel(const QImage& img, const lb::LabelRunValues& v, const bc::DrawDevice& device,
+                          const std::string& symbol) {
+    const auto pixels = [&](double row, double col) {
+      device.Cmtr2Pix(row, col);
+      return QPoint(int(col), int(row));
+    };
+    int decoded = 0;
+    for (int64_t i = 0; i < v.rows; ++i)
+      for (int64_t j = 0; j < v.columns; ++j) {
+        const double top = v.top + double(i) * (v.labelHeight + v.rowGap);
+        const double left = v.left + double(j) * (v.labelWidth + v.columnGap);
+        const QRect cell(pixels(top, left), pixels(top + v.labelHeight, left + v.labelWidth));
+        QImage padded(cell.width() + 200, cell.height() + 200, QImage::Format_RGB32);
+        padded.fill(Qt::white);
+        QPainter(&padded).drawImage(100, 100, img.copy(cell));
+        const std::multiset<std::string> found = decode(padded, dir.path());
+        EXPECT_EQ(found, std::multiset<std::string>{symbol}) << i << "," << j;
+        decoded += int(found.count(symbol));
+      }
+    return decoded;
   }
 
   QImage page(pr::TMULTIPREVIEW* pv) {
@@ -424,27 +451,12 @@ TEST_F(LabelRun, SheetOfLabelsDecodesOnEveryLabel) {
   EXPECT_EQ(pr::currentPrinter(), nullptr);
   EXPECT_TRUE(prompts.asked.empty());
   const QImage img = page(opened[0]);
-  // zbarimg reports equal symbols of one image once: each label is read on
-  // its own, cut out by the format's geometry and given a white margin.
   const pr::TPRINTER* device = opened[0]->oDevice();
   const auto pixels = [&](double row, double col) {
     device->Cmtr2Pix(row, col);
     return QPoint(int(col), int(row));
   };
-  int decoded = 0;
-  for (int64_t i = 0; i < v.rows; ++i)
-    for (int64_t j = 0; j < v.columns; ++j) {
-      const double top = v.top + double(i) * (v.labelHeight + v.rowGap);
-      const double left = v.left + double(j) * (v.labelWidth + v.columnGap);
-      const QRect cell(pixels(top, left), pixels(top + v.labelHeight, left + v.labelWidth));
-      QImage padded(cell.width() + 200, cell.height() + 200, QImage::Format_RGB32);
-      padded.fill(Qt::white);
-      QPainter(&padded).drawImage(100, 100, img.copy(cell));
-      const std::multiset<std::string> found = decode(padded, dir.path());
-      EXPECT_EQ(found, std::multiset<std::string>{"EAN-13:5901234123457"}) << i << "," << j;
-      decoded += int(found.count("EAN-13:5901234123457"));
-    }
-  EXPECT_EQ(decoded, 9);
+  EXPECT_EQ(decodedOnEveryLabel(img, v, *device, "EAN-13:5901234123457"), 9);
   // The first label's guard bar: 0.4 cm + the left margin across, 0.3 cm +
   // the top margin + 0.1 cm down (read halfway down the bars, clear of the
   // digits).
@@ -459,6 +471,33 @@ TEST_F(LabelRun, SheetOfLabelsDecodesOnEveryLabel) {
   int64_t rows = 0;
   for (eti->goTop(); !eti->eof(); eti->skip()) ++rows;
   EXPECT_EQ(rows, 4);
+}
+
+// The same layout on an image device, as a tool or a test draws a sheet:
+// no printer job, no page file, no window. Every label's barcode reads back
+// from the image, and from the PDF file the image device writes.
+TEST_F(LabelRun, SheetDrawsOnTheImageDeviceWithoutAPrinter) {
+  if (prtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({
+      {"B", "", 3, false, true, false, 0, "CLR_BLACK", false},
+      {"T", "NOMETI", 0, false, true, false, 8, "", false},
+  });
+  const lb::LabelRunValues v = makeFormat({15.15, 12.5, 38.1, 63.5, 0.3, 0.254, 4, 3, false});
+  bc::ImageDevice a4(2480, 3508, 300);
+  ASSERT_TRUE(lb::drawLabelSheet(a4, "CODPRO", lb::labelSheetRows(design, headers[0], "CODPRO"), v));
+  EXPECT_EQ(pr::currentPrinter(), nullptr);
+  EXPECT_TRUE(previews().empty());
+  EXPECT_TRUE(QDir(dir.path()).entryList({"*.qpic"}, QDir::Files).isEmpty());
+  EXPECT_TRUE(dialogs.asked.empty());
+  EXPECT_EQ(decodedOnEveryLabel(a4.toImage(), v, a4, "EAN-13:5901234123457"), 9);
+  const std::string file = data + "hoja.pdf";
+  ASSERT_TRUE(a4.save(file));
+  const QImage fromPdf = prtest::rasterise(file, 1, 300, dir.path());
+  // The page size in points rounds to within a pixel of the image's.
+  ASSERT_NEAR(fromPdf.width(), 2480, 1);
+  ASSERT_NEAR(fromPdf.height(), 3508, 1);
+  EXPECT_EQ(decodedOnEveryLabel(fromPdf, v, a4, "EAN-13:5901234123457"), 9);
 }
 
 // The alignment of the last item that set one applies to the items after

@@ -44,7 +44,7 @@ class Preview : public prtest::PrintFixture {
     auto p = pr::TPRINTER::New("Trabajo", false, true);
     for (int i = 1; i <= pages; ++i) {
       p->StartPage();
-      p->FillRect(100, 100, 400, 100 + 100 * i, 0);
+      prtest::asDevice(*p).FillRect(100, 100, 400, 100 + 100 * i, 0);
       p->CmSay(5, 2, "Pagina " + std::to_string(i));
       p->EndPage();
     }

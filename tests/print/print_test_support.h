@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "barcode/device.h"
 #include "print/printer_dialogs.h"
 #include "print/printer_setup.h"
 #include "tests/ui/qt_app.h"
@@ -29,6 +30,10 @@ inline std::string run(const std::string& cmd) {
   pclose(f);
   return out;
 }
+
+// A printer (or any device) as the drawing device that barcodes and label
+// layouts draw on.
+inline bc::DrawDevice& asDevice(bc::DrawDevice& d) { return d; }
 
 inline std::string quoted(const std::string& s) { return "'" + s + "'"; }
 

@@ -83,7 +83,7 @@ TEST_F(PrinterDevice, BoxesAndFillsLandWhereCmtr2PixSays) {
     if (s.box) {
       p->Box(r, c, r + paperPx(1), c + paperPx(1), &pen);
     } else {
-      p->FillRect(int(r), int(c), int(r) + paperPx(0.5), int(c) + paperPx(0.5), bc::rgb(0, 0, 0));
+      prtest::asDevice(*p).FillRect(int(r), int(c), int(r) + paperPx(0.5), int(c) + paperPx(0.5), bc::rgb(0, 0, 0));
     }
   }
   pr::PAGEEND();
@@ -118,7 +118,7 @@ TEST_F(PrinterDevice, TextsStartAtTheirPositionAndAlign) {
   spec.heightPx = 70;
   double r = 16, c = 3;
   p->Cmtr2Pix(r, c);
-  p->Say(int(r), int(c), "HHHH", spec, bc::rgb(0, 0, 0));
+  prtest::asDevice(*p).Say(int(r), int(c), "HHHH", spec, bc::rgb(0, 0, 0));
   pr::PAGEEND();
   pr::PRINTEND();
   const QImage page = prtest::rasterise(pdf, 1, kDpi, dir.path());
@@ -206,7 +206,7 @@ TEST_F(PrinterDevice, FailingPrintDialogReportsNoPrinterAndDrawsNothing) {
             "There are not installed printers!\nPlease exit this application and install a printer");
   pr::PAGEBEGIN();
   p->CmSay(1, 1, "x");
-  p->FillRect(0, 0, 10, 10, 0);
+  prtest::asDevice(*p).FillRect(0, 0, 10, 10, 0);
   pr::PAGEEND();
   EXPECT_EQ(p->nPage(), 0);
   EXPECT_EQ(p->nXOffset(), 0);
@@ -240,7 +240,7 @@ TEST_F(PrinterDevice, ImportedPagesBitmapsAndCharacterCells) {
   {
     auto rec = pr::TPRINTER::New("Origen", false, true);
     rec->StartPage();
-    rec->FillRect(100, 100, 200, 300, 0);
+    prtest::asDevice(*rec).FillRect(100, 100, 200, 300, 0);
     rec->EndPage();
     ASSERT_TRUE(QFile::copy(QString::fromStdString(rec->aMeta().front()), kept));
     rec->End();
@@ -287,7 +287,7 @@ TEST_F(PageFiles, PagesBegunInTheSameMillisecondGetDifferentFiles) {
   ASSERT_EQ(p->cDir(), dir.path().toStdString());
   for (int i = 0; i < 5; ++i) {
     p->StartPage();
-    p->FillRect(10, 10, 20, 20, 0);
+    prtest::asDevice(*p).FillRect(10, 10, 20, 20, 0);
     p->EndPage();
   }
   ASSERT_EQ(p->aMeta().size(), 5u);
@@ -313,7 +313,7 @@ TEST_F(PageFiles, RecordedPageHasThePrinterGeometry) {
   p->StartPage();
   double r = 3, c = 4;
   p->Cmtr2Pix(r, c);
-  p->FillRect(int(r), int(c), int(r) + 50, int(c) + 80, 0);
+  prtest::asDevice(*p).FillRect(int(r), int(c), int(r) + 50, int(c) + 80, 0);
   p->EndPage();
   QPicture pic;
   ASSERT_TRUE(pic.load(QString::fromStdString(p->aMeta().front())));
@@ -332,9 +332,9 @@ TEST_F(PageFiles, MappingModesApplyToThePageBeingDrawn) {
   auto p = pr::TPRINTER::New("Unidades", false, true);
   p->StartPage();
   p->SetLoMetricMode();  // 0.1 mm units
-  p->FillRect(100, 100, 200, 300, 0);
+  prtest::asDevice(*p).FillRect(100, 100, 200, 300, 0);
   p->SetPixelMode();
-  p->FillRect(1000, 1000, 1010, 1010, 0);
+  prtest::asDevice(*p).FillRect(1000, 1000, 1010, 1010, 0);
   p->EndPage();
   QPicture pic;
   ASSERT_TRUE(pic.load(QString::fromStdString(p->aMeta().front())));
@@ -355,7 +355,7 @@ TEST_F(PageFiles, MappingModesApplyToThePageBeingDrawn) {
 TEST_F(PageFiles, ASetupChangeOnAnOpenPageKeepsWhatWasRecorded) {
   auto p = pr::TPRINTER::New("Cambio", false, true);
   p->StartPage();
-  p->FillRect(10, 10, 50, 50, 0);
+  prtest::asDevice(*p).FillRect(10, 10, 50, 50, 0);
   p->SetCopies(2);
   EXPECT_EQ(p->hDCOut(), nullptr);
   EXPECT_GT(QFileInfo(QString::fromStdString(p->aMeta().front())).size(), 0);
