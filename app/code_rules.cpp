@@ -3,6 +3,7 @@
 #include "app/app_texts.h"
 #include "barcode/code_parts.h"
 #include "barcode/ean_upc.h"
+#include "barcode/symbology.h"
 #include "data/engine/workspace.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
@@ -33,8 +34,8 @@ const SymbologyOption* optionInfo(int option) {
 }
 
 // The check digit of `body` (already of the option's length).
-std::string checkOf(int option, std::string_view body) {
-  return option == 1 ? bc::EAN13_CHECK(body) : bc::UPC_CHECK(body, option == 2 ? 11 : 7);
+std::string checkOf(const SymbologyOption& o, std::string_view body) {
+  return o.bodyLength == 12 ? bc::EAN13_CHECK(body) : bc::UPC_CHECK(body, o.bodyLength);
 }
 
 void leaveKey(const std::string& key, const std::string& check) {
@@ -47,30 +48,22 @@ void stop(const char* text) { xb::prompter().message(xb::MsgKind::Stop, texts::k
 }  // namespace
 
 const std::array<SymbologyOption, 8>& symbologyOptions() {
-  static const std::array<SymbologyOption, 8> options = {{
-      {1, 101, "13", 13, 12},
-      {2, 102, "UPCA", 12, 11},
-      {3, 103, "8", 8, 7},
-      {4, 104, "128", 0, 0},
-      {5, 105, "3-9", 0, 0},
-      {6, 106, "IND25", 0, 0},
-      {7, 107, "MAT25", 0, 0},
-      {8, 108, "5", 0, 0},
-  }};
+  static const std::array<SymbologyOption, 8> options = [] {
+    std::array<SymbologyOption, 8> out{};
+    for (int option = 1; option <= 8; ++option) {
+      const bc::SymbologyInfo& info = bc::symbologyInfo(*bc::symbologyForOption(option));
+      out[size_t(option) - 1] = {option, 100 + option, std::string(info.code), info.codeLength, info.checkedDigits};
+    }
+    return out;
+  }();
   return options;
 }
 
-int optionForTipoBar(std::string_view stored) {
-  const auto end = stored.find_last_not_of(' ');
-  stored = end == std::string_view::npos ? std::string_view() : stored.substr(0, end + 1);
-  for (const SymbologyOption& o : symbologyOptions())
-    if (stored.starts_with(o.tipoBar)) return o.option;
-  return 1;
-}
+int optionForTipoBar(std::string_view stored) { return bc::optionForStoredType(stored); }
 
 std::string tipoBarForOption(int option) {
-  const SymbologyOption* o = optionInfo(option);
-  return o ? o->tipoBar : "13";
+  const std::optional<bc::Symbology> s = bc::symbologyForOption(option);
+  return std::string(bc::symbologyInfo(s.value_or(bc::Symbology::Ean13)).code);
 }
 
 std::string withoutBlanks(std::string_view text) {
@@ -115,7 +108,7 @@ CodeCheck checkCodeToStore(int option, std::string_view code) {
   if (int(t.size()) != o->codeLength) return {CodeCheck::WrongLength, {}, {}};
   std::string body = withoutBlanks(t.substr(0, t.size() - 1));
   body.resize(std::size_t(o->bodyLength), '0');
-  if (body + checkOf(option, body) != t) return {CodeCheck::WrongCheck, {}, {}};
+  if (body + checkOf(*o, body) != t) return {CodeCheck::WrongCheck, {}, {}};
   const bc::MiCodBarCls parts(t, option);
   return {CodeCheck::Ok, parts.cBusqueda.value_or(""), parts.cCodCont.value_or("")};
 }
@@ -145,7 +138,7 @@ std::optional<std::string> checkDigitFor(int option, std::string_view digits, bo
     if (wrongLength) *wrongLength = true;
     return std::nullopt;
   }
-  return checkOf(option, d);
+  return checkOf(*o, d);
 }
 
 }  // namespace qv

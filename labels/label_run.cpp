@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "barcode/draw.h"
+#include "barcode/symbology.h"
 #include "data/engine/workspace.h"
 #include "data/tdatabase.h"
 #include "labels/label_colors.h"
@@ -331,28 +332,16 @@ bc::RowCol LABELMOD(bc::DrawDevice& oDev, double nRow, double nCol, bool lSameLi
                 double nBarHeight, const std::string& cCodeSet, bool lCheck) {
   double r = nRow + 0.1, c = nCol;
   oDev.Cmtr2Pix(r, c);
-  const bool h = !lVertical;
-  const auto is = [&](std::string_view prefix) { return std::string_view(cType).starts_with(prefix); };
-  if (is("13")) {
-    bc::EAN13(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("128")) {
-    bc::CODE128(r, c, cCode, oDev, cCodeSet, nColor, h, nModule, nBarHeight);
-  } else if (is("3-9")) {
-    bc::CODE3_9(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
-  } else if (is("UPCA")) {
-    bc::UPCA(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("8")) {
-    bc::EAN8(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("5")) {
-    bc::SUP5(r, c, cCode, oDev, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("CODABAR")) {
-    bc::CODABAR(r, c, cCode, oDev, nColor, h, nModule, nBarHeight);
-  } else if (is("INT25")) {
-    bc::INT25(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
-  } else if (is("IND25")) {
-    bc::IND25(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
-  } else if (is("MAT25")) {
-    bc::MAT25(r, c, cCode, oDev, lCheck, nColor, h, nModule, nBarHeight);
+  if (const std::optional<bc::Symbology> s = bc::symbologyForPrint(cType)) {
+    bc::SymbolStyle style;
+    style.color = nColor;
+    style.horizontal = !lVertical;
+    style.moduleCm = nModule;
+    style.heightCm = nBarHeight;
+    style.digits = lDigits;
+    style.check = lCheck;
+    style.set = cCodeSet;
+    bc::symbologyInfo(*s).draw(r, c, cCode, oDev, style);
   }
   if (lSameLine) return {nRow, nCol + nModule + 0.1};
   return {nRow + nBarHeight + 0.1, 0};

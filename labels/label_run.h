@@ -112,8 +112,8 @@ bc::RowCol LABELIMG(bc::DrawDevice& oDev, const std::string& cAlias, double nRow
                 const std::string& cFile, double nScale = 0);
 
 // One barcode item: cCode drawn 0.1 cm below (nRow, nCol) by the drawing
-// function that cType names (by leading characters; an unknown type draws
-// nothing). nModule and nBarHeight in centimetres. Returns {nRow, nCol +
+// function of the symbology cType names (bc::symbologyForPrint: by leading
+// characters; an unknown type draws nothing). nModule and nBarHeight in centimetres. Returns {nRow, nCol +
 // nModule + 0.1} on the same line (one module, not the symbol's width), else
 // {nRow + nBarHeight + 0.1, 0}.
 bc::RowCol LABELMOD(bc::DrawDevice& oDev, double nRow, double nCol, bool lSameLine, const std::string& cCode,
