@@ -1,10 +1,12 @@
 #include "app/code_rules.h"
 
+#include <vector>
+
 #include "app/app_texts.h"
+#include "app/product_code.h"
 #include "barcode/code_parts.h"
 #include "barcode/ean_upc.h"
 #include "barcode/symbology.h"
-#include "data/engine/workspace.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
@@ -13,7 +15,7 @@ namespace qv {
 
 namespace {
 
-constexpr std::size_t kKeyWidth = bc::MiCodBarCls::kKeyWidth;
+constexpr std::size_t kKeyWidth = kProductCodeWidth;
 
 std::string_view trimmed(std::string_view s) {
   const auto first = s.find_first_not_of(' ');
@@ -81,24 +83,16 @@ SearchKey searchKeyOf(std::string_view code) {
 }
 
 bool BUSCACOD2(const std::string& cCode) {
-  // Keys are compared as the table holds them: Windows-1252 bytes, padded
-  // by bytes.
+  // Keys are padded by the table's bytes.
   const SearchKey k = searchKeyOf(xb::utf8ToCp1252(cCode));
   leaveKey(xb::cp1252ToUtf8(k.key), xb::cp1252ToUtf8(k.check));
-  auto& areas = xb::engine::workAreas();
-  xb::engine::SelectGuard select(areas, std::string_view("CodPro2"));
-  if (!select.ok()) return false;
-  xb::engine::WorkArea& a = areas.area();
-  const int64_t before = a.recno();
-  if (a.seek(xb::Value(k.key))) return true;
+  std::vector<std::string> keys = {xb::cp1252ToUtf8(k.key)};
   // A code stored whole, without a check digit of its own.
-  const std::string whole = padded(trimmed(xb::utf8ToCp1252(cCode)), kKeyWidth) + " ";
-  if (!k.check.empty() && a.seek(xb::Value(whole))) {
-    leaveKey(xb::cp1252ToUtf8(whole), "");
-    return true;
-  }
-  a.goTo(before);
-  return false;
+  const std::string whole = productKey(trimmed(cCode), "");
+  if (!k.check.empty()) keys.push_back(whole);
+  const std::optional<std::size_t> found = findProduct(keys);
+  if (found == std::size_t(1)) leaveKey(whole, "");
+  return found.has_value();
 }
 
 CodeCheck checkCodeToStore(int option, std::string_view code) {

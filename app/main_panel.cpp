@@ -22,7 +22,8 @@
 #include "app/code_browse.h"
 #include "app/code_edit.h"
 #include "app/code_rules.h"
-#include "data/engine/workspace.h"
+#include "app/code_save.h"
+#include "app/product_code.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -37,7 +38,6 @@ namespace {
 
 namespace t = panel_texts;
 
-constexpr int kCodeWidth = 25;
 constexpr int kDescWidth = 45;
 
 // Panel controls.
@@ -370,7 +370,7 @@ void MainPanel::buildPanel() {
 void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
   page1_ = addPage(oPages, QStringLiteral("PAG_PAG1"));
   if (!page1_) return;
-  setValue("cCodigo", xb::Value(std::string(kCodeWidth, ' ')));
+  setValue("cCodigo", xb::Value(std::string(int(kProductCodeWidth), ' ')));
   setValue("cDescrip", xb::Value(std::string(kDescWidth, ' ')));
 
   QWidget* p = page1_;
@@ -382,7 +382,7 @@ void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
 
   code_ = control<QLineEdit>(p, kCodeInput);
   if (code_) {
-    code_->setMaxLength(kCodeWidth);
+    code_->setMaxLength(int(kProductCodeWidth));
     code_->clear();
     ui::upperCaseInput(code_);
     p->setFocusProxy(code_);
@@ -441,7 +441,7 @@ void MainPanel::CARGAPAG2(QStackedWidget* oPages) {
     }
   digits130_ = control<QLineEdit>(p, kDigitsInput);
   if (digits130_) {
-    digits130_->setMaxLength(kCodeWidth);
+    digits130_->setMaxLength(int(kProductCodeWidth));
     digits130_->clear();
     ui::upperCaseInput(digits130_);
     p->setFocusProxy(digits130_);
@@ -492,7 +492,7 @@ void MainPanel::ESCONDEDLGINF(int nPage) {
 }
 
 void MainPanel::storeCode() {
-  if (code_) setValue("cCodigo", xb::Value(fieldValue(code_->text(), kCodeWidth)));
+  if (code_) setValue("cCodigo", xb::Value(fieldValue(code_->text(), int(kProductCodeWidth))));
 }
 
 void MainPanel::showCode(const std::string& code) {
@@ -542,10 +542,7 @@ void MainPanel::ACTIVACNTRLS() {
   state_ = PageState::Found;
   shownCode_ = currentCode();
   std::string desc;
-  if (xb::engine::WorkArea* a = xb::engine::workAreas().find("CodPro2")) {
-    const xb::Value v = a->fieldGet(std::string_view("NOMETI"));
-    if (v.isText()) desc = trimmed(xb::cp1252ToUtf8(v.text()));
-  }
+  if (const std::optional<ProductCode> p = currentProduct()) desc = trimmed(p->description);
   if (auto* l = control<QLabel>(page1_, kSayCode))
     l->setText(tr8(t::kCodePrefix) + QString::fromStdString(trimmed(shownCode_)));
   if (auto* l = control<QLabel>(page1_, kSayDesc)) l->setText(QString::fromStdString(desc));
@@ -618,7 +615,7 @@ void MainPanel::erase() {
 }
 
 void MainPanel::generate() {
-  if (digits130_) digits_ = fieldValue(digits130_->text(), kCodeWidth);
+  if (digits130_) digits_ = fieldValue(digits130_->text(), int(kProductCodeWidth));
   GENERADGCNT(option_, digits_, check_, page2_, control<QLabel>(page2_, kSayDigits),
               control<QLabel>(page2_, kSayCheck));
 }

@@ -10,6 +10,7 @@
 #include "barcode/draw.h"
 #include "barcode/symbology.h"
 #include "data/engine/workspace.h"
+#include "data/product_table.h"
 #include "data/tdatabase.h"
 #include "labels/label_colors.h"
 #include "print/preview_job.h"
@@ -218,7 +219,7 @@ std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec,
   std::string type;
   if (product.ok()) {
     areas.area().goTop();
-    type = textOf(areas.area().fieldGet("TIPOBAR"));
+    type = textOf(areas.area().fieldGet(qv::product::kTipoBar));
   }
   for (Row& r : rows)
     if (r.size() >= size_t(kTipoCod)) r[size_t(kTipoCod) - 1] = xb::Value(type);

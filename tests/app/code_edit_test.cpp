@@ -15,6 +15,7 @@
 
 #include "app/app_values.h"
 #include "app/code_rules.h"
+#include "app/code_save.h"
 #include "data/catalog.h"
 #include "data/engine/workspace.h"
 #include "tests/app/data_folder.h"

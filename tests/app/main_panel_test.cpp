@@ -20,6 +20,7 @@
 #include "app/app_values.h"
 #include "app/code_edit.h"
 #include "app/code_rules.h"
+#include "app/code_save.h"
 #include "app/main_window.h"
 #include "app/shell_actions.h"
 #include "data/catalog.h"
