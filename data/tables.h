@@ -11,8 +11,11 @@
 namespace qv {
 
 using xb::engine::fileExists;
+using xb::engine::OpenMode;
 using xb::engine::OrderInfo;
 using xb::engine::SelectGuard;
+using xb::engine::Structure;
+using xb::engine::Table;
 using xb::engine::WorkArea;
 using xb::engine::WorkAreas;
 using xb::engine::workAreas;

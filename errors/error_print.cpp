@@ -8,7 +8,6 @@
 #include <ctime>
 #include <filesystem>
 
-#include "errors/error_browser.h"
 #include "errors/error_report.h"
 #include "print/preview.h"
 #include "print/printer.h"
@@ -66,7 +65,7 @@ std::string pageFooter(int page) {
   return "Página " + std::string(n);
 }
 
-void IMPERROR(ErrorBrowser* browser, std::string_view oemText) {
+void printErrorReport(std::string_view oemText) {
   const std::vector<std::string> body = IMPTEXT(oemText);
   std::shared_ptr<pr::TPRINTER> printer = pr::TPRINTER::New("Registro de Errores", false, true);
   if (printer && printer->hDC()) {
@@ -113,7 +112,6 @@ void IMPERROR(ErrorBrowser* browser, std::string_view oemText) {
   } else if (printer) {
     printer->End();
   }
-  FINREP(browser);
 }
 
 }  // namespace qv

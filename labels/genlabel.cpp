@@ -12,8 +12,7 @@
 
 #include "data/abrir.h"
 #include "data/catalog.h"
-#include "data/engine/os_file.h"
-#include "data/engine/workspace.h"
+#include "data/tables.h"
 #include "labels/label_formats.h"
 #include "labels/label_run.h"
 #include "print/printer_dialogs.h"
@@ -29,8 +28,8 @@ namespace lb {
 
 namespace {
 
-using xb::engine::WorkArea;
-using xb::engine::workAreas;
+using qv::WorkArea;
+using qv::workAreas;
 
 // The measure fields and the format fields they show.
 struct Measure {
@@ -134,7 +133,7 @@ std::unique_ptr<GenLabelScreen> openGenLabel(const std::string& cFile, const std
     productFile = qv::QUITAR_EXT(qv::QUITAR_CAM(name)) + ".dbf";
   }
   const std::string designFile = labelDesignFile(name);
-  if (!xb::engine::fileExists(designFile)) {
+  if (!qv::fileExists(designFile)) {
     ask.message(xb::MsgKind::Stop, kMissingFileTitle, kMissingFileText + designFile);
     return nullptr;
   }

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "data/buffers.h"
-#include "data/engine/workspace.h"
+#include "data/tables.h"
 #include "data/tdatabase.h"
 #include "xbase/codepage.h"
 #include "xbase/prompt.h"
@@ -13,9 +13,9 @@ namespace lb {
 
 namespace {
 
-using xb::engine::SelectGuard;
-using xb::engine::WorkArea;
-using xb::engine::workAreas;
+using qv::SelectGuard;
+using qv::WorkArea;
+using qv::workAreas;
 
 constexpr int kQuietTries = 10;
 constexpr auto kQuietPause = std::chrono::milliseconds(100);

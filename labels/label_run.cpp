@@ -9,8 +9,8 @@
 
 #include "barcode/draw.h"
 #include "barcode/symbology.h"
-#include "data/engine/workspace.h"
 #include "data/product_table.h"
+#include "data/tables.h"
 #include "data/tdatabase.h"
 #include "labels/label_colors.h"
 #include "print/preview_job.h"
@@ -96,7 +96,7 @@ class BusyCursor {
 // record is loaded in order.
 std::vector<Row> designRows(qv::TDATABASE& oDesign, int64_t nHeaderRec) {
   std::vector<Row> rows;
-  xb::engine::WorkArea* area = oDesign.area();
+  qv::WorkArea* area = oDesign.area();
   if (!area) return rows;
   area->goTo(nHeaderRec);
   const xb::Value number = area->fieldGet("NUMERO_ETI");
@@ -140,8 +140,8 @@ bool drawItem(bc::DrawDevice& oDev, const std::string& cAlias, const Row& item, 
   if (letter == 'B' && field > 0) {
     std::string code;
     {
-      xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
-      xb::engine::WorkArea& area = xb::engine::workAreas().area();
+      qv::SelectGuard product(qv::workAreas(), cAlias);
+      qv::WorkArea& area = qv::workAreas().area();
       // A field number past the last field encodes nothing.
       if (product.ok() && field <= area.fieldCount()) code = labelCode(area.fieldGet(int(field) - 1));
     }
@@ -214,8 +214,8 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat) {
 
 std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias) {
   std::vector<Row> rows = designRows(oDesign, nHeaderRec);
-  xb::engine::WorkAreas& areas = xb::engine::workAreas();
-  xb::engine::SelectGuard product(areas, cAlias);
+  qv::WorkAreas& areas = qv::workAreas();
+  qv::SelectGuard product(areas, cAlias);
   std::string type;
   if (product.ok()) {
     areas.area().goTop();
@@ -256,7 +256,7 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
   const LabelRunValues run = labelRunValues(oFormat);
   const std::vector<Row> rows = labelSheetRows(oDesign, aHeaderRecs[size_t(nDesign) - 1], cAlias);
   // The product table stays selected for the whole run.
-  xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
+  qv::SelectGuard product(qv::workAreas(), cAlias);
 
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
   if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
@@ -291,7 +291,7 @@ bc::RowCol LABELTXT(bc::DrawDevice& oDev, const std::string& cAlias, double nRow
 
   std::string text;
   {
-    xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
+    qv::SelectGuard product(qv::workAreas(), cAlias);
     text = labelText(xb::evaluate(cExpr));
   }
 
