@@ -18,6 +18,7 @@
 #include "app/app_values.h"
 #include "app/code_rules.h"
 #include "app/product_code.h"
+#include "data/blanks.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -50,12 +51,6 @@ constexpr ButtonLook kCancelButton{180, "&Cancelar", "Exit1", "Exit2", "Cancela 
 // Controls of the search dialog.
 constexpr int kByCode = 101, kByDescription = 102, kSearchText = 130, kSearch = 200, kCancelSearch = 201;
 constexpr int kSearchLength = 35;
-
-std::string trimmed(const std::string& s) {
-  const size_t first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 QString shown(const std::string& text) { return QString::fromStdString(trimmed(text)); }
 

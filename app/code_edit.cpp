@@ -15,6 +15,8 @@
 #include "app/code_rules.h"
 #include "app/code_save.h"
 #include "app/product_code.h"
+#include "barcode/qt/qt_font.h"
+#include "data/blanks.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -27,17 +29,10 @@ namespace {
 
 constexpr int kHeadingId = 150, kLogoId = 301, kKindCaptionId = 160, kCodeCaptionId = 161, kDescCaptionId = 162;
 
-std::string rightTrimmed(std::string s) {
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
-}
-
 template <typename T>
 T* control(QWidget* dialog, int id) {
   return qobject_cast<T*>(ui::controlById(dialog, id));
 }
-
-QColor packedColor(int64_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
 }  // namespace
 
@@ -55,7 +50,7 @@ std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* paren
   dlg->setWindowIcon(ui::resourceIcon(root, QStringLiteral("Quorvlnt")));
   if (const xb::Value* brush = xb::findNamed("ColorBrush"); brush && brush->isNumber()) {
     QPalette pal = dlg->palette();
-    pal.setColor(QPalette::Window, packedColor(int64_t(brush->num())));
+    pal.setColor(QPalette::Window, bc::ToQColor(bc::Rgb(int64_t(brush->num()))));
     dlg->setPalette(pal);
     dlg->setAutoFillBackground(true);
   }

@@ -7,6 +7,7 @@
 #include "barcode/code_parts.h"
 #include "barcode/ean_upc.h"
 #include "barcode/symbology.h"
+#include "data/blanks.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
@@ -16,18 +17,6 @@ namespace qv {
 namespace {
 
 constexpr std::size_t kKeyWidth = kProductCodeWidth;
-
-std::string_view trimmed(std::string_view s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string padded(std::string_view s, std::size_t width) {
-  std::string out(s.substr(0, width));
-  out.resize(width, ' ');
-  return out;
-}
 
 const SymbologyOption* optionInfo(int option) {
   for (const SymbologyOption& o : symbologyOptions())
@@ -76,7 +65,7 @@ std::string withoutBlanks(std::string_view text) {
 }
 
 SearchKey searchKeyOf(std::string_view code) {
-  const std::string_view t = trimmed(code);
+  const std::string t = trimmed(code);
   if (t.empty()) return {std::string(kKeyWidth, ' '), {}};
   return {padded(t.substr(0, t.size() - 1), kKeyWidth) + std::string(t.substr(t.size() - 1)),
           std::string(t.substr(t.size() - 1))};
@@ -96,7 +85,7 @@ bool BUSCACOD2(const std::string& cCode) {
 }
 
 CodeCheck checkCodeToStore(int option, std::string_view code) {
-  const std::string_view t = trimmed(code);
+  const std::string t = trimmed(code);
   const SymbologyOption* o = optionInfo(option);
   if (!o || o->bodyLength == 0) return {CodeCheck::Ok, padded(t, kKeyWidth), {}};
   if (int(t.size()) != o->codeLength) return {CodeCheck::WrongLength, {}, {}};

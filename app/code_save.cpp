@@ -1,5 +1,6 @@
 #include "app/code_save.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/app_values.h"
 #include "app/code_rules.h"
 #include "app/product_code.h"
+#include "data/blanks.h"
 #include "errors/alert.h"
 #include "labels/genlabel.h"
 #include "xbase/memvar.h"
@@ -17,8 +19,10 @@ namespace qv {
 
 namespace {
 
-PrintStep& printStep() {
-  static PrintStep step;
+// The print step of a save: the label generator on the product table,
+// unless the tests put a step in its place (tests/app/print_step.h).
+std::function<void()>& printStep() {
+  static std::function<void()> step;
   return step;
 }
 
@@ -38,12 +42,6 @@ bool flag(const char* name) {
   return v && v->isLogical() && v->logical();
 }
 
-std::string trimmed(const std::string& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 // Puts cCodigo back to the code typed, however the save ends.
 class CodeKept {
  public:
@@ -61,8 +59,8 @@ class CodeKept {
 PrintOnly::PrintOnly() { xb::assignOrCreate("lSoloImpri", xb::Value(true)); }
 PrintOnly::~PrintOnly() { xb::assignOrCreate("lSoloImpri", xb::Value(false)); }
 
-PrintStep setPrintStep(PrintStep step) {
-  PrintStep previous = std::move(printStep());
+std::function<void()> setPrintStep(std::function<void()> step) {
+  std::function<void()> previous = std::move(printStep());
   printStep() = std::move(step);
   return previous;
 }

@@ -11,7 +11,6 @@
 // are different codes).
 #pragma once
 
-#include <functional>
 #include <string>
 
 namespace qv {
@@ -56,11 +55,5 @@ void IMPRESOLO();
 // no record to delete (end of the table, or a record deleted already)
 // nothing is asked and the answer is false.
 bool BORRADATO();
-
-// The print step of a save: the label generator on the product table. A step
-// put in its place runs instead (tests); an empty one puts the label
-// generator back. Answers the step replaced (empty for the generator).
-using PrintStep = std::function<void()>;
-PrintStep setPrintStep(PrintStep step);
 
 }  // namespace qv

@@ -24,6 +24,8 @@
 #include "app/code_rules.h"
 #include "app/code_save.h"
 #include "app/product_code.h"
+#include "barcode/qt/qt_font.h"
+#include "data/blanks.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -55,19 +57,9 @@ constexpr std::array<QRgb, 3> kFrameColours = {qRgb(255, 125, 95), qRgb(255, 255
 
 QString tr8(const char* s) { return QString::fromUtf8(s); }
 
-QColor colourOf(int64_t packed) {
-  return QColor(int(packed & 0xFF), int((packed >> 8) & 0xFF), int((packed >> 16) & 0xFF));
-}
-
 template <typename T>
 T* control(QWidget* parent, int id) {
   return parent ? qobject_cast<T*>(ui::controlById(parent, id)) : nullptr;
-}
-
-std::string trimmed(const std::string& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 // The text of an input as its value holds it: upper case, cut and padded
@@ -165,7 +157,7 @@ QIcon iconOfSlots(const QStringList& names) {
 
 void applyLook(QToolButton* b, const PanelButtonLook& look) {
   if (!b) return;
-  const QColor colour = colourOf(look.textColour);
+  const QColor colour = bc::ToQColor(bc::Rgb(look.textColour));
   QPalette pal = b->palette();
   pal.setColor(QPalette::ButtonText, colour);
   b->setPalette(pal);
@@ -497,9 +489,7 @@ void MainPanel::storeCode() {
 
 void MainPanel::showCode(const std::string& code) {
   if (!code_) return;
-  std::string shown = code;
-  shown.erase(shown.find_last_not_of(' ') + 1);
-  code_->setText(QString::fromStdString(shown));
+  code_->setText(QString::fromStdString(rightTrimmed(code)));
 }
 
 void MainPanel::lookup() {

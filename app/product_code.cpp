@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/blanks.h"
 #include "data/product_table.h"
 #include "xbase/codepage.h"
 
@@ -17,9 +18,7 @@ std::string toTable(std::string_view utf8) { return xb::utf8ToCp1252(utf8); }
 std::string field(WorkArea& a, std::string_view name) {
   const xb::Value v = a.fieldGet(name);
   if (!v.isText()) return {};
-  std::string s = xb::cp1252ToUtf8(v.text());
-  s.erase(s.find_last_not_of(' ') + 1);
-  return s;
+  return rightTrimmed(xb::cp1252ToUtf8(v.text()));
 }
 
 void markDeleted(WorkArea& a, int64_t recno, bool on) {
@@ -35,8 +34,7 @@ void markDeleted(WorkArea& a, int64_t recno, bool on) {
 }  // namespace
 
 std::string productKey(std::string_view code, std::string_view check) {
-  std::string key = toTable(code).substr(0, kProductCodeWidth);
-  key.resize(kProductCodeWidth, ' ');
+  std::string key = padded(toTable(code), kProductCodeWidth);
   const std::string c = toTable(check);
   key += c.empty() ? ' ' : c.front();
   return xb::cp1252ToUtf8(key);
@@ -73,10 +71,7 @@ bool findProductContaining(std::string_view text, bool byDescription) {
   if (areas.select(kProductAlias) == 0) return false;
   WorkArea& a = areas.area();
   const int64_t before = a.recno();
-  std::string needle = toTable(text);
-  const auto first = needle.find_first_not_of(' ');
-  needle = first == std::string::npos ? std::string() : needle.substr(first, needle.find_last_not_of(' ') - first + 1);
-  needle = xb::upper1252(needle);
+  const std::string needle = xb::upper1252(trimmed(toTable(text)));
   const std::string_view name = byDescription ? kNomEti : kCodCompl;
   bool found = false;
   for (a.goTop(); !a.eof(); a.skip()) {

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "data/abrir.h"
+#include "data/blanks.h"
 #include "data/catalog.h"
 #include "data/tables.h"
 #include "labels/label_formats.h"
@@ -65,11 +66,7 @@ std::string fileNameOr(const char* value, const char* otherwise) {
 
 std::string textOf(const xb::Value& v) { return v.isText() ? v.text() : std::string(); }
 
-QString shown(const std::string& stored) {
-  std::string s = xb::cp1252ToUtf8(stored);
-  s.erase(s.find_last_not_of(' ') + 1);
-  return QString::fromStdString(s);
-}
+QString shown(const std::string& stored) { return QString::fromStdString(qv::rightTrimmed(xb::cp1252ToUtf8(stored))); }
 
 // The search key of the code in hand, as the index stores it.
 std::string searchKey() {

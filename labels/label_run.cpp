@@ -9,6 +9,7 @@
 
 #include "barcode/draw.h"
 #include "barcode/symbology.h"
+#include "data/blanks.h"
 #include "data/product_table.h"
 #include "data/tables.h"
 #include "data/tdatabase.h"
@@ -64,13 +65,7 @@ std::string textOf(const xb::Value& v) { return v.isText() ? v.text() : std::str
 double numOf(const xb::Value& v) { return v.isNumber() ? v.num() : 0.0; }
 bool flagOf(const xb::Value& v) { return v.isLogical() && v.logical(); }
 
-std::string trim(std::string s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string numberWithoutBlanks(double n) { return trim(xb::strNumber(xb::Value::number(n))); }
+std::string numberWithoutBlanks(double n) { return qv::trimmed(xb::strNumber(xb::Value::number(n))); }
 
 QString qs(const std::string& cp1252) { return QString::fromStdString(xb::cp1252ToUtf8(cp1252)); }
 
@@ -121,7 +116,7 @@ struct ItemState {
 };
 
 bool drawItem(bc::DrawDevice& oDev, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
-  const std::string colorName = trim(textOf(at(item, kColor)));
+  const std::string colorName = qv::trimmed(textOf(at(item, kColor)));
   const bc::Rgb color = colorName.empty() ? 0 : labelColor(colorName);
   if (flagOf(at(item, kIzquierda))) {
     s.align = kAlignLeft;
@@ -150,15 +145,15 @@ bool drawItem(bc::DrawDevice& oDev, const std::string& cAlias, const Row& item, 
     next = LABELMOD(oDev, s.row, s.col, sameLine, code, textOf(at(item, kTipoCod)), color,
                     flagOf(at(item, kVertical)), flagOf(at(item, kConDigitos)),
                     module > 0 ? module / 100 : bc::kModuleCm, height > 0 ? height : bc::kHeightCm,
-                    trim(textOf(at(item, kJuego128))), flagOf(at(item, kControl)));
+                    qv::trimmed(textOf(at(item, kJuego128))), flagOf(at(item, kControl)));
   } else if (letter == 'T') {
-    const std::string face = trim(textOf(at(item, kFuente)));
+    const std::string face = qv::trimmed(textOf(at(item, kFuente)));
     next = LABELTXT(oDev, cAlias, s.row, s.col, sameLine, textOf(at(item, kCampo)), face.empty() ? "Arial" : face,
                     numOf(at(item, kTamano)), flagOf(at(item, kNegrita)), flagOf(at(item, kCursiva)),
                     flagOf(at(item, kSubrayado)), color, s.align, angle * 10, flagOf(at(item, kTachado)),
                     labelWidth);
   } else if (letter == 'I') {
-    next = LABELIMG(oDev, cAlias, s.row, s.col, sameLine, trim(textOf(at(item, kCampo))), numOf(at(item, kTamano)));
+    next = LABELIMG(oDev, cAlias, s.row, s.col, sameLine, qv::trimmed(textOf(at(item, kCampo))), numOf(at(item, kTamano)));
   } else {
     xb::prompter().message(xb::MsgKind::Stop, kItemKindTitle, itemKindMessage(xb::cp1252ToUtf8(kind), field));
     return false;
@@ -176,15 +171,15 @@ std::string itemKindMessage(const std::string& cKind, double nField) {
 }
 
 std::string labelCode(const xb::Value& v) {
-  if (v.isText()) return trim(v.text());
-  if (v.isNumber()) return trim(xb::strNumber(v));
+  if (v.isText()) return qv::trimmed(v.text());
+  if (v.isNumber()) return qv::trimmed(xb::strNumber(v));
   if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToDtos(v.date());
   return {};
 }
 
 std::string labelText(const xb::Value& v) {
-  if (v.isText()) return trim(v.text());
-  if (v.isNumber()) return trim(xb::strNumber(v));
+  if (v.isText()) return qv::trimmed(v.text());
+  if (v.isNumber()) return qv::trimmed(xb::strNumber(v));
   if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToText(v.date());
   if (v.isLogical()) return v.logical() ? ".T." : ".F.";
   return {};
@@ -260,7 +255,7 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
 
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
   if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
-  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(trim(document)), false, true, {}, false);
+  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(qv::trimmed(document)), false, true, {}, false);
   BusyCursor cursor;
   if (run.perSheet() > 0) {
     pr::PAGEBEGIN();

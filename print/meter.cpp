@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "barcode/qt/qt_font.h"
 #include "print/meter_rules.h"
 #include "ui/control_id.h"
 
@@ -22,8 +23,8 @@ TVMETER::TVMETER(QWidget* oWnd, const Options& o)
   setGeometry(left, top, o.nWidth, o.nHeight);
   if (o.oFont) setFont(*o.oFont);
   QPalette pal = palette();
-  if (o.nClrPane) pal.setColor(QPalette::Window, packedColor(*o.nClrPane));
-  if (o.nClrText) pal.setColor(QPalette::WindowText, packedColor(*o.nClrText));
+  if (o.nClrPane) pal.setColor(QPalette::Window, bc::ToQColor(bc::Rgb(*o.nClrPane)));
+  if (o.nClrText) pal.setColor(QPalette::WindowText, bc::ToQColor(bc::Rgb(*o.nClrText)));
   setPalette(pal);
   if (o.lDesign) setFocusPolicy(Qt::TabFocus);
   Default();
@@ -128,7 +129,7 @@ void TVMETER::paintEvent(QPaintEvent*) {
   const QRect full = rect();
   const QColor shadow = palette().color(QPalette::Dark);
   const QColor light = palette().color(QPalette::Light);
-  const QColor bar1 = packedColor(nClrBar1_), bar2 = packedColor(nClrBar2_), barText = packedColor(nClrBText_);
+  const QColor bar1 = bc::ToQColor(bc::Rgb(nClrBar1_)), bar2 = bc::ToQColor(bc::Rgb(nClrBar2_)), barText = bc::ToQColor(bc::Rgb(nClrBText_));
   const int whole = int(percent_);
   if (!lVertical_) {
     paintGradient(p, full, shadow, light);

@@ -44,6 +44,5 @@ std::vector<QColor> meterGradient(const QColor& c1, const QColor& c2, int extent
   return lines;
 }
 
-QColor packedColor(int rgb) { return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
 
 }  // namespace pr

@@ -27,7 +27,5 @@ std::string meterText(const std::string& caption, bool percentage, double value,
 // moving by |c2 − c1| ÷ extent per line; mirrored (kind 2) the steps are
 // twice as large and both edges carry c1 with c2 in the middle.
 std::vector<QColor> meterGradient(const QColor& c1, const QColor& c2, int extent, bool mirrored);
-// A packed RGB value (red + green × 256 + blue × 65536) as a colour.
-QColor packedColor(int rgb);
 
 }  // namespace pr

@@ -50,28 +50,4 @@ std::optional<PreviewPrintChoice> QtPrinterDialogs::previewPrint(const PreviewPr
   return runPreviewPrintDialog(form, parent);
 }
 
-DialogOutcome ScriptedPrinterDialogs::choosePrinter(QPrinter&) {
-  asked.push_back("printer");
-  return printerAnswer;
-}
-
-bool ScriptedPrinterDialogs::pageSetup(QPrinter&) {
-  asked.push_back("setup");
-  return setupAnswer;
-}
-
-std::optional<std::string> ScriptedPrinterDialogs::pdfFileName(const std::string&) {
-  asked.push_back("pdf");
-  return pdfAnswer;
-}
-
-std::optional<PreviewPrintChoice> ScriptedPrinterDialogs::previewPrint(const PreviewPrintForm& form, QWidget*) {
-  asked.push_back("preview");
-  previewForms.push_back(form);
-  if (previewAnswers.empty()) return std::nullopt;
-  PreviewPrintChoice c = previewAnswers.front();
-  previewAnswers.erase(previewAnswers.begin());
-  return c;
-}
-
 }  // namespace pr

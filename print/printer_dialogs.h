@@ -8,7 +8,6 @@
 #include <QPrinter>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "print/preview_print_dialog.h"
 
@@ -50,22 +49,6 @@ class HeadlessPrinterDialogs : public PrinterDialogs {
 // The real Qt dialogs.
 class QtPrinterDialogs : public PrinterDialogs {
  public:
-  DialogOutcome choosePrinter(QPrinter& setup) override;
-  bool pageSetup(QPrinter& setup) override;
-  std::optional<std::string> pdfFileName(const std::string& suggested) override;
-  std::optional<PreviewPrintChoice> previewPrint(const PreviewPrintForm& form, QWidget* parent) override;
-};
-
-// Records every dialog asked for and gives scripted answers, for tests.
-class ScriptedPrinterDialogs : public PrinterDialogs {
- public:
-  std::vector<std::string> asked;  // "printer", "setup", "pdf", "preview"
-  DialogOutcome printerAnswer = DialogOutcome::Accepted;
-  bool setupAnswer = false;
-  std::optional<std::string> pdfAnswer;
-  std::vector<PreviewPrintChoice> previewAnswers;  // consumed in order; empty: cancelled
-  std::vector<PreviewPrintForm> previewForms;      // what each preview dialog showed
-
   DialogOutcome choosePrinter(QPrinter& setup) override;
   bool pageSetup(QPrinter& setup) override;
   std::optional<std::string> pdfFileName(const std::string& suggested) override;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string>
 
+#include "data/blanks.h"
+
 namespace bc {
 
 namespace {
@@ -40,24 +42,18 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
 // Reference pixel size at which the face's proportions are measured.
 constexpr int kRefPx = 2048;
 
 }  // namespace
 
-QString ResolveFace(std::string_view face) {
-  face = Trim(face);
+QString ResolveFace(std::string_view name) {
+  std::string face = qv::trimmed(name);
   if (face.empty()) face = "arial";
   const std::string low = Lower(face);
   for (const auto& a : kAliases)
     if (a.face == low) return QString::fromLatin1(a.family);
-  return QString::fromUtf8(face.data(), qsizetype(face.size()));
+  return QString::fromStdString(face);
 }
 
 double AverageCharWidth(const QFont& font) {

@@ -11,6 +11,7 @@
 #include "print/printer_dialogs.h"
 #include "print/printer_setup.h"
 #include "tests/labels/label_tables_fixture.h"
+#include "tests/print/scripted_printer_dialogs.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
 #include "ui/control_id.h"
@@ -87,7 +88,7 @@ class GenLabel : public prtest::LabelTables {
     return out;
   }
 
-  pr::ScriptedPrinterDialogs dialogs;
+  prtest::ScriptedPrinterDialogs dialogs;
   std::unique_ptr<lb::GenLabelScreen> screen;
 
  private:

@@ -7,6 +7,7 @@
 #include <QLabel>
 
 #include "print/meter.h"
+#include "barcode/qt/qt_font.h"
 #include "print/meter_rules.h"
 #include "print/msg_meter.h"
 #include "tests/ui/qt_app.h"
@@ -53,8 +54,8 @@ TEST(MeterRules, Text) {
 }
 
 TEST(MeterRules, GradientRunsFromTheFirstColourTowardsTheSecond) {
-  const QColor navy = pr::packedColor(8388608);
-  const QColor cyan = pr::packedColor(16776960);
+  const QColor navy = bc::ToQColor(8388608);
+  const QColor cyan = bc::ToQColor(16776960);
   EXPECT_EQ(navy, QColor(0, 0, 128));
   EXPECT_EQ(cyan, QColor(0, 255, 255));
   const auto linear = pr::meterGradient(QColor(0, 0, 0), QColor(200, 100, 0), 10, false);

@@ -14,6 +14,7 @@
 #include "barcode/device.h"
 #include "print/printer_dialogs.h"
 #include "print/printer_setup.h"
+#include "tests/print/scripted_printer_dialogs.h"
 #include "tests/ui/qt_app.h"
 #include "xbase/prompt.h"
 
@@ -106,7 +107,7 @@ class PrintFixture : public ::testing::Test {
 
   QTemporaryDir dir;
   xb::ScriptedPrompter prompts;
-  pr::ScriptedPrinterDialogs dialogs;
+  prtest::ScriptedPrinterDialogs dialogs;
   std::unique_ptr<xb::PrompterGuard> guard;
   std::unique_ptr<pr::PrinterDialogsGuard> dialogsGuard;
   std::string pdf;
