@@ -3,7 +3,10 @@
 // printer set-up) and draws either on the printer itself (direct mode) or on
 // a picture recording of one page that is saved to a page file in the
 // temporary folder (preview mode). Sizes and conversions always come from the
-// printer, so a recorded page has exactly the printer's geometry.
+// printer, so a recorded page has exactly the printer's geometry. It is
+// also a drawing device (bc::DrawDevice): barcodes and label layouts draw on
+// it through that interface, its own calls below keep the names and
+// meanings of a printer's.
 //
 // Page files are Qt picture recordings (QPicture) named by CTMPNAME with the
 // extension ".qpic"; their coordinates are the printer's printable-area
