@@ -17,22 +17,17 @@
 
 #include "app/app_values.h"
 #include "app/code_rules.h"
-#include "data/engine/workspace.h"
+#include "app/product_code.h"
+#include "data/blanks.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "ui/widget_helpers.h"
-#include "xbase/codepage.h"
 #include "xbase/memvar.h"
 
 namespace qv {
 
 namespace {
-
-using xb::engine::WorkArea;
-using xb::engine::workAreas;
-
-constexpr const char* kAlias = "CodPro2";
 
 // The window's layout is laid out in dialog units of two pixels; the window
 // itself is 515 x 450 pixels and the browse takes its whole width.
@@ -57,18 +52,7 @@ constexpr ButtonLook kCancelButton{180, "&Cancelar", "Exit1", "Exit2", "Cancela 
 constexpr int kByCode = 101, kByDescription = 102, kSearchText = 130, kSearch = 200, kCancelSearch = 201;
 constexpr int kSearchLength = 35;
 
-std::string trimmed(const std::string& s) {
-  const size_t first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string fieldText(WorkArea& a, const char* name) {
-  const xb::Value v = a.fieldGet(std::string_view(name));
-  return v.isText() ? v.text() : std::string();
-}
-
-QString shown(const std::string& stored) { return QString::fromStdString(xb::cp1252ToUtf8(trimmed(stored))); }
+QString shown(const std::string& text) { return QString::fromStdString(trimmed(text)); }
 
 void setBackground(QWidget* w, const QColor& c) {
   QPalette pal = w->palette();
@@ -137,7 +121,7 @@ class CodeBrowse::Model : public QAbstractTableModel {
   static constexpr int kWindow = 64;
   static constexpr size_t kWindowsKept = 64;
 
-  static WorkArea* area() { return workAreas().find(kAlias); }
+  static WorkArea* area() { return productArea(); }
 
   static int countRows() {
     WorkArea* a = area();
@@ -172,7 +156,8 @@ class CodeBrowse::Model : public QAbstractTableModel {
     if (first > at) a->skip(first - at);
     for (int i = 0; i < kWindow && first + i < rows_ && !a->eof(); ++i) {
       if (i == 0) anchors_[first] = a->recno();
-      rows.push_back({a->recno(), shown(fieldText(*a, "COD_COMPL")), shown(fieldText(*a, "NOMETI"))});
+      const ProductCode p = productOf(*a);
+      rows.push_back({a->recno(), shown(p.complete), shown(p.description)});
       if (i + 1 < kWindow) a->skip();
     }
     const bool shortWindow = int(rows.size()) < std::min(kWindow, rows_ - first);
@@ -241,7 +226,7 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
   QObject::connect(view, &QAbstractItemView::activated, w, [this] { select(); });
   QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, w,
                    [this](const QModelIndex& current) {
-                     if (WorkArea* a = workAreas().find(kAlias); a && current.isValid()) {
+                     if (WorkArea* a = productArea(); a && current.isValid()) {
                        if (const int64_t r = p_->model->recordOf(current.row()); r > 0) a->goTo(r);
                      }
                    });
@@ -280,7 +265,7 @@ int CodeBrowse::currentRow() const {
 int64_t CodeBrowse::recordOfRow(int row) const { return p_->model->recordOf(row); }
 
 void CodeBrowse::stabilize() {
-  WorkArea* a = workAreas().find(kAlias);
+  WorkArea* a = productArea();
   int row = -1;
   if (a && !a->eof()) row = p_->model->rowOf(a->recno());
   if (row < 0 && p_->model->rowCount() > 0) row = 0;
@@ -293,12 +278,12 @@ void CodeBrowse::stabilize() {
 }
 
 void CodeBrowse::select() {
-  WorkArea* a = workAreas().find(kAlias);
+  WorkArea* a = productArea();
   const int64_t recno = recordOfRow(currentRow());
   if (!a || recno <= 0) return;
   a->goTo(recno);
-  const std::string code = trimmed(fieldText(*a, "CODIGO")) + trimmed(fieldText(*a, "DGCNT"));
-  xb::assignOrCreate("cCodigo", xb::Value(xb::cp1252ToUtf8(code)));
+  const ProductCode p = productOf(*a);
+  xb::assignOrCreate("cCodigo", xb::Value(trimmed(p.code) + trimmed(p.check)));
   p_->selected = true;
   p_->window->accept();
 }
@@ -310,7 +295,7 @@ void CodeBrowse::exec() { p_->window->exec(); }
 bool CONSULTCODPRO(QWidget* panel) {
   auto& areas = workAreas();
   const int previousArea = areas.selected();
-  WorkArea* a = areas.find(kAlias);
+  WorkArea* a = productArea();
   if (!a) return false;
   const int64_t before = a->recno();
   if (!BUSCACOD2(currentCode())) a->goTop();
@@ -364,23 +349,9 @@ void BUSCASELCOD(CodeBrowse& oBrowse) {
 }
 
 void BUSCA2(const std::string& cText, int nCriterion, CodeBrowse& oBrowse) {
-  auto& areas = workAreas();
-  const int previousArea = areas.selected();
-  if (areas.select(kAlias) == 0) return;
-  WorkArea& a = areas.area();
-  const int64_t before = a.recno();
-  const std::string needle = xb::upper1252(trimmed(xb::utf8ToCp1252(cText)));
-  const char* field = nCriterion == 2 ? "NOMETI" : "COD_COMPL";
-  // The whole table is scanned: the first match in code order wins.
-  bool found = false;
-  for (a.goTop(); !a.eof(); a.skip())
-    if (xb::upper1252(fieldText(a, field)).find(needle) != std::string::npos) {
-      found = true;
-      break;
-    }
-  if (!found) a.goTo(before);
+  if (!productArea()) return;
+  findProductContaining(cText, nCriterion == 2);
   oBrowse.stabilize();
-  areas.select(previousArea);
 }
 
 }  // namespace qv

@@ -21,10 +21,12 @@ namespace qv {
 inline constexpr const char* kWrongDigitCount = "Número de Dígitos no corresponde al tipo de Código";
 inline constexpr const char* kWrongCheckDigit = "Dígito de Control del Código incorrecto";
 
+// An option as the code screens offer it, from the symbology table
+// (bc::symbologies).
 struct SymbologyOption {
   int option;           // 1 to 8
   int radioId;          // the option's radio button in every code screen
-  const char* tipoBar;  // what TipoBar stores
+  std::string tipoBar;  // what TipoBar stores
   int codeLength;       // characters of a complete code; 0: any
   int bodyLength;       // characters typed without the check digit; 0: none computed
 };

@@ -14,8 +14,8 @@
 #include "data/catalog.h"
 #include "errors/error_sys.h"
 #include "errors/qt_prompter.h"
-#include "labels/meter_progress.h"
-#include "labels/preview.h"
+#include "app/meter_progress.h"
+#include "print/preview.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "xbase/error.h"
@@ -57,7 +57,7 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
 
   QtPrompter prompter;
   xb::PrompterGuard prompterGuard(prompter);
-  lb::MeterProgressRun progress;
+  MeterProgressRun progress;
   qv::setProgressRun(&progress);
   atFinal([] { qv::setProgressRun(nullptr); });
   installEndSignals(app);
@@ -67,7 +67,7 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
   std::unique_ptr<ui::ResourceFile> resources =
       ui::ResourceFile::load(QDir(folder).filePath(ui::mainResourceFileName()), ui::mainResourceRoot());
   atFinal([&resources] { resources.reset(); });
-  lb::SETMULTIPREVIEW(false);
+  pr::SETMULTIPREVIEW(false);
   createRunStore();
 
   app.setStyleSheet(applicationStyleSheet());
@@ -78,13 +78,13 @@ int INICIO(QApplication& app, const QString& resourceFolder) {
   int code = 0;
   {
     MainWindow window(programActions());
-    lb::setPreviewOwner(&window);
+    pr::setPreviewOwner(&window);
     window.showCentredMaximized();
     QTimer::singleShot(0, &window, [&window] {
       qCInfo(lcStart).noquote() << "ventana principal:" << window.windowTitle();
     });
     code = app.exec();
-    lb::setPreviewOwner(nullptr);
+    pr::setPreviewOwner(nullptr);
   }
   closeAllTables();
   resources.reset();

@@ -22,7 +22,10 @@
 #include "app/code_browse.h"
 #include "app/code_edit.h"
 #include "app/code_rules.h"
-#include "data/engine/workspace.h"
+#include "app/code_save.h"
+#include "app/product_code.h"
+#include "barcode/qt/qt_font.h"
+#include "data/blanks.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -37,7 +40,6 @@ namespace {
 
 namespace t = panel_texts;
 
-constexpr int kCodeWidth = 25;
 constexpr int kDescWidth = 45;
 
 // Panel controls.
@@ -55,19 +57,9 @@ constexpr std::array<QRgb, 3> kFrameColours = {qRgb(255, 125, 95), qRgb(255, 255
 
 QString tr8(const char* s) { return QString::fromUtf8(s); }
 
-QColor colourOf(int64_t packed) {
-  return QColor(int(packed & 0xFF), int((packed >> 8) & 0xFF), int((packed >> 16) & 0xFF));
-}
-
 template <typename T>
 T* control(QWidget* parent, int id) {
   return parent ? qobject_cast<T*>(ui::controlById(parent, id)) : nullptr;
-}
-
-std::string trimmed(const std::string& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 // The text of an input as its value holds it: upper case, cut and padded
@@ -165,7 +157,7 @@ QIcon iconOfSlots(const QStringList& names) {
 
 void applyLook(QToolButton* b, const PanelButtonLook& look) {
   if (!b) return;
-  const QColor colour = colourOf(look.textColour);
+  const QColor colour = bc::ToQColor(bc::Rgb(look.textColour));
   QPalette pal = b->palette();
   pal.setColor(QPalette::ButtonText, colour);
   b->setPalette(pal);
@@ -370,7 +362,7 @@ void MainPanel::buildPanel() {
 void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
   page1_ = addPage(oPages, QStringLiteral("PAG_PAG1"));
   if (!page1_) return;
-  setValue("cCodigo", xb::Value(std::string(kCodeWidth, ' ')));
+  setValue("cCodigo", xb::Value(std::string(int(kProductCodeWidth), ' ')));
   setValue("cDescrip", xb::Value(std::string(kDescWidth, ' ')));
 
   QWidget* p = page1_;
@@ -382,7 +374,7 @@ void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
 
   code_ = control<QLineEdit>(p, kCodeInput);
   if (code_) {
-    code_->setMaxLength(kCodeWidth);
+    code_->setMaxLength(int(kProductCodeWidth));
     code_->clear();
     ui::upperCaseInput(code_);
     p->setFocusProxy(code_);
@@ -441,7 +433,7 @@ void MainPanel::CARGAPAG2(QStackedWidget* oPages) {
     }
   digits130_ = control<QLineEdit>(p, kDigitsInput);
   if (digits130_) {
-    digits130_->setMaxLength(kCodeWidth);
+    digits130_->setMaxLength(int(kProductCodeWidth));
     digits130_->clear();
     ui::upperCaseInput(digits130_);
     p->setFocusProxy(digits130_);
@@ -492,14 +484,12 @@ void MainPanel::ESCONDEDLGINF(int nPage) {
 }
 
 void MainPanel::storeCode() {
-  if (code_) setValue("cCodigo", xb::Value(fieldValue(code_->text(), kCodeWidth)));
+  if (code_) setValue("cCodigo", xb::Value(fieldValue(code_->text(), int(kProductCodeWidth))));
 }
 
 void MainPanel::showCode(const std::string& code) {
   if (!code_) return;
-  std::string shown = code;
-  shown.erase(shown.find_last_not_of(' ') + 1);
-  code_->setText(QString::fromStdString(shown));
+  code_->setText(QString::fromStdString(rightTrimmed(code)));
 }
 
 void MainPanel::lookup() {
@@ -542,10 +532,7 @@ void MainPanel::ACTIVACNTRLS() {
   state_ = PageState::Found;
   shownCode_ = currentCode();
   std::string desc;
-  if (xb::engine::WorkArea* a = xb::engine::workAreas().find("CodPro2")) {
-    const xb::Value v = a->fieldGet(std::string_view("NOMETI"));
-    if (v.isText()) desc = trimmed(xb::cp1252ToUtf8(v.text()));
-  }
+  if (const std::optional<ProductCode> p = currentProduct()) desc = trimmed(p->description);
   if (auto* l = control<QLabel>(page1_, kSayCode))
     l->setText(tr8(t::kCodePrefix) + QString::fromStdString(trimmed(shownCode_)));
   if (auto* l = control<QLabel>(page1_, kSayDesc)) l->setText(QString::fromStdString(desc));
@@ -618,7 +605,7 @@ void MainPanel::erase() {
 }
 
 void MainPanel::generate() {
-  if (digits130_) digits_ = fieldValue(digits130_->text(), kCodeWidth);
+  if (digits130_) digits_ = fieldValue(digits130_->text(), int(kProductCodeWidth));
   GENERADGCNT(option_, digits_, check_, page2_, control<QLabel>(page2_, kSayDigits),
               control<QLabel>(page2_, kSayCheck));
 }

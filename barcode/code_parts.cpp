@@ -1,22 +1,11 @@
 #include "barcode/code_parts.h"
 
 #include "barcode/ean_upc.h"
+#include "data/blanks.h"
 
 namespace bc {
 namespace {
 
-// `text` padded with blanks or cut to `width` characters.
-std::string padded(std::string_view text, std::size_t width) {
-  std::string out(text.substr(0, width));
-  out.resize(width, ' ');
-  return out;
-}
-
-std::string trimmed(std::string_view s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
-}
 
 }  // namespace
 
@@ -37,10 +26,10 @@ void MiCodBarCls::Opcion03() { splitWithCheck(7); }
 void MiCodBarCls::Opcion04() {}
 
 void MiCodBarCls::Opcion05() {
-  cCodNeto = trimmed(cCodOrig);
+  cCodNeto = qv::trimmed(cCodOrig);
   cCodCont = std::string();
   cCodComp = cCodNeto;
-  cBusqueda = padded(cCodOrig, kKeyWidth);
+  cBusqueda = qv::padded(cCodOrig, kKeyWidth);
 }
 
 // The check digit is computed over the normalised data (the same digits the
@@ -50,7 +39,7 @@ void MiCodBarCls::splitWithCheck(int digits) {
   cCodNeto = normalizedData(data, digits);
   cCodCont = digits == 12 ? EAN13_CHECK(*cCodNeto) : UPC_CHECK(*cCodNeto, digits);
   cCodComp = *cCodNeto + *cCodCont;
-  cBusqueda = padded(data, kKeyWidth) + *cCodCont;
+  cBusqueda = qv::padded(data, kKeyWidth) + *cCodCont;
 }
 
 }  // namespace bc

@@ -1,8 +1,9 @@
-// The drawing device: what barcode drawing (and label layout) draws on.
+// The drawing device: what barcode drawing and label layout draw on.
 //
 // Coordinates are device pixels of the printable area, row (y) first, as the
 // drawing functions use them. A printer page, a recorded preview page and an
-// image (raster, PDF or SVG) all implement this interface.
+// image (raster, PDF or SVG) all implement this interface, so a whole sheet
+// of labels can be drawn on any of them.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,34 @@ struct PenSpec {
   int width = 1;
 };
 
+// A text font as a label's text item names it: a face, an em height in
+// device pixels (0: the face's default point size on the device) and the
+// usual attributes.
+struct TextFont {
+  std::string face = "Arial";
+  double pixelSize = 0;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+};
+
+// Where a text stands about its reference column: starting there, ending
+// there, or centred on it.
+enum TextAlign : int { kTextLeft = 0, kTextRight = 1, kTextCenter = 2 };
+
+// A position or a size, row first.
+struct RowCol {
+  double row = 0;
+  double col = 0;
+};
+
+// A bitmap's size in pixels.
+struct PixSize {
+  int width = 0;
+  int height = 0;
+};
+
 class DrawDevice {
  public:
   virtual ~DrawDevice() = default;
@@ -64,9 +93,30 @@ class DrawDevice {
   // current fill (white paper on a page).
   virtual void Box(int top, int left, int bottom, int right, const PenSpec& pen) = 0;
 
+  // Draws a UTF-8 text in a text font with the top of its cell at (row,
+  // col), transparent background, along a base line turned `angle` tenths
+  // of a degree counter-clockwise about that point. Right-aligned text ends
+  // at the point and centred text has its middle there, measured along the
+  // base line; a text that is not turned never starts left of column 0.
+  virtual void SayText(double row, double col, std::string_view text, const TextFont& font, Rgb color,
+                       int align, double angle) = 0;
+  // The width in pixels of a UTF-8 text in the font (0 where nothing can be
+  // drawn).
+  virtual double TextWidth(std::string_view text, const TextFont& font) const = 0;
+
+  // The size of a bitmap file (0 x 0 when it cannot be read).
+  virtual PixSize BitmapSize(std::string_view file) const = 0;
+  // Draws a bitmap file scaled to width x height pixels with its upper-left
+  // corner at (row, col); nothing when it cannot be read.
+  virtual void DrawBitmap(double row, double col, std::string_view file, int width, int height) = 0;
+
   // Converts a position in centimetres from the paper's top-left corner to
   // pixels of the printable area, in place.
   virtual void Cmtr2Pix(double& row, double& col) const = 0;
+
+  // Pixels to millimetres: rows by the vertical pixels per inch, columns by
+  // the horizontal ones; a device without a resolution gives (0, 0).
+  virtual RowCol Pix2Mmtr(double row, double col) const = 0;
 };
 
 }  // namespace bc

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "data/blanks.h"
+
 namespace bc {
 namespace {
 
@@ -30,18 +32,11 @@ int digitAt(std::string_view s, std::size_t pos) { return pos < s.size() ? digit
 // The next multiple of ten minus the total: always a single digit.
 std::string roundUpCheck(int total) { return std::string(1, char('0' + (10 - total % 10) % 10)); }
 
-std::string_view trimBlanks(std::string_view s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const auto last = s.find_last_not_of(' ');
-  return s.substr(first, last - first + 1);
-}
-
 }  // namespace
 
 std::string normalizedData(std::string_view code, int n) {
   if (n <= 0) return {};
-  std::string data(trimBlanks(code).substr(0, std::size_t(n)));
+  std::string data(qv::trimmed(code).substr(0, std::size_t(n)));
   data.resize(std::size_t(n), '0');
   return data;
 }

@@ -1,28 +1,77 @@
 #include "barcode/symbology.h"
 
+#include <algorithm>
 #include <array>
+
+#include "barcode/codabar.h"
+#include "barcode/code128.h"
+#include "barcode/code39.h"
+#include "barcode/ean_upc.h"
+#include "barcode/two_of_five.h"
 
 namespace bc {
 namespace {
 
+using S = SymbolStyle;
+using D = DrawDevice;
+using V = std::string_view;
+
 constexpr std::array<SymbologyInfo, 10> kTable = {{
-    {Symbology::Ean13, "13", 1, "EAN-13", 12},
-    {Symbology::UpcA, "UPCA", 2, "UPC-A", 11},
-    {Symbology::Ean8, "8", 3, "EAN-8", 7},
-    {Symbology::Code128, "128", 4, "Code 128", 0},
-    {Symbology::Code39, "3-9", 5, "Code 39", 0},
-    {Symbology::Ind25, "IND25", 6, "Industrial 2 of 5", 0},
-    {Symbology::Mat25, "MAT25", 7, "Matrix 2 of 5", 0},
-    {Symbology::Sup5, "5", 8, "5-digit add-on", 5},
-    {Symbology::Codabar, "CODABAR", 0, "Codabar", 0},
-    {Symbology::Int25, "INT25", 0, "Interleaved 2 of 5", 0},
+    {Symbology::Ean13, "13", 1, 1, "EAN-13", 13, 12, true, true, [](V c, const S&) { return enc::EAN13(c); },
+     [](double t, double l, V c, D& d, const S& s) {
+       EAN13(t, l, c, d, s.color, s.horizontal, s.moduleCm, s.heightCm, s.digits);
+     }},
+    {Symbology::UpcA, "UPCA", 2, 4, "UPC-A", 12, 11, true, true, [](V c, const S&) { return enc::UPC(c, 11); },
+     [](double t, double l, V c, D& d, const S& s) {
+       UPCA(t, l, c, d, s.color, s.horizontal, s.moduleCm, s.heightCm, s.digits);
+     }},
+    {Symbology::Ean8, "8", 3, 5, "EAN-8", 8, 7, true, true, [](V c, const S&) { return enc::UPC(c, 7); },
+     [](double t, double l, V c, D& d, const S& s) {
+       EAN8(t, l, c, d, s.color, s.horizontal, s.moduleCm, s.heightCm, s.digits);
+     }},
+    {Symbology::Code128, "128", 4, 2, "Code 128", 0, 0, false, false,
+     [](V c, const S& s) { return enc::CODE128(c, s.set); },
+     [](double t, double l, V c, D& d, const S& s) {
+       CODE128(t, l, c, d, s.set, s.color, s.horizontal, s.moduleCm, s.heightCm);
+     }},
+    {Symbology::Code39, "3-9", 5, 3, "Code 39", 0, 0, false, false,
+     [](V c, const S& s) { return enc::CODE3_9(c, s.check); },
+     [](double t, double l, V c, D& d, const S& s) {
+       CODE3_9(t, l, c, d, s.check, s.color, s.horizontal, s.moduleCm, s.heightCm);
+     }},
+    {Symbology::Ind25, "IND25", 6, 9, "Industrial 2 of 5", 0, 0, false, false,
+     [](V c, const S& s) { return enc::IND25(c, s.check); },
+     [](double t, double l, V c, D& d, const S& s) {
+       IND25(t, l, c, d, s.check, s.color, s.horizontal, s.moduleCm, s.heightCm);
+     }},
+    {Symbology::Mat25, "MAT25", 7, 10, "Matrix 2 of 5", 0, 0, false, false,
+     [](V c, const S& s) { return enc::MAT25(c, s.check); },
+     [](double t, double l, V c, D& d, const S& s) {
+       MAT25(t, l, c, d, s.check, s.color, s.horizontal, s.moduleCm, s.heightCm);
+     }},
+    {Symbology::Sup5, "5", 8, 6, "5-digit add-on", 0, 0, true, false, [](V c, const S&) { return enc::SUP5(c); },
+     [](double t, double l, V c, D& d, const S& s) {
+       SUP5(t, l, c, d, s.color, s.horizontal, s.moduleCm, s.heightCm, s.digits);
+     }},
+    {Symbology::Codabar, "CODABAR", 0, 7, "Codabar", 0, 0, false, false,
+     [](V c, const S&) { return enc::CODABAR(c); },
+     [](double t, double l, V c, D& d, const S& s) {
+       CODABAR(t, l, c, d, s.color, s.horizontal, s.moduleCm, s.heightCm);
+     }},
+    {Symbology::Int25, "INT25", 0, 8, "Interleaved 2 of 5", 0, 0, false, false,
+     [](V c, const S& s) { return enc::INT25(c, s.check); },
+     [](double t, double l, V c, D& d, const S& s) {
+       INT25(t, l, c, d, s.check, s.color, s.horizontal, s.moduleCm, s.heightCm);
+     }},
 }};
 
-// The order in which a label's stored value is matched.
-constexpr std::array<Symbology, 10> kPrintOrder = {Symbology::Ean13,   Symbology::Code128, Symbology::Code39,
-                                                   Symbology::UpcA,    Symbology::Ean8,    Symbology::Sup5,
-                                                   Symbology::Codabar, Symbology::Int25,   Symbology::Ind25,
-                                                   Symbology::Mat25};
+// The table in the order of the print ranks.
+std::array<const SymbologyInfo*, kTable.size()> printOrder() {
+  std::array<const SymbologyInfo*, kTable.size()> out{};
+  for (size_t i = 0; i < kTable.size(); ++i) out[i] = &kTable[i];
+  std::sort(out.begin(), out.end(), [](const SymbologyInfo* a, const SymbologyInfo* b) { return a->printRank < b->printRank; });
+  return out;
+}
 
 }  // namespace
 
@@ -38,8 +87,9 @@ bool symbologyMatches(std::string_view value, std::string_view code) { return va
 
 std::optional<Symbology> symbologyForPrint(std::optional<std::string_view> value) {
   if (!value) return Symbology::Ean13;
-  for (Symbology s : kPrintOrder)
-    if (symbologyMatches(*value, symbologyInfo(s).code)) return s;
+  static const auto order = printOrder();
+  for (const SymbologyInfo* info : order)
+    if (symbologyMatches(*value, info->code)) return info->symbology;
   return std::nullopt;
 }
 

@@ -96,6 +96,11 @@ void ErrorBrowser::showRow(int row) {
                           : QString());
 }
 
+void IMPERROR(ErrorBrowser* browser, std::string_view oemText) {
+  printErrorReport(oemText);
+  FINREP(browser);
+}
+
 void FINREP(ErrorBrowser* browser) {
   if (!browser) return;
   browser->table()->viewport()->update();

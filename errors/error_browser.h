@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "errors/error_log.h"
@@ -53,6 +54,10 @@ class ErrorBrowser : public QDialog {
 
 // FINREP: refreshes the browser and gives it the focus (nothing without one).
 void FINREP(ErrorBrowser* browser);
+
+// IMPERROR: prints `oemText` through the report with preview, shown
+// application-modal and waited for (printErrorReport); then FINREP.
+void IMPERROR(ErrorBrowser* browser, std::string_view oemText);
 
 // The browser over the whole log for a screen width, standing on the first
 // row of today (or the latest before today); the log is read and closed

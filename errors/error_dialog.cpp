@@ -15,7 +15,6 @@
 #include <cstdlib>
 
 #include "errors/error_browser.h"
-#include "errors/error_print.h"
 #include "errors/error_report.h"
 
 namespace qv {

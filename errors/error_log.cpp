@@ -8,8 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "data/engine/table.h"
-#include "data/engine/workspace.h"
+#include "data/tables.h"
 #include "errors/error_report.h"
 #include "xbase/dates.h"
 #include "xbase/error.h"
@@ -18,7 +17,6 @@
 namespace qv {
 
 namespace fs = std::filesystem;
-namespace eng = xb::engine;
 
 namespace {
 
@@ -118,17 +116,17 @@ std::string errorFolder() {
 
 bool ABREERROR() {
   const std::string folder = errorFolder();
-  eng::WorkAreas& set = eng::workAreas();
+  qv::WorkAreas& set = qv::workAreas();
   {
     FolderLock lock(folder);
     if (!existsNoCase(folder, "Error.Dbf")) {
-      const eng::Structure fields{{"FECHA", 'D', 8, 0}, {"HORA", 'C', 8, 0}, {"ERROR", 'C', 50, 0},
+      const qv::Structure fields{{"FECHA", 'D', 8, 0}, {"HORA", 'C', 8, 0}, {"ERROR", 'C', 50, 0},
                                   {"TEXTO", 'M', 10, 0}};
-      if (!eng::Table::create(tablePath(folder), fields)) return false;
+      if (!qv::Table::create(tablePath(folder), fields)) return false;
     }
     if (!existsNoCase(folder, "Error.cdx")) {
-      eng::SelectGuard guard(set, 0);
-      if (!set.use(tablePath(folder), "ERRTMP", eng::OpenMode::Exclusive)) return false;
+      qv::SelectGuard guard(set, 0);
+      if (!set.use(tablePath(folder), "ERRTMP", qv::OpenMode::Exclusive)) return false;
       const bool made = set.area().createTag(indexPath(folder), kErrorTag, kErrorKey, {}, false, true);
       set.close();
       if (!made) return false;
@@ -136,7 +134,7 @@ bool ABREERROR() {
   }
   if (set.select(kErrorAlias) != 0) return true;
   set.select(0);
-  if (!set.use(tablePath(folder), kErrorAlias, eng::OpenMode::Shared)) return false;
+  if (!set.use(tablePath(folder), kErrorAlias, qv::OpenMode::Shared)) return false;
   if (!set.area().addIndex(indexPath(folder)) || !set.area().setOrder(kErrorTag)) {
     set.close();
     return false;
@@ -146,16 +144,16 @@ bool ABREERROR() {
 }
 
 void closeErrorLog() {
-  eng::WorkAreas& set = eng::workAreas();
+  qv::WorkAreas& set = qv::workAreas();
   if (set.areaOf(kErrorAlias) == 0) return;
-  eng::SelectGuard guard(set, kErrorAlias);
+  qv::SelectGuard guard(set, kErrorAlias);
   set.close();
 }
 
 void DOBREAK() { throw Abandon{}; }
 
 bool appendLogRow(const LogRow& row) {
-  eng::WorkAreas& set = eng::workAreas();
+  qv::WorkAreas& set = qv::workAreas();
   const int previousArea = set.selected();
   const bool wasOpen = set.areaOf(kErrorAlias) != 0;
   bool written = false;
@@ -163,7 +161,7 @@ bool appendLogRow(const LogRow& row) {
     ProtectedBlock block;
     FolderLock lock(errorFolder());
     if (ABREERROR()) {
-      eng::WorkArea& a = set.area();
+      qv::WorkArea& a = set.area();
       if (a.appendBlank() && a.lockRow()) {
         a.fieldPut("FECHA", xb::Value(row.fecha));
         a.fieldPut("HORA", xb::Value(row.hora));
@@ -188,10 +186,10 @@ bool appendLogRow(const LogRow& row) {
 
 std::vector<LogRow> readOpenLog() {
   std::vector<LogRow> rows;
-  eng::WorkAreas& set = eng::workAreas();
-  eng::SelectGuard guard(set, kErrorAlias);
+  qv::WorkAreas& set = qv::workAreas();
+  qv::SelectGuard guard(set, kErrorAlias);
   if (!guard.ok()) return rows;
-  eng::WorkArea& a = set.area();
+  qv::WorkArea& a = set.area();
   for (a.goTop(); !a.eof(); a.skip()) {
     LogRow r;
     const xb::Value f = a.fieldGet("FECHA");

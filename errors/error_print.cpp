@@ -8,10 +8,9 @@
 #include <ctime>
 #include <filesystem>
 
-#include "errors/error_browser.h"
 #include "errors/error_report.h"
-#include "labels/preview.h"
-#include "labels/printer.h"
+#include "print/preview.h"
+#include "print/printer.h"
 #include "xbase/dates.h"
 
 namespace qv {
@@ -28,15 +27,15 @@ std::string programPath() {
 // The report is printed from inside modal dialogs (the error dialog, the log
 // browser), which would block a preview window of its own: the preview is
 // made application-modal and waited for.
-void showPreviewModal(std::shared_ptr<lb::TPRINTER> printer) {
-  lb::TMULTIPREVIEW* preview = lb::RPREVIEW(std::move(printer));
+void showPreviewModal(std::shared_ptr<pr::TPRINTER> printer) {
+  pr::TMULTIPREVIEW* preview = pr::RPREVIEW(std::move(printer));
   if (!preview) return;
-  QPointer<lb::TMULTIPREVIEW> alive(preview);
+  QPointer<pr::TMULTIPREVIEW> alive(preview);
   preview->hide();
   preview->setWindowModality(Qt::ApplicationModal);
   preview->show();
   QEventLoop loop;
-  QObject::connect(preview, &lb::TMULTIPREVIEW::closed, &loop, &QEventLoop::quit);
+  QObject::connect(preview, &pr::TMULTIPREVIEW::closed, &loop, &QEventLoop::quit);
   QObject::connect(preview, &QObject::destroyed, &loop, &QEventLoop::quit);
   if (alive) loop.exec();
 }
@@ -66,9 +65,9 @@ std::string pageFooter(int page) {
   return "Página " + std::string(n);
 }
 
-void IMPERROR(ErrorBrowser* browser, std::string_view oemText) {
+void printErrorReport(std::string_view oemText) {
   const std::vector<std::string> body = IMPTEXT(oemText);
-  std::shared_ptr<lb::TPRINTER> printer = lb::TPRINTER::New("Registro de Errores", false, true);
+  std::shared_ptr<pr::TPRINTER> printer = pr::TPRINTER::New("Registro de Errores", false, true);
   if (printer && printer->hDC()) {
     const QFont font(QStringLiteral("Times New Roman"), 10);
     printer->SetFont(font);
@@ -113,7 +112,6 @@ void IMPERROR(ErrorBrowser* browser, std::string_view oemText) {
   } else if (printer) {
     printer->End();
   }
-  FINREP(browser);
 }
 
 }  // namespace qv

@@ -11,8 +11,6 @@
 
 namespace qv {
 
-class ErrorBrowser;
-
 inline constexpr int kReportColumnWidth = 65;
 
 // One page of the report: its number and the body lines it carries.
@@ -33,8 +31,9 @@ std::vector<ReportPage> paginate(const std::vector<std::string>& lines, int line
 // The footer of page n: "Página " + n 3 wide, centred.
 std::string pageFooter(int page);
 
-// IMPERROR: prints `oemText` through the report with preview, shown
-// application-modal and waited for; with a browser, FINREP afterwards.
-void IMPERROR(ErrorBrowser* browser, std::string_view oemText);
+// Prints `oemText` through the report with preview, shown
+// application-modal and waited for (IMPERROR, errors/error_browser.h, does
+// this and then FINREP).
+void printErrorReport(std::string_view oemText);
 
 }  // namespace qv

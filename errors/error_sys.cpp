@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "data/engine/workspace.h"
+#include "data/tables.h"
 #include "errors/error_log.h"
 #include "errors/error_report.h"
 #include "errors/system_facts.h"
@@ -108,7 +108,7 @@ void ERRORSYS() { xb::setErrorHandler(ERRORDIALOG); }
 void ERRORLINK() {}
 
 bool _FINAL() {
-  xb::engine::WorkAreas& set = xb::engine::workAreas();
+  qv::WorkAreas& set = qv::workAreas();
   set.commitAll();
   set.closeAll();
   return true;

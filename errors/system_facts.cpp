@@ -17,7 +17,7 @@
 #include <memory>
 #include <sstream>
 
-#include "data/engine/workspace.h"
+#include "data/tables.h"
 #include "xbase/dates.h"
 
 extern char etext, end;  // ends of the program text and of its data (set by the linker)
@@ -146,9 +146,9 @@ std::vector<TaskFacts> userTasks() {
 
 std::vector<AreaFacts> openAreas() {
   std::vector<AreaFacts> out;
-  xb::engine::WorkAreas& set = xb::engine::workAreas();
-  for (int n = 1; n <= xb::engine::WorkAreas::kAreas; ++n) {
-    xb::engine::WorkArea& a = set.area(n);
+  qv::WorkAreas& set = qv::workAreas();
+  for (int n = 1; n <= qv::WorkAreas::kAreas; ++n) {
+    qv::WorkArea& a = set.area(n);
     if (!a.used()) continue;
     AreaFacts f;
     f.number = n;
@@ -159,7 +159,7 @@ std::vector<AreaFacts> openAreas() {
     f.bof = a.bof();
     f.eof = a.eof();
     int order = 0;
-    for (const xb::engine::OrderInfo& o : a.orders())
+    for (const qv::OrderInfo& o : a.orders())
       f.orders.push_back({o.tag.keyExpr, o.tag.name, ++order == a.order()});
     out.push_back(std::move(f));
   }

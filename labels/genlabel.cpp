@@ -11,13 +11,13 @@
 #include <cmath>
 
 #include "data/abrir.h"
+#include "data/blanks.h"
 #include "data/catalog.h"
-#include "data/engine/os_file.h"
-#include "data/engine/workspace.h"
+#include "data/tables.h"
 #include "labels/label_formats.h"
 #include "labels/label_run.h"
-#include "labels/printer_dialogs.h"
-#include "labels/printer_setup.h"
+#include "print/printer_dialogs.h"
+#include "print/printer_setup.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -29,8 +29,8 @@ namespace lb {
 
 namespace {
 
-using xb::engine::WorkArea;
-using xb::engine::workAreas;
+using qv::WorkArea;
+using qv::workAreas;
 
 // The measure fields and the format fields they show.
 struct Measure {
@@ -66,11 +66,7 @@ std::string fileNameOr(const char* value, const char* otherwise) {
 
 std::string textOf(const xb::Value& v) { return v.isText() ? v.text() : std::string(); }
 
-QString shown(const std::string& stored) {
-  std::string s = xb::cp1252ToUtf8(stored);
-  s.erase(s.find_last_not_of(' ') + 1);
-  return QString::fromStdString(s);
-}
+QString shown(const std::string& stored) { return QString::fromStdString(qv::rightTrimmed(xb::cp1252ToUtf8(stored))); }
 
 // The search key of the code in hand, as the index stores it.
 std::string searchKey() {
@@ -134,7 +130,7 @@ std::unique_ptr<GenLabelScreen> openGenLabel(const std::string& cFile, const std
     productFile = qv::QUITAR_EXT(qv::QUITAR_CAM(name)) + ".dbf";
   }
   const std::string designFile = labelDesignFile(name);
-  if (!xb::engine::fileExists(designFile)) {
+  if (!qv::fileExists(designFile)) {
     ask.message(xb::MsgKind::Stop, kMissingFileTitle, kMissingFileText + designFile);
     return nullptr;
   }
@@ -313,7 +309,7 @@ void GenLabelScreen::showTotals() {
 
 void GenLabelScreen::showPrinter() {
   if (auto* l = control<QLabel>(dialog_.get(), kPrinter))
-    l->setText(QString::fromUtf8(kPrinterPrefix) + QString::fromStdString(printerName(printerSetup())));
+    l->setText(QString::fromUtf8(kPrinterPrefix) + QString::fromStdString(pr::printerName(pr::printerSetup())));
 }
 
 void GenLabelScreen::saveMeasure(int id) {
@@ -379,7 +375,7 @@ void GenLabelScreen::deleteFormat() {
 }
 
 void GenLabelScreen::choosePrinter() {
-  printerDialogs().choosePrinter(printerSetup());
+  pr::printerDialogs().choosePrinter(pr::printerSetup());
   showPrinter();
 }
 

@@ -3,8 +3,9 @@
 #include <chrono>
 #include <thread>
 
+#include "data/blanks.h"
 #include "data/buffers.h"
-#include "data/engine/workspace.h"
+#include "data/tables.h"
 #include "data/tdatabase.h"
 #include "xbase/codepage.h"
 #include "xbase/prompt.h"
@@ -13,19 +14,13 @@ namespace lb {
 
 namespace {
 
-using xb::engine::SelectGuard;
-using xb::engine::WorkArea;
-using xb::engine::workAreas;
+using qv::SelectGuard;
+using qv::WorkArea;
+using qv::workAreas;
 
 constexpr int kQuietTries = 10;
 constexpr auto kQuietPause = std::chrono::milliseconds(100);
 constexpr const char* kAttention = "Atención.....";
-
-std::string trimmed(const std::string& s) {
-  const auto b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 std::string padded(std::string s, size_t width) {
   s.resize(width, ' ');
@@ -79,7 +74,7 @@ std::string selectedFormat(WorkArea& a) {
 }  // namespace
 
 std::string delLabelQuestion(const std::string& cName) {
-  return "La etiqueta actualmente seleccionada " + xb::cp1252ToUtf8(trimmed(cName)) +
+  return "La etiqueta actualmente seleccionada " + xb::cp1252ToUtf8(qv::trimmed(cName)) +
          " va a ser eliminada de la lista de diseños de etiquetas.\r\n\r\n"
          "¿ Desea realmente borrar este diseño de la lista ?";
 }
@@ -123,7 +118,7 @@ std::string NEWLABEL(qv::TDATABASE& oFormat) {
   if (!ask.yesNo(kNewLabelTitle, kNewLabelQuestion)) return "";
   const std::string blanks(kFormatNameWidth, ' ');
   const std::string typed = ask.input(kNewLabelTitle, kNewLabelPrompt, blanks, kNewLabelPicture).value_or(blanks);
-  if (trimmed(typed).empty()) {
+  if (qv::trimmed(typed).empty()) {
     ask.message(xb::MsgKind::Stop, kAttention, kBadLabelName);
     return "";
   }

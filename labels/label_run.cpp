@@ -3,19 +3,19 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
-#include <QFont>
-#include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
 #include "barcode/draw.h"
-#include "data/engine/workspace.h"
+#include "barcode/symbology.h"
+#include "data/blanks.h"
+#include "data/product_table.h"
+#include "data/tables.h"
 #include "data/tdatabase.h"
 #include "labels/label_colors.h"
-#include "labels/printer.h"
+#include "print/preview_job.h"
+#include "print/printer.h"
 #include "xbase/codepage.h"
 #include "xbase/dates.h"
 #include "xbase/expr.h"
@@ -52,7 +52,7 @@ enum ItemField : int {
   kMismaLinea = 23,
 };
 
-using Row = std::vector<xb::Value>;
+using Row = LabelRow;
 
 // Field values of a design row by position, tolerant of short rows and of
 // values of another type (a label-design file is prepared outside the
@@ -65,13 +65,7 @@ std::string textOf(const xb::Value& v) { return v.isText() ? v.text() : std::str
 double numOf(const xb::Value& v) { return v.isNumber() ? v.num() : 0.0; }
 bool flagOf(const xb::Value& v) { return v.isLogical() && v.logical(); }
 
-std::string trim(std::string s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::string numberWithoutBlanks(double n) { return trim(xb::strNumber(xb::Value::number(n))); }
+std::string numberWithoutBlanks(double n) { return qv::trimmed(xb::strNumber(xb::Value::number(n))); }
 
 QString qs(const std::string& cp1252) { return QString::fromStdString(xb::cp1252ToUtf8(cp1252)); }
 
@@ -97,7 +91,7 @@ class BusyCursor {
 // record is loaded in order.
 std::vector<Row> designRows(qv::TDATABASE& oDesign, int64_t nHeaderRec) {
   std::vector<Row> rows;
-  xb::engine::WorkArea* area = oDesign.area();
+  qv::WorkArea* area = oDesign.area();
   if (!area) return rows;
   area->goTo(nHeaderRec);
   const xb::Value number = area->fieldGet("NUMERO_ETI");
@@ -121,8 +115,8 @@ struct ItemState {
   int align = kAlignLeft;
 };
 
-bool drawItem(TPRINTER& oPrn, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
-  const std::string colorName = trim(textOf(at(item, kColor)));
+bool drawItem(bc::DrawDevice& oDev, const std::string& cAlias, const Row& item, double labelWidth, ItemState& s) {
+  const std::string colorName = qv::trimmed(textOf(at(item, kColor)));
   const bc::Rgb color = colorName.empty() ? 0 : labelColor(colorName);
   if (flagOf(at(item, kIzquierda))) {
     s.align = kAlignLeft;
@@ -137,29 +131,29 @@ bool drawItem(TPRINTER& oPrn, const std::string& cAlias, const Row& item, double
   const double field = numOf(at(item, kNumCampo));
   const bool sameLine = flagOf(at(item, kMismaLinea));
 
-  RowCol next;
+  bc::RowCol next;
   if (letter == 'B' && field > 0) {
     std::string code;
     {
-      xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
-      xb::engine::WorkArea& area = xb::engine::workAreas().area();
+      qv::SelectGuard product(qv::workAreas(), cAlias);
+      qv::WorkArea& area = qv::workAreas().area();
       // A field number past the last field encodes nothing.
       if (product.ok() && field <= area.fieldCount()) code = labelCode(area.fieldGet(int(field) - 1));
     }
     const double module = numOf(at(item, kAnchoMod));
     const double height = numOf(at(item, kAltoBarra));
-    next = LABELMOD(oPrn, s.row, s.col, sameLine, code, textOf(at(item, kTipoCod)), color,
+    next = LABELMOD(oDev, s.row, s.col, sameLine, code, textOf(at(item, kTipoCod)), color,
                     flagOf(at(item, kVertical)), flagOf(at(item, kConDigitos)),
                     module > 0 ? module / 100 : bc::kModuleCm, height > 0 ? height : bc::kHeightCm,
-                    trim(textOf(at(item, kJuego128))), flagOf(at(item, kControl)));
+                    qv::trimmed(textOf(at(item, kJuego128))), flagOf(at(item, kControl)));
   } else if (letter == 'T') {
-    const std::string face = trim(textOf(at(item, kFuente)));
-    next = LABELTXT(oPrn, cAlias, s.row, s.col, sameLine, textOf(at(item, kCampo)), face.empty() ? "Arial" : face,
+    const std::string face = qv::trimmed(textOf(at(item, kFuente)));
+    next = LABELTXT(oDev, cAlias, s.row, s.col, sameLine, textOf(at(item, kCampo)), face.empty() ? "Arial" : face,
                     numOf(at(item, kTamano)), flagOf(at(item, kNegrita)), flagOf(at(item, kCursiva)),
                     flagOf(at(item, kSubrayado)), color, s.align, angle * 10, flagOf(at(item, kTachado)),
                     labelWidth);
   } else if (letter == 'I') {
-    next = LABELIMG(oPrn, cAlias, s.row, s.col, sameLine, trim(textOf(at(item, kCampo))), numOf(at(item, kTamano)));
+    next = LABELIMG(oDev, cAlias, s.row, s.col, sameLine, qv::trimmed(textOf(at(item, kCampo))), numOf(at(item, kTamano)));
   } else {
     xb::prompter().message(xb::MsgKind::Stop, kItemKindTitle, itemKindMessage(xb::cp1252ToUtf8(kind), field));
     return false;
@@ -177,15 +171,15 @@ std::string itemKindMessage(const std::string& cKind, double nField) {
 }
 
 std::string labelCode(const xb::Value& v) {
-  if (v.isText()) return trim(v.text());
-  if (v.isNumber()) return trim(xb::strNumber(v));
+  if (v.isText()) return qv::trimmed(v.text());
+  if (v.isNumber()) return qv::trimmed(xb::strNumber(v));
   if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToDtos(v.date());
   return {};
 }
 
 std::string labelText(const xb::Value& v) {
-  if (v.isText()) return trim(v.text());
-  if (v.isNumber()) return trim(xb::strNumber(v));
+  if (v.isText()) return qv::trimmed(v.text());
+  if (v.isNumber()) return qv::trimmed(xb::strNumber(v));
   if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToText(v.date());
   if (v.isLogical()) return v.logical() ? ".T." : ".F.";
   return {};
@@ -213,39 +207,26 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat) {
   return "Total etiq." + std::to_string(recordCount) + "\n" + std::to_string(sheets) + " Hojas";
 }
 
-void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
-              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
-              qv::TDATABASE& oFormat, [[maybe_unused]] const std::vector<std::string>& aFormatNames) {
-  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
-  const LabelRunValues run = labelRunValues(oFormat);
-  std::vector<Row> rows = designRows(oDesign, aHeaderRecs[size_t(nDesign) - 1]);
-
-  xb::engine::WorkAreas& areas = xb::engine::workAreas();
-  xb::engine::SelectGuard product(areas, cAlias);
+std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias) {
+  std::vector<Row> rows = designRows(oDesign, nHeaderRec);
+  qv::WorkAreas& areas = qv::workAreas();
+  qv::SelectGuard product(areas, cAlias);
   std::string type;
   if (product.ok()) {
     areas.area().goTop();
-    type = textOf(areas.area().fieldGet("TIPOBAR"));
+    type = textOf(areas.area().fieldGet(qv::product::kTipoBar));
   }
   for (Row& r : rows)
     if (r.size() >= size_t(kTipoCod)) r[size_t(kTipoCod) - 1] = xb::Value(type);
+  return rows;
+}
 
-  std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
-  if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
-  std::shared_ptr<TPRINTER> oPrn = PRINTBEGIN(xb::cp1252ToUtf8(trim(document)), false, true, {}, false);
-  BusyCursor cursor;
-
-  const int64_t perSheet = run.perSheet();
-  int64_t labels = 0;
+bool drawLabelSheet(bc::DrawDevice& oDev, const std::string& cAlias, const std::vector<LabelRow>& rows,
+                    const LabelRunValues& run) {
   int64_t column = 0;
   ItemState s{run.top, run.left, run.left, kAlignLeft};
   double rowOrigin = run.top;
-  for (int64_t i = 0; i < perSheet; ++i) {
-    if (labels == 0) {
-      PAGEBEGIN();
-      cursor.show();
-    }
-    ++labels;
+  for (int64_t labels = 1; labels <= run.perSheet(); ++labels) {
     ++column;
     if (column > run.columns) {
       s.row = rowOrigin + run.labelHeight + run.rowGap;
@@ -257,120 +238,106 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
       if (labels > 1 && column > 1) s.col = s.col + run.labelWidth + run.columnGap;
       s.colOrigin = s.col;
     }
-    for (size_t item = 1; item < rows.size(); ++item) {
-      if (!drawItem(*oPrn, cAlias, rows[item], run.labelWidth, s)) {
-        // The sheet cannot be made: the job is dropped with its page files
-        // and stops being the current printer, and the tables stay open.
-        oPrn->End();
-        return;
-      }
-    }
-    if (labels == perSheet) {
-      PAGEEND();
-      labels = column = 0;
-      rowOrigin = run.top;
-      s.row = run.top;
-      s.col = s.colOrigin = run.left;
-    }
+    for (size_t item = 1; item < rows.size(); ++item)
+      if (!drawItem(oDev, cAlias, rows[item], run.labelWidth, s)) return false;
   }
-  PAGEEND();
-  PRINTEND();
+  return true;
 }
 
-RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
+              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
+              qv::TDATABASE& oFormat, [[maybe_unused]] const std::vector<std::string>& aFormatNames) {
+  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
+  const LabelRunValues run = labelRunValues(oFormat);
+  const std::vector<Row> rows = labelSheetRows(oDesign, aHeaderRecs[size_t(nDesign) - 1], cAlias);
+  // The product table stays selected for the whole run.
+  qv::SelectGuard product(qv::workAreas(), cAlias);
+
+  std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
+  if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
+  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(qv::trimmed(document)), false, true, {}, false);
+  BusyCursor cursor;
+  if (run.perSheet() > 0) {
+    pr::PAGEBEGIN();
+    cursor.show();
+    if (!drawLabelSheet(*oPrn, cAlias, rows, run)) {
+      // The sheet cannot be made: the job is dropped with its page files
+      // and stops being the current printer, and the tables stay open.
+      oPrn->End();
+      return;
+    }
+  }
+  // Without labels no page was begun, which ending the page reports.
+  pr::PAGEEND();
+  pr::PRINTEND();
+}
+
+bc::RowCol LABELTXT(bc::DrawDevice& oDev, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cExpr, const std::string& cFont, double nSize, bool lBold, bool lItalic,
                 bool lUnderline, bc::Rgb nColor, int nAlign, double nAngle, bool lStrikeOut, double nLabelWidth) {
-  QFont font(qs(cFont));
-  const double heightPx = nSize > 0 ? std::round(nSize * oPrn.nLogPixelY() / 72.0) : 0.0;
-  if (heightPx > 0) font.setPixelSize(int(heightPx));
-  font.setBold(lBold);
-  font.setItalic(lItalic);
-  font.setUnderline(lUnderline);
-  font.setStrikeOut(lStrikeOut);
+  bc::TextFont font;
+  font.face = xb::cp1252ToUtf8(cFont);
+  const double heightPx = nSize > 0 ? std::round(nSize * oDev.nLogPixelsY() / 72.0) : 0.0;
+  font.pixelSize = heightPx;
+  font.bold = lBold;
+  font.italic = lItalic;
+  font.underline = lUnderline;
+  font.strikeOut = lStrikeOut;
 
   std::string text;
   {
-    xb::engine::SelectGuard product(xb::engine::workAreas(), cAlias);
+    qv::SelectGuard product(qv::workAreas(), cAlias);
     text = labelText(xb::evaluate(cExpr));
   }
 
   if (nAlign == kAlignRight) nCol += nLabelWidth;
   if (nAlign == kAlignCenter) nCol += nLabelWidth / 2;
-
-  if (nAngle == 0) {
-    oPrn.CmSay(nRow, nCol, xb::cp1252ToUtf8(text), &font, 0, nColor, 1, nAlign);
-  } else if (QPainter* out = oPrn.hDCOut()) {
-    // Turned text: the same reference point and padding as CmSay, along
-    // the turned base line.
-    double r = nRow, c = nCol;
-    oPrn.Cmtr2Pix(r, c);
-    const QFont device = oPrn.deviceFont(font);
-    const QFontMetricsF fm(device, oPrn.hDC());
-    const QString q = qs(text);
-    const double width = fm.horizontalAdvance(q);
-    const double dx = nAlign == kAlignRight ? -width : nAlign == kAlignCenter ? -width / 2 : 0.0;
-    out->save();
-    out->setFont(device);
-    out->setPen(QColor(bc::red(nColor), bc::green(nColor), bc::blue(nColor)));
-    out->translate(c, r);
-    out->rotate(-nAngle / 10.0);
-    out->drawText(QPointF(dx, fm.ascent()), q);
-    out->restore();
-  }
+  double r = nRow, c = nCol;
+  oDev.Cmtr2Pix(r, c);
+  oDev.SayText(r, c, xb::cp1252ToUtf8(text), font, nColor, nAlign, nAngle);
 
   // The estimated size: the font's height, and 0.44 of it per character.
-  const RowCol mm = oPrn.Pix2Mmtr(heightPx, heightPx * 0.44 * double(text.size()));
+  const bc::RowCol mm = oDev.Pix2Mmtr(heightPx, heightPx * 0.44 * double(text.size()));
   if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.2};
   return {nRow + mm.row / 10, 0};
 }
 
-RowCol LABELIMG(TPRINTER& oPrn, const std::string&, double nRow, double nCol, bool lSameLine,
+bc::RowCol LABELIMG(bc::DrawDevice& oDev, const std::string&, double nRow, double nCol, bool lSameLine,
                 const std::string& cFile, double nScale) {
   if (nScale == 0) nScale = 1;
   double r = nRow + 0.1, c = nCol;
-  oPrn.Cmtr2Pix(r, c);
+  oDev.Cmtr2Pix(r, c);
   // A relative name is looked for in the working folder, then next to the
   // program.
   QString path = qs(cFile);
   if (!QFileInfo(path).isFile() && QFileInfo(path).isRelative() && QCoreApplication::instance())
     path = QCoreApplication::applicationDirPath() + "/" + path;
-  const QImage image(path);
-  const double width = image.isNull() ? 0.0 : std::round(image.width() * nScale);
-  const double height = image.isNull() ? 0.0 : std::round(image.height() * nScale);
-  if (width > 0 && height > 0) oPrn.SayImage(r, c, image, int(width), int(height));
+  const std::string file = path.toStdString();
+  const bc::PixSize size = oDev.BitmapSize(file);
+  const double width = std::round(size.width * nScale);
+  const double height = std::round(size.height * nScale);
+  if (width > 0 && height > 0) oDev.DrawBitmap(r, c, file, int(width), int(height));
   // The next item starts below the picture as drawn, or 0.4 cm right of it.
-  const RowCol mm = oPrn.Pix2Mmtr(height, width);
+  const bc::RowCol mm = oDev.Pix2Mmtr(height, width);
   if (lSameLine) return {nRow, nCol + mm.col / 10 + 0.4};
   return {nRow + 0.1 + mm.row / 10, 0};
 }
 
-RowCol LABELMOD(TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
+bc::RowCol LABELMOD(bc::DrawDevice& oDev, double nRow, double nCol, bool lSameLine, const std::string& cCode,
                 const std::string& cType, bc::Rgb nColor, bool lVertical, bool lDigits, double nModule,
                 double nBarHeight, const std::string& cCodeSet, bool lCheck) {
   double r = nRow + 0.1, c = nCol;
-  oPrn.Cmtr2Pix(r, c);
-  const bool h = !lVertical;
-  const auto is = [&](std::string_view prefix) { return std::string_view(cType).starts_with(prefix); };
-  if (is("13")) {
-    bc::EAN13(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("128")) {
-    bc::CODE128(r, c, cCode, oPrn, cCodeSet, nColor, h, nModule, nBarHeight);
-  } else if (is("3-9")) {
-    bc::CODE3_9(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
-  } else if (is("UPCA")) {
-    bc::UPCA(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("8")) {
-    bc::EAN8(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("5")) {
-    bc::SUP5(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight, lDigits);
-  } else if (is("CODABAR")) {
-    bc::CODABAR(r, c, cCode, oPrn, nColor, h, nModule, nBarHeight);
-  } else if (is("INT25")) {
-    bc::INT25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
-  } else if (is("IND25")) {
-    bc::IND25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
-  } else if (is("MAT25")) {
-    bc::MAT25(r, c, cCode, oPrn, lCheck, nColor, h, nModule, nBarHeight);
+  oDev.Cmtr2Pix(r, c);
+  if (const std::optional<bc::Symbology> s = bc::symbologyForPrint(cType)) {
+    bc::SymbolStyle style;
+    style.color = nColor;
+    style.horizontal = !lVertical;
+    style.moduleCm = nModule;
+    style.heightCm = nBarHeight;
+    style.digits = lDigits;
+    style.check = lCheck;
+    style.set = cCodeSet;
+    bc::symbologyInfo(*s).draw(r, c, cCode, oDev, style);
   }
   if (lSameLine) return {nRow, nCol + nModule + 0.1};
   return {nRow + nBarHeight + 0.1, 0};

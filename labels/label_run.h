@@ -1,7 +1,8 @@
 // The label sheet print run: one sheet of labels for the product record in
 // range of the product table, laid out by a label format (sheet geometry,
 // millimetres in Labels.dbf) and filled by a label design (items of
-// CodPro.eti), drawn on the current printer device and shown in the preview.
+// CodPro.eti). The layout draws on any drawing device; PRNLABEL draws it on
+// a new printer job and shows it in the preview.
 //
 // All positions here are centimetres from the paper's top-left corner. The
 // item functions take the position of the item and return the position of
@@ -14,7 +15,6 @@
 #include <vector>
 
 #include "barcode/device.h"
-#include "labels/printer_geometry.h"
 #include "xbase/value.h"
 
 namespace qv {
@@ -23,10 +23,9 @@ class TDATABASE;
 
 namespace lb {
 
-class TPRINTER;
-
-// Text alignment of a text item; the values are the printer's padding codes.
-enum LabelAlign : int { kAlignLeft = 0, kAlignRight = 1, kAlignCenter = 2 };
+// Text alignment of a text item; the values are the drawing device's
+// alignment codes (the printer's padding codes).
+enum LabelAlign : int { kAlignLeft = bc::kTextLeft, kAlignRight = bc::kTextRight, kAlignCenter = bc::kTextCenter };
 
 // The title and texts of the item-kind error.
 inline constexpr const char* kItemKindTitle = "ERROR EN CAMPO TIPO_B_T_I";
@@ -57,11 +56,29 @@ std::string labelCode(const xb::Value& v);
 // nothing.
 std::string labelText(const xb::Value& v);
 
+// An item row of a label design: its field values in the design table's
+// order.
+using LabelRow = std::vector<xb::Value>;
+
+// The rows of the design whose header is record nHeaderRec, header first,
+// ready for a sheet: the design table is restricted to that design's number
+// and stays so ("<alias>->NUMERO_ETI=nETIQUETA", nETIQUETA an
+// application-wide value), and every item takes the symbology (TIPOBAR) of
+// the first product record of cAlias.
+std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias);
+
+// Lays one sheet out on the device: the run's labels, row by row, each
+// filled by the rows' items (the header row is not an item) with the
+// current record of cAlias. An item of unknown kind, or a barcode item
+// without a field number, shows the item-kind message and stops the sheet:
+// false then.
+bool drawLabelSheet(bc::DrawDevice& oDev, const std::string& cAlias, const std::vector<LabelRow>& rows,
+                    const LabelRunValues& run);
+
 // Runs one sheet for design nDesign and the format held by oFormat, with the product table cAlias.
 // Every label carries the first product record in range; the page goes to
 // a non-modal preview. The design table is left filtered on the design
-// printed ("<alias>->NUMERO_ETI=nETIQUETA", nETIQUETA an application-wide
-// value). An item of unknown kind, or a barcode item without a field
+// printed (labelSheetRows). An item of unknown kind, or a barcode item without a field
 // number, shows the item-kind message and drops the job: no page, no
 // preview, no current printer left behind; the tables stay open. A design
 // number without a header position prints nothing.
@@ -76,11 +93,11 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat);
 // right-aligned text ends at nCol + nLabelWidth; centred text is centred on
 // nCol + nLabelWidth / 2. nSize in points (0: the font system's default
 // height), nAngle in tenths of a degree counter-clockwise. The size is
-// estimated from the font's height h in printer pixels (0 for size 0): h
+// estimated from the font's height h in device pixels (0 for size 0): h
 // high and h * 0.44 per character wide. Returns {nRow, column + width + 0.2}
 // on the same line, else {nRow + height, 0}, the column being nCol moved by
 // the alignment.
-RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+bc::RowCol LABELTXT(bc::DrawDevice& oDev, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cExpr, const std::string& cFont = "Arial", double nSize = 10,
                 bool lBold = false, bool lItalic = false, bool lUnderline = false, bc::Rgb nColor = 0,
                 int nAlign = kAlignLeft, double nAngle = 0, bool lStrikeOut = false, double nLabelWidth = 0);
@@ -91,15 +108,15 @@ RowCol LABELTXT(TPRINTER& oPrn, const std::string& cAlias, double nRow, double n
 // place 0.4 cm right of the picture as drawn (same line), or right under it
 // ({nRow + 0.1 + drawn height, 0}), as a barcode item does; a bitmap that
 // cannot be loaded draws nothing and measures 0.
-RowCol LABELIMG(TPRINTER& oPrn, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
+bc::RowCol LABELIMG(bc::DrawDevice& oDev, const std::string& cAlias, double nRow, double nCol, bool lSameLine,
                 const std::string& cFile, double nScale = 0);
 
 // One barcode item: cCode drawn 0.1 cm below (nRow, nCol) by the drawing
-// function that cType names (by leading characters; an unknown type draws
-// nothing). nModule and nBarHeight in centimetres. Returns {nRow, nCol +
+// function of the symbology cType names (bc::symbologyForPrint: by leading
+// characters; an unknown type draws nothing). nModule and nBarHeight in centimetres. Returns {nRow, nCol +
 // nModule + 0.1} on the same line (one module, not the symbol's width), else
 // {nRow + nBarHeight + 0.1, 0}.
-RowCol LABELMOD(TPRINTER& oPrn, double nRow, double nCol, bool lSameLine, const std::string& cCode,
+bc::RowCol LABELMOD(bc::DrawDevice& oDev, double nRow, double nCol, bool lSameLine, const std::string& cCode,
                 const std::string& cType = "13", bc::Rgb nColor = 0, bool lVertical = false, bool lDigits = true,
                 double nModule = 0.025, double nBarHeight = 1.5, const std::string& cCodeSet = "B",
                 bool lCheck = true);

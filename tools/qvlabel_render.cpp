@@ -3,13 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "barcode/codabar.h"
-#include "barcode/code128.h"
-#include "barcode/code39.h"
-#include "barcode/draw.h"
-#include "barcode/ean_upc.h"
-#include "barcode/two_of_five.h"
-
 namespace qvlabel {
 
 namespace {
@@ -23,11 +16,19 @@ std::string Upper(std::string_view s) {
   return out;
 }
 
-bool HasDigits(Symbology s) {
-  return s == Symbology::Ean13 || s == Symbology::UpcA || s == Symbology::Ean8 || s == Symbology::Sup5;
-}
-
 int Pix(double cm, double dpi) { return int(std::lround(cm * 10.0 * dpi / 25.4)); }
+
+bc::SymbolStyle StyleOf(const SymbolRequest& req) {
+  bc::SymbolStyle style;
+  style.color = req.color;
+  style.horizontal = !req.vertical;
+  style.moduleCm = req.moduleCm;
+  style.heightCm = req.heightCm;
+  style.digits = req.digits;
+  style.check = req.check;
+  style.set = req.set;
+  return style;
+}
 
 }  // namespace
 
@@ -38,25 +39,10 @@ std::optional<Symbology> SymbologyOfType(std::string_view type) {
   return std::nullopt;
 }
 
-std::string ModulesOf(const SymbolRequest& req) {
-  switch (req.symbology) {
-    case Symbology::Ean13: return bc::enc::EAN13(req.code);
-    case Symbology::UpcA: return bc::enc::UPC(req.code, 11);
-    case Symbology::Ean8: return bc::enc::UPC(req.code, 7);
-    case Symbology::Sup5: return bc::enc::SUP5(req.code);
-    case Symbology::Code128: return bc::enc::CODE128(req.code, req.set);
-    case Symbology::Code39: return bc::enc::CODE3_9(req.code, req.check);
-    case Symbology::Codabar: return bc::enc::CODABAR(req.code);
-    case Symbology::Int25: return bc::enc::INT25(req.code, req.check);
-    case Symbology::Ind25: return bc::enc::IND25(req.code, req.check);
-    case Symbology::Mat25: return bc::enc::MAT25(req.code, req.check);
-  }
-  return {};
-}
+std::string ModulesOf(const SymbolRequest& req) { return bc::symbologyInfo(req.symbology).encode(req.code, StyleOf(req)); }
 
 SymbolLayout LayoutSymbol(const SymbolRequest& req, double dpi) {
-  const bool family = req.symbology == Symbology::Ean13 || req.symbology == Symbology::UpcA ||
-                      req.symbology == Symbology::Ean8;
+  const bool family = bc::symbologyInfo(req.symbology).eanUpc;
   const int w = std::max(1, Pix(req.moduleCm, dpi));
   const int h = std::max(1, Pix(req.heightCm, dpi));
   const int along = int(ModulesOf(req).size()) * w;
@@ -84,22 +70,7 @@ SymbolLayout LayoutSymbol(const SymbolRequest& req, double dpi) {
 }
 
 void DrawSymbol(bc::DrawDevice& dev, const SymbolRequest& req, double top, double left) {
-  const bool hz = !req.vertical;
-  const double mw = req.moduleCm;
-  const double ht = req.heightCm;
-  const bool text = req.digits && HasDigits(req.symbology);
-  switch (req.symbology) {
-    case Symbology::Ean13: bc::EAN13(top, left, req.code, dev, req.color, hz, mw, ht, text); break;
-    case Symbology::UpcA: bc::UPCA(top, left, req.code, dev, req.color, hz, mw, ht, text); break;
-    case Symbology::Ean8: bc::EAN8(top, left, req.code, dev, req.color, hz, mw, ht, text); break;
-    case Symbology::Sup5: bc::SUP5(top, left, req.code, dev, req.color, hz, mw, ht, text); break;
-    case Symbology::Code128: bc::CODE128(top, left, req.code, dev, req.set, req.color, hz, mw, ht); break;
-    case Symbology::Code39: bc::CODE3_9(top, left, req.code, dev, req.check, req.color, hz, mw, ht); break;
-    case Symbology::Codabar: bc::CODABAR(top, left, req.code, dev, req.color, hz, mw, ht); break;
-    case Symbology::Int25: bc::INT25(top, left, req.code, dev, req.check, req.color, hz, mw, ht); break;
-    case Symbology::Ind25: bc::IND25(top, left, req.code, dev, req.check, req.color, hz, mw, ht); break;
-    case Symbology::Mat25: bc::MAT25(top, left, req.code, dev, req.check, req.color, hz, mw, ht); break;
-  }
+  bc::symbologyInfo(req.symbology).draw(top, left, req.code, dev, StyleOf(req));
 }
 
 }  // namespace qvlabel

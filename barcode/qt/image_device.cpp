@@ -16,6 +16,8 @@ namespace {
 
 QRect Rect(int top, int left, int bottom, int right) { return QRect(left, top, right - left, bottom - top); }
 
+QString Text(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
 }  // namespace
 
 ImageDevice::ImageDevice(int widthPx, int heightPx, double dpi)
@@ -46,6 +48,28 @@ void ImageDevice::Box(int top, int left, int bottom, int right, const PenSpec& p
     p.fillRect(Rect(top, left, bottom, std::min(right, left + pw)), c);
     p.fillRect(Rect(top, std::max(left, right - pw), bottom, right), c);
   });
+}
+
+void ImageDevice::SayText(double row, double col, std::string_view text, const TextFont& font, Rgb color, int align,
+                          double angle) {
+  ops_.push_back([=, t = Text(text), f = MakeTextFont(font, dpi_)](QPainter& p) {
+    PaintText(p, QFontMetricsF(f), row, col, t, f, ToQColor(color), align, angle);
+  });
+}
+
+double ImageDevice::TextWidth(std::string_view text, const TextFont& font) const {
+  return QFontMetricsF(MakeTextFont(font, dpi_)).horizontalAdvance(Text(text));
+}
+
+PixSize ImageDevice::BitmapSize(std::string_view file) const {
+  const QImage image(Text(file));
+  return {image.width(), image.height()};
+}
+
+void ImageDevice::DrawBitmap(double row, double col, std::string_view file, int width, int height) {
+  const QImage image(Text(file));
+  if (image.isNull() || width <= 0 || height <= 0) return;
+  ops_.push_back([=](QPainter& p) { p.drawImage(QRectF(col, row, width, height), image); });
 }
 
 void ImageDevice::Cmtr2Pix(double& row, double& col) const {

@@ -32,9 +32,15 @@ class ImageDevice final : public DrawDevice {
   void Say(int row, int col, std::string_view text, const FontSpec& font, Rgb color) override;
   // Fills with white (the page) and outlines inside the rectangle.
   void Box(int top, int left, int bottom, int right, const PenSpec& pen) override;
+  void SayText(double row, double col, std::string_view text, const TextFont& font, Rgb color, int align,
+               double angle) override;
+  double TextWidth(std::string_view text, const TextFont& font) const override;
+  PixSize BitmapSize(std::string_view file) const override;
+  void DrawBitmap(double row, double col, std::string_view file, int width, int height) override;
   // Centimetres from the page's corner to pixels; the page has no
   // unprintable margin. Negative positions clamp to 0.
   void Cmtr2Pix(double& row, double& col) const override;
+  RowCol Pix2Mmtr(double row, double col) const override { return {row * 25.4 / dpi_, col * 25.4 / dpi_}; }
 
   double dpi() const { return dpi_; }
 

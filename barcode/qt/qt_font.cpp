@@ -6,6 +6,8 @@
 #include <cmath>
 #include <string>
 
+#include "data/blanks.h"
+
 namespace bc {
 
 namespace {
@@ -40,24 +42,18 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-
 // Reference pixel size at which the face's proportions are measured.
 constexpr int kRefPx = 2048;
 
 }  // namespace
 
-QString ResolveFace(std::string_view face) {
-  face = Trim(face);
+QString ResolveFace(std::string_view name) {
+  std::string face = qv::trimmed(name);
   if (face.empty()) face = "arial";
   const std::string low = Lower(face);
   for (const auto& a : kAliases)
     if (a.face == low) return QString::fromLatin1(a.family);
-  return QString::fromUtf8(face.data(), qsizetype(face.size()));
+  return QString::fromStdString(face);
 }
 
 double AverageCharWidth(const QFont& font) {
@@ -101,6 +97,38 @@ ScaledFont MakeFont(const FontSpec& spec, double dpi) {
 }
 
 QColor ToQColor(Rgb c) { return QColor(red(c), green(c), blue(c)); }
+
+QFont MakeTextFont(const TextFont& spec, double dpi) {
+  QFont f(QString::fromStdString(spec.face));
+  if (spec.pixelSize > 0) {
+    f.setPixelSize(int(spec.pixelSize));
+  } else if (dpi > 0) {
+    f.setPixelSize(std::max(1, int(std::lround(f.pointSizeF() * dpi / 72.0))));
+  }
+  f.setBold(spec.bold);
+  f.setItalic(spec.italic);
+  f.setUnderline(spec.underline);
+  f.setStrikeOut(spec.strikeOut);
+  return f;
+}
+
+void PaintText(QPainter& p, const QFontMetricsF& fm, double row, double col, const QString& text,
+               const QFont& font, const QColor& color, int align, double angle) {
+  const double width = fm.horizontalAdvance(text);
+  const double shift = align == kTextRight ? width : align == kTextCenter ? width / 2 : 0.0;
+  p.save();
+  p.setFont(font);
+  p.setPen(color);
+  if (angle == 0) {
+    if (align == kTextRight || align == kTextCenter) col = std::max(0.0, col - shift);
+    p.drawText(QPointF(col, row + fm.ascent()), text);
+  } else {
+    p.translate(col, row);
+    p.rotate(-angle / 10.0);
+    p.drawText(QPointF(-shift, fm.ascent()), text);
+  }
+  p.restore();
+}
 
 void PaintSay(QPainter& p, double row, double col, std::string_view text, const FontSpec& spec, Rgb color,
               double dpi) {

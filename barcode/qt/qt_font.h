@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
 #include <string_view>
@@ -40,6 +41,19 @@ double AverageCharWidth(const QFont& font);
 // transparent background. `dpi` is the target's pixels per inch.
 void PaintSay(QPainter& p, double row, double col, std::string_view text, const FontSpec& spec, Rgb color,
               double dpi);
+
+// The Qt font of a text font on a target of `dpi` pixels per inch: the face
+// as named, the em height in pixels, or without one the face's default
+// point size at that resolution.
+QFont MakeTextFont(const TextFont& spec, double dpi);
+
+// Draws text in `font` with the top of its cell at (row, col), along a base
+// line turned `angle` tenths of a degree counter-clockwise about that point,
+// aligned by a TextAlign code along that line; `fm` measures the font on
+// the target. A text that is not turned never starts left of column 0 when
+// it is right-aligned or centred.
+void PaintText(QPainter& p, const QFontMetricsF& fm, double row, double col, const QString& text,
+               const QFont& font, const QColor& color, int align, double angle);
 
 // The Qt colour of a packed RGB value.
 QColor ToQColor(Rgb c);

@@ -15,9 +15,11 @@
 
 #include "app/app_values.h"
 #include "app/code_rules.h"
+#include "app/code_save.h"
 #include "data/catalog.h"
 #include "data/engine/workspace.h"
 #include "tests/app/data_folder.h"
+#include "tests/app/print_step.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
 #include "ui/control_id.h"

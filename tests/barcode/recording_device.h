@@ -53,6 +53,13 @@ class RecordingDevice : public DrawDevice {
     boxes.push_back({top, left, bottom, right, pen});
     paint(top, left, bottom, right, kPaper);
   }
+  // Barcode drawing writes no label texts and no bitmaps: these record
+  // nothing.
+  void SayText(double, double, std::string_view, const TextFont&, Rgb, int, double) override {}
+  double TextWidth(std::string_view, const TextFont&) const override { return 0; }
+  PixSize BitmapSize(std::string_view) const override { return {}; }
+  void DrawBitmap(double, double, std::string_view, int, int) override {}
+  RowCol Pix2Mmtr(double row, double col) const override { return {row * 25.4 / dpi_, col * 25.4 / dpi_}; }
   void Cmtr2Pix(double& row, double& col) const override {
     row = row * 10 * resY_ / sizeY_;
     col = col * 10 * resX_ / sizeX_;

@@ -23,8 +23,8 @@
 #include "errors/error_report.h"
 #include "errors/error_sys.h"
 #include "errors/system_facts.h"
-#include "labels/preview.h"
-#include "tests/labels/labels_test_support.h"
+#include "print/preview.h"
+#include "tests/print/print_test_support.h"
 #include "tests/ui/qt_app.h"
 #include "xbase/dates.h"
 #include "xbase/expr.h"
@@ -398,7 +398,7 @@ TEST(ErrorBrowserLayout, OnADayWithoutErrorsTheLatestBeforeTodayComesFirst) {
   EXPECT_EQ(xb::engine::workAreas().areaOf(kErrorAlias), 0);
 }
 
-class ReportPrint : public lbtest::PrintFixture {};
+class ReportPrint : public prtest::PrintFixture {};
 
 TEST_F(ReportPrint, LongReportGoesToThePreviewOverSeveralPages) {
   std::string text;
@@ -408,9 +408,9 @@ TEST_F(ReportPrint, LongReportGoesToThePreviewOverSeveralPages) {
   QString title;
   bool modal = false;
   QTimer::singleShot(0, [&] {
-    open = lb::openPreviews();
+    open = pr::openPreviews();
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w); p && p->isVisible()) {
+      if (auto* p = qobject_cast<pr::TMULTIPREVIEW*>(w); p && p->isVisible()) {
         pages = p->aFiles().size();
         title = p->windowTitle();
         modal = p->windowModality() == Qt::ApplicationModal;
@@ -424,7 +424,7 @@ TEST_F(ReportPrint, LongReportGoesToThePreviewOverSeveralPages) {
   EXPECT_GE(pages, 2u);
   EXPECT_LE(pages, 5u);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(lb::openPreviews(), 0);
+  EXPECT_EQ(pr::openPreviews(), 0);
 }
 
 TEST_F(HandlerFixture, DivisionByZeroInAnExpressionGivesZero) {

@@ -7,10 +7,11 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "labels/preview.h"
-#include "labels/printer_dialogs.h"
-#include "labels/printer_setup.h"
+#include "print/preview.h"
+#include "print/printer_dialogs.h"
+#include "print/printer_setup.h"
 #include "tests/labels/label_tables_fixture.h"
+#include "tests/print/scripted_printer_dialogs.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
 #include "ui/control_id.h"
@@ -18,14 +19,14 @@
 
 namespace {
 
-using lbtest::formatName;
+using prtest::formatName;
 
 
 // The search key of the product in hand: the code padded to 25, then its
 // check digit.
 const std::string kKey = "841234567890" + std::string(13, ' ') + "5";
 
-class GenLabel : public lbtest::LabelTables {
+class GenLabel : public prtest::LabelTables {
  protected:
   void SetUp() override {
     LabelTables::SetUp();
@@ -87,11 +88,11 @@ class GenLabel : public lbtest::LabelTables {
     return out;
   }
 
-  lb::ScriptedPrinterDialogs dialogs;
+  prtest::ScriptedPrinterDialogs dialogs;
   std::unique_ptr<lb::GenLabelScreen> screen;
 
  private:
-  std::optional<lb::PrinterDialogsGuard> dialogsGuard_;
+  std::optional<pr::PrinterDialogsGuard> dialogsGuard_;
 };
 
 TEST_F(GenLabel, OpensOnTheMarkedDesignAndFormatOfTheProductInHand) {
@@ -119,7 +120,7 @@ TEST_F(GenLabel, OpensOnTheMarkedDesignAndFormatOfTheProductInHand) {
   EXPECT_TRUE(ctl<QCheckBox>(104)->isChecked());
   EXPECT_EQ(totals(), QStringLiteral("Total etiq.1\n1 Hojas"));
   EXPECT_EQ(ctl<QLabel>(127)->text(),
-            QStringLiteral("Imprimir en ") + QString::fromStdString(lb::printerName(lb::printerSetup())));
+            QStringLiteral("Imprimir en ") + QString::fromStdString(pr::printerName(pr::printerSetup())));
   EXPECT_FALSE(ctl<QLabel>(200)->pixmap().isNull());
   EXPECT_FALSE(ctl<QLabel>(201)->pixmap().isNull());
 
@@ -244,29 +245,29 @@ TEST_F(GenLabel, ThePrinterButtonOpensThePrinterDialog) {
   ctl<QPushButton>(126)->click();
   EXPECT_EQ(dialogs.asked, std::vector<std::string>{"printer"});
   EXPECT_EQ(ctl<QLabel>(127)->text(),
-            QStringLiteral("Imprimir en ") + QString::fromStdString(lb::printerName(lb::printerSetup())));
+            QStringLiteral("Imprimir en ") + QString::fromStdString(pr::printerName(pr::printerSetup())));
 }
 
 TEST_F(GenLabel, ThePrintButtonRunsTheSheetIntoAPreview) {
-  lb::resetPrinterSetup();
-  QPrinter& setup = lb::printerSetup();
+  pr::resetPrinterSetup();
+  QPrinter& setup = pr::printerSetup();
   setup.setOutputFormat(QPrinter::PdfFormat);
   setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
   open();
   ctl<QListWidget>(102)->setCurrentRow(1);
-  const int before = lb::openPreviews();
+  const int before = pr::openPreviews();
   ctl<QPushButton>(1)->click();
-  EXPECT_EQ(lb::openPreviews(), before + 1);
-  std::vector<lb::TMULTIPREVIEW*> previews;
+  EXPECT_EQ(pr::openPreviews(), before + 1);
+  std::vector<pr::TMULTIPREVIEW*> previews;
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w)) previews.push_back(p);
+    if (auto* p = qobject_cast<pr::TMULTIPREVIEW*>(w)) previews.push_back(p);
   ASSERT_EQ(previews.size(), 1u);
   EXPECT_TRUE(previews[0]->windowTitle().contains(QStringLiteral("SOLO CODIGO DE BARRAS")))
       << previews[0]->windowTitle().toStdString();
   previews[0]->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(lb::openPreviews(), before);
-  lb::resetPrinterSetup();
+  EXPECT_EQ(pr::openPreviews(), before);
+  pr::resetPrinterSetup();
 }
 
 TEST_F(GenLabel, ClosingClosesTheScreensTablesOnly) {

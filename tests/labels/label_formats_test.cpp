@@ -10,8 +10,8 @@
 
 namespace {
 
-using lbtest::formatName;
-using Formats = lbtest::LabelTables;
+using prtest::formatName;
+using Formats = prtest::LabelTables;
 
 const std::vector<std::string> kShippedNames = {
     formatName("A4 10 ETIQ. 99,1X57 MM"),   formatName("A4 14 ETIQ. 99,1X38,1 MM"),

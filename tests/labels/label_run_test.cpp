@@ -16,13 +16,14 @@
 #include <set>
 #include <sstream>
 
+#include "barcode/qt/image_device.h"
 #include "data/engine/workspace.h"
 #include "data/tdatabase.h"
 #include "labels/label_colors.h"
-#include "labels/preview.h"
-#include "labels/preview_printing.h"
-#include "labels/printer.h"
-#include "tests/labels/labels_test_support.h"
+#include "print/preview.h"
+#include "print/preview_printing.h"
+#include "print/printer.h"
+#include "tests/print/print_test_support.h"
 #include "xbase/dates.h"
 
 namespace {
@@ -59,7 +60,7 @@ std::multiset<std::string> decode(const QImage& page, const QString& folder) {
   const QString png = folder + "/decode.png";
   page.save(png);
   std::multiset<std::string> found;
-  std::istringstream lines(lbtest::run("zbarimg -q -Si25.min-length=2 -Scodabar.min-length=1 " + lbtest::quoted(png.toStdString()) + " 2>/dev/null"));
+  std::istringstream lines(prtest::run("zbarimg -q -Si25.min-length=2 -Scodabar.min-length=1 " + prtest::quoted(png.toStdString()) + " 2>/dev/null"));
   for (std::string line; std::getline(lines, line);) found.insert(line);
   return found;
 }
@@ -70,7 +71,7 @@ QImage render(const std::string& pageFile, int width, int height) {
   img.fill(Qt::white);
   if (!pic.load(QString::fromStdString(pageFile))) return QImage();
   QPainter painter(&img);
-  lb::playPage(painter, pic);
+  pr::playPage(painter, pic);
   return img;
 }
 
@@ -91,27 +92,27 @@ struct Item {
   bool sameLine = false;
 };
 
-class LabelRun : public lbtest::PrintFixture {
+class LabelRun : public prtest::PrintFixture {
  protected:
   void SetUp() override {
-    lbtest::PrintFixture::SetUp();
+    prtest::PrintFixture::SetUp();
     data = dir.path().toStdString() + "/datos/";
     QDir().mkpath(QString::fromStdString(data));
   }
   void TearDown() override {
-    for (const QPointer<lb::TMULTIPREVIEW>& p : previews())
+    for (const QPointer<pr::TMULTIPREVIEW>& p : previews())
       if (p) p->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const char* alias : {"CODPRO", "DATOSETI", "LABELS"}) {
       if (areas().select(alias)) areas().close();
     }
-    lbtest::PrintFixture::TearDown();
+    prtest::PrintFixture::TearDown();
   }
   static xb::engine::WorkAreas& areas() { return xb::engine::workAreas(); }
-  static std::vector<QPointer<lb::TMULTIPREVIEW>> previews() {
-    std::vector<QPointer<lb::TMULTIPREVIEW>> out;
+  static std::vector<QPointer<pr::TMULTIPREVIEW>> previews() {
+    std::vector<QPointer<pr::TMULTIPREVIEW>> out;
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* p = qobject_cast<lb::TMULTIPREVIEW*>(w)) out.emplace_back(p);
+      if (auto* p = qobject_cast<pr::TMULTIPREVIEW*>(w)) out.emplace_back(p);
     return out;
   }
 
@@ -188,18 +189,44 @@ class LabelRun : public lbtest::PrintFixture {
   }
 
   // Runs design `n` and returns the previews it opened.
-  std::vector<lb::TMULTIPREVIEW*> run(int n, const std::vector<int64_t>& headers) {
-    std::set<lb::TMULTIPREVIEW*> before;
+  std::vector<pr::TMULTIPREVIEW*> run(int n, const std::vector<int64_t>& headers) {
+    std::set<pr::TMULTIPREVIEW*> before;
     for (const auto& p : previews()) before.insert(p.data());
     lb::PRNLABEL("CODPRO", design, n, {"PRUEBA", "SOLO CABECERA"}, headers, format, {"PRUEBA"});
-    std::vector<lb::TMULTIPREVIEW*> opened;
+    std::vector<pr::TMULTIPREVIEW*> opened;
     for (const auto& p : previews())
       if (!before.count(p.data())) opened.push_back(p.data());
     return opened;
   }
 
-  QImage page(lb::TMULTIPREVIEW* pv) {
-    const lb::TPRINTER* d = pv->oDevice();
+  // Each label of a sheet decoded on its own (zbarimg reports equal symbols
+  // of one image once), cut out by the format's geometry and given a white
+  // margin: every label must carry exactly `symbol`. Answers the labels
+  // that do.
+  int decodedOnEveryLabel(const QImage& img, const lb::LabelRunValues& v, const bc::DrawDevice& device,
+                          const std::string& symbol) {
+    const auto pixels = [&](double row, double col) {
+      device.Cmtr2Pix(row, col);
+      return QPoint(int(col), int(row));
+    };
+    int decoded = 0;
+    for (int64_t i = 0; i < v.rows; ++i)
+      for (int64_t j = 0; j < v.columns; ++j) {
+        const double top = v.top + double(i) * (v.labelHeight + v.rowGap);
+        const double left = v.left + double(j) * (v.labelWidth + v.columnGap);
+        const QRect cell(pixels(top, left), pixels(top + v.labelHeight, left + v.labelWidth));
+        QImage padded(cell.width() + 200, cell.height() + 200, QImage::Format_RGB32);
+        padded.fill(Qt::white);
+        QPainter(&padded).drawImage(100, 100, img.copy(cell));
+        const std::multiset<std::string> found = decode(padded, dir.path());
+        EXPECT_EQ(found, std::multiset<std::string>{symbol}) << i << "," << j;
+        decoded += int(found.count(symbol));
+      }
+    return decoded;
+  }
+
+  QImage page(pr::TMULTIPREVIEW* pv) {
+    const pr::TPRINTER* d = pv->oDevice();
     return render(pv->aFiles().front(), d->nHorzRes(), d->nVertRes());
   }
 
@@ -307,7 +334,7 @@ TEST(LabelValues, ItemKindMessage) {
 // decodable ones read back, the 2-of-5 families without a decoder and an
 // unknown type are checked by their ink.
 TEST_F(LabelRun, BarcodeItemPicksTheSymbologyByLeadingCharacters) {
-  if (lbtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
+  if (prtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
   struct Case {
     const char* type;
     const char* code;
@@ -323,32 +350,32 @@ TEST_F(LabelRun, BarcodeItemPicksTheSymbologyByLeadingCharacters) {
       {"IND25", "123456", nullptr},
       {"MAT25", "123456", nullptr},
   };
-  auto p = lb::TPRINTER::New("Tipos", false, true);
+  auto p = pr::TPRINTER::New("Tipos", false, true);
   for (const Case& c : cases) {
     p->StartPage();
-    const lb::RowCol below = lb::LABELMOD(*p, 2, 2, false, c.code, c.type, 0, false, true, 0.033, 1.5, "", false);
+    const pr::RowCol below = lb::LABELMOD(*p, 2, 2, false, c.code, c.type, 0, false, true, 0.033, 1.5, "", false);
     EXPECT_DOUBLE_EQ(below.row, 3.6);
     EXPECT_DOUBLE_EQ(below.col, 0);
     p->EndPage();
     const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
-    EXPECT_FALSE(lbtest::inkBox(img, img.rect()).isNull()) << c.type;
+    EXPECT_FALSE(prtest::inkBox(img, img.rect()).isNull()) << c.type;
     if (c.decoded) {
       EXPECT_EQ(decode(img, dir.path()).count(c.decoded), 1u) << c.type;
     }
   }
   p->StartPage();
-  const lb::RowCol right = lb::LABELMOD(*p, 2, 2, true, "590123412345", "XX", 0, false, true, 0.033, 1.5);
+  const pr::RowCol right = lb::LABELMOD(*p, 2, 2, true, "590123412345", "XX", 0, false, true, 0.033, 1.5);
   EXPECT_DOUBLE_EQ(right.row, 2);
   EXPECT_DOUBLE_EQ(right.col, 2 + 0.033 + 0.1);
   p->EndPage();
   const QImage none = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
-  EXPECT_TRUE(lbtest::inkBox(none, none.rect()).isNull());
+  EXPECT_TRUE(prtest::inkBox(none, none.rect()).isNull());
   p->End();
 }
 
 TEST_F(LabelRun, TextItemAdvancesByTheEstimatedSize) {
   makeProduct("590123412345", "7", "13");
-  auto p = lb::TPRINTER::New("Textos", false, true);
+  auto p = pr::TPRINTER::New("Textos", false, true);
   p->StartPage();
   struct Case {
     const char* expr;
@@ -366,11 +393,11 @@ TEST_F(LabelRun, TextItemAdvancesByTheEstimatedSize) {
       {"NOMETI", 0, false, lb::kAlignLeft, 5, 2, 0, 13},  // size 0: the row does not move
   };
   for (const Case& c : cases) {
-    const lb::RowCol next =
+    const pr::RowCol next =
         lb::LABELTXT(*p, "CODPRO", 2, 3, c.sameLine, c.expr, "Arial", c.size, false, false, false, 0, c.align, 0,
                      false, c.labelWidth);
     const double px = std::round(c.size * p->nLogPixelY() / 72.0);
-    const lb::RowCol mm = p->Pix2Mmtr(px, px * 0.44 * double(c.chars));
+    const pr::RowCol mm = p->Pix2Mmtr(px, px * 0.44 * double(c.chars));
     EXPECT_NEAR(next.row, c.row + (c.sameLine ? 0 : mm.row / 10), 1e-9) << c.expr;
     EXPECT_NEAR(next.col, c.sameLine ? c.col + mm.col / 10 + 0.2 : 0, 1e-9) << c.expr;
   }
@@ -382,15 +409,15 @@ TEST_F(LabelRun, PictureItemAdvancesByItsDrawnSize) {
   bmp.fill(Qt::black);
   const std::string file = data + "logo.bmp";
   ASSERT_TRUE(bmp.save(QString::fromStdString(file)));
-  auto p = lb::TPRINTER::New("Imagen", false, true);
+  auto p = pr::TPRINTER::New("Imagen", false, true);
   p->StartPage();
   for (double scale : {0.0, 1.0, 2.0}) {
     const double s = scale == 0 ? 1 : scale;
-    const lb::RowCol mm = p->Pix2Mmtr(30 * s, 60 * s);
-    const lb::RowCol below = lb::LABELIMG(*p, "CODPRO", 2, 3, false, file, scale);
+    const pr::RowCol mm = p->Pix2Mmtr(30 * s, 60 * s);
+    const pr::RowCol below = lb::LABELIMG(*p, "CODPRO", 2, 3, false, file, scale);
     EXPECT_NEAR(below.row, 2 + 0.1 + mm.row / 10, 1e-9);
     EXPECT_EQ(below.col, 0);
-    const lb::RowCol right = lb::LABELIMG(*p, "CODPRO", 2, 3, true, file, scale);
+    const pr::RowCol right = lb::LABELIMG(*p, "CODPRO", 2, 3, true, file, scale);
     EXPECT_EQ(right.row, 2);
     EXPECT_NEAR(right.col, 3 + mm.col / 10 + 0.4, 1e-9);
   }
@@ -398,8 +425,8 @@ TEST_F(LabelRun, PictureItemAdvancesByItsDrawnSize) {
   const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
   double r = 2.1, c = 3;
   p->Cmtr2Pix(r, c);
-  EXPECT_EQ(lbtest::inkBox(img, img.rect()), QRect(int(c), int(r), 120, 60));  // the largest, scale 2
-  const lb::RowCol missing = lb::LABELIMG(*p, "CODPRO", 2, 3, false, data + "no-such.bmp", 1);
+  EXPECT_EQ(prtest::inkBox(img, img.rect()), QRect(int(c), int(r), 120, 60));  // the largest, scale 2
+  const pr::RowCol missing = lb::LABELIMG(*p, "CODPRO", 2, 3, false, data + "no-such.bmp", 1);
   EXPECT_NEAR(missing.row, 2.1, 1e-9);
   p->End();
 }
@@ -407,7 +434,7 @@ TEST_F(LabelRun, PictureItemAdvancesByItsDrawnSize) {
 // A whole sheet from the tables: every label carries the product's code,
 // read back from the recorded page; the first label sits at the margins.
 TEST_F(LabelRun, SheetOfLabelsDecodesOnEveryLabel) {
-  if (lbtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
+  if (prtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
   makeProduct("590123412345", "7", "13");
   const std::vector<int64_t> headers = makeDesigns({
       {"B", "", 3, false, true, false, 0, "CLR_BLACK", false},
@@ -417,41 +444,26 @@ TEST_F(LabelRun, SheetOfLabelsDecodesOnEveryLabel) {
   // Four rows stored, the last one left out: 3 x 3 labels.
   const lb::LabelRunValues v = makeFormat({15.15, 12.5, 38.1, 63.5, 0.3, 0.254, 4, 3, false});
   ASSERT_EQ(v.perSheet(), 9);
-  const std::vector<lb::TMULTIPREVIEW*> opened = run(1, headers);
+  const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
   ASSERT_EQ(opened.size(), 1u);
   ASSERT_EQ(opened[0]->aFiles().size(), 1u);
   EXPECT_EQ(opened[0]->oDevice()->cDocument(), "PRUEBA");
-  EXPECT_EQ(lb::currentPrinter(), nullptr);
+  EXPECT_EQ(pr::currentPrinter(), nullptr);
   EXPECT_TRUE(prompts.asked.empty());
   const QImage img = page(opened[0]);
-  // zbarimg reports equal symbols of one image once: each label is read on
-  // its own, cut out by the format's geometry and given a white margin.
-  const lb::TPRINTER* device = opened[0]->oDevice();
+  const pr::TPRINTER* device = opened[0]->oDevice();
   const auto pixels = [&](double row, double col) {
     device->Cmtr2Pix(row, col);
     return QPoint(int(col), int(row));
   };
-  int decoded = 0;
-  for (int64_t i = 0; i < v.rows; ++i)
-    for (int64_t j = 0; j < v.columns; ++j) {
-      const double top = v.top + double(i) * (v.labelHeight + v.rowGap);
-      const double left = v.left + double(j) * (v.labelWidth + v.columnGap);
-      const QRect cell(pixels(top, left), pixels(top + v.labelHeight, left + v.labelWidth));
-      QImage padded(cell.width() + 200, cell.height() + 200, QImage::Format_RGB32);
-      padded.fill(Qt::white);
-      QPainter(&padded).drawImage(100, 100, img.copy(cell));
-      const std::multiset<std::string> found = decode(padded, dir.path());
-      EXPECT_EQ(found, std::multiset<std::string>{"EAN-13:5901234123457"}) << i << "," << j;
-      decoded += int(found.count("EAN-13:5901234123457"));
-    }
-  EXPECT_EQ(decoded, 9);
+  EXPECT_EQ(decodedOnEveryLabel(img, v, *device, "EAN-13:5901234123457"), 9);
   // The first label's guard bar: 0.4 cm + the left margin across, 0.3 cm +
   // the top margin + 0.1 cm down (read halfway down the bars, clear of the
   // digits).
   const QPoint bar = pixels(v.top + 0.1, v.left);
   const QPoint middle = pixels(v.top + 0.1 + 0.5, v.left);
-  EXPECT_NEAR(lbtest::inkBox(img, QRect(0, middle.y(), 600, 1)).left(), bar.x(), 1);
-  EXPECT_NEAR(lbtest::inkBox(img, QRect(bar.x() - 1, 0, 3, 600)).top(), bar.y(), 1);
+  EXPECT_NEAR(prtest::inkBox(img, QRect(0, middle.y(), 600, 1)).left(), bar.x(), 1);
+  EXPECT_NEAR(prtest::inkBox(img, QRect(bar.x() - 1, 0, 3, 600)).top(), bar.y(), 1);
   // The design table is left restricted to the design printed.
   xb::engine::WorkArea* eti = areas().find("DATOSETI");
   ASSERT_NE(eti, nullptr);
@@ -459,6 +471,33 @@ TEST_F(LabelRun, SheetOfLabelsDecodesOnEveryLabel) {
   int64_t rows = 0;
   for (eti->goTop(); !eti->eof(); eti->skip()) ++rows;
   EXPECT_EQ(rows, 4);
+}
+
+// The same layout on an image device, as a tool or a test draws a sheet:
+// no printer job, no page file, no window. Every label's barcode reads back
+// from the image, and from the PDF file the image device writes.
+TEST_F(LabelRun, SheetDrawsOnTheImageDeviceWithoutAPrinter) {
+  if (prtest::run("command -v zbarimg").empty()) GTEST_SKIP() << "zbarimg not installed";
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({
+      {"B", "", 3, false, true, false, 0, "CLR_BLACK", false},
+      {"T", "NOMETI", 0, false, true, false, 8, "", false},
+  });
+  const lb::LabelRunValues v = makeFormat({15.15, 12.5, 38.1, 63.5, 0.3, 0.254, 4, 3, false});
+  bc::ImageDevice a4(2480, 3508, 300);
+  ASSERT_TRUE(lb::drawLabelSheet(a4, "CODPRO", lb::labelSheetRows(design, headers[0], "CODPRO"), v));
+  EXPECT_EQ(pr::currentPrinter(), nullptr);
+  EXPECT_TRUE(previews().empty());
+  EXPECT_TRUE(QDir(dir.path()).entryList({"*.qpic"}, QDir::Files).isEmpty());
+  EXPECT_TRUE(dialogs.asked.empty());
+  EXPECT_EQ(decodedOnEveryLabel(a4.toImage(), v, a4, "EAN-13:5901234123457"), 9);
+  const std::string file = data + "hoja.pdf";
+  ASSERT_TRUE(a4.save(file));
+  const QImage fromPdf = prtest::rasterise(file, 1, 300, dir.path());
+  // The page size in points rounds to within a pixel of the image's.
+  ASSERT_NEAR(fromPdf.width(), 2480, 1);
+  ASSERT_NEAR(fromPdf.height(), 3508, 1);
+  EXPECT_EQ(decodedOnEveryLabel(fromPdf, v, a4, "EAN-13:5901234123457"), 9);
 }
 
 // The alignment of the last item that set one applies to the items after
@@ -473,10 +512,10 @@ TEST_F(LabelRun, AlignmentCarriesOverToLaterItemsAndLabels) {
       {"T", "\"MMMMMMMMMMMMMMMMMMMM\"", 0, false, false, false, 12},
   });
   const lb::LabelRunValues v = makeFormat({20, 20, 40, 80, 0, 0.5, 1, 2, true});
-  const std::vector<lb::TMULTIPREVIEW*> opened = run(1, headers);
+  const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
   ASSERT_EQ(opened.size(), 1u);
   const QImage img = page(opened[0]);
-  const lb::TPRINTER* device = opened[0]->oDevice();
+  const pr::TPRINTER* device = opened[0]->oDevice();
   const double lineCm = std::round(12 * device->nLogPixelY() / 72.0) * 2.54 / device->nLogPixelY();
   const auto box = [&](int label, int line) {
     double top = v.top + line * lineCm, left = v.left + label * (v.labelWidth + v.columnGap);
@@ -485,7 +524,7 @@ TEST_F(LabelRun, AlignmentCarriesOverToLaterItemsAndLabels) {
     device->Cmtr2Pix(bottom, right);
     // The middle of the line: capitals only, clear of the lines around.
     const int third = int((bottom - top) / 3);
-    return lbtest::inkBox(img, QRect(QPoint(int(left), int(top) + third), QPoint(int(right), int(bottom) - third)));
+    return prtest::inkBox(img, QRect(QPoint(int(left), int(top) + third), QPoint(int(right), int(bottom) - third)));
   };
   double row = v.top, left = v.left, centre = v.left + v.labelWidth / 2;
   device->Cmtr2Pix(row, left);
@@ -512,21 +551,21 @@ TEST_F(LabelRun, NextLabelStartsFromTheColumnTheLastItemLeft) {
       {"T", "NUMETI", 0, true, false, false, 10, "", true},
   });
   const lb::LabelRunValues v = makeFormat({20, 20, 40, 80, 0, 0.5, 1, 2, true});
-  const std::vector<lb::TMULTIPREVIEW*> opened = run(1, headers);
+  const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
   ASSERT_EQ(opened.size(), 1u);
   const QImage img = page(opened[0]);
-  const lb::TPRINTER* device = opened[0]->oDevice();
+  const pr::TPRINTER* device = opened[0]->oDevice();
   const double px = std::round(10 * device->nLogPixelY() / 72.0);
   const double textCm = device->Pix2Mmtr(px, px * 0.44 * 4).col / 10;  // "R-17"
   double middle = v.top + 0.1 + 0.75, second = v.left + textCm + 0.2 + v.labelWidth + v.columnGap;
   device->Cmtr2Pix(middle, second);
-  const QRect ink = lbtest::inkBox(img, QRect(int(second) - 200, int(middle), 400, 1));
+  const QRect ink = prtest::inkBox(img, QRect(int(second) - 200, int(middle), 400, 1));
   EXPECT_NEAR(ink.left(), second, 1);
 }
 
 TEST_F(LabelRun, TextTurnsByItsAngleInTenthsOfADegree) {
   makeProduct("590123412345", "7", "13");
-  auto p = lb::TPRINTER::New("Angulo", false, true);
+  auto p = pr::TPRINTER::New("Angulo", false, true);
   struct Case {
     double angle;
     bool upright;  // taller than wide
@@ -537,7 +576,7 @@ TEST_F(LabelRun, TextTurnsByItsAngleInTenthsOfADegree) {
                  c.angle);
     p->EndPage();
     const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
-    const QRect ink = lbtest::inkBox(img, img.rect());
+    const QRect ink = prtest::inkBox(img, img.rect());
     ASSERT_FALSE(ink.isNull()) << c.angle;
     EXPECT_EQ(ink.height() > ink.width(), c.upright) << c.angle;
     double r = 10, col = 10;
@@ -560,17 +599,17 @@ TEST_F(LabelRun, DesignWithOnlyItsHeaderPrintsOneBlankPage) {
   makeProduct("590123412345", "7", "13");
   const std::vector<int64_t> headers = makeDesigns({{"T", "NOMETI", 0, false, false, false, 10}});
   makeFormat({10, 10, 30, 60, 0, 0, 2, 2, true});
-  const std::vector<lb::TMULTIPREVIEW*> before = run(1, headers);
+  const std::vector<pr::TMULTIPREVIEW*> before = run(1, headers);
   ASSERT_EQ(before.size(), 1u);
   const QImage text = page(before[0]);
-  EXPECT_FALSE(lbtest::inkBox(text, text.rect()).isNull());
-  const std::vector<lb::TMULTIPREVIEW*> opened = run(2, headers);
+  EXPECT_FALSE(prtest::inkBox(text, text.rect()).isNull());
+  const std::vector<pr::TMULTIPREVIEW*> opened = run(2, headers);
   ASSERT_EQ(opened.size(), 1u);
   ASSERT_EQ(opened[0]->aFiles().size(), 1u);
   EXPECT_EQ(opened[0]->oDevice()->cDocument(), "SOLO CABECERA");
   const QImage img = page(opened[0]);
   ASSERT_FALSE(img.isNull());
-  EXPECT_TRUE(lbtest::inkBox(img, img.rect()).isNull());
+  EXPECT_TRUE(prtest::inkBox(img, img.rect()).isNull());
 }
 
 TEST_F(LabelRun, ItemOfUnknownKindStopsTheRunWithoutAPage) {
@@ -598,7 +637,7 @@ TEST_F(LabelRun, ItemOfUnknownKindStopsTheRunWithoutAPage) {
               std::string("EL CAMPO DE TIPO DE OBJETO SOLO PUEDE CONTENER (B)arras (T)exto (I)magen\r\nEL DATO (") +
                   c.kind + ") ES INCORRECTO\r\nO EL CAMPO INDICADO Nº " + c.field + " NO TIENE BARRAS A IMPRIMIR");
     // No job is left behind, no page file either, and the tables stay open.
-    EXPECT_EQ(lb::currentPrinter(), nullptr);
+    EXPECT_EQ(pr::currentPrinter(), nullptr);
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.qpic"}, QDir::Files).isEmpty());
     EXPECT_NE(areas().find("CODPRO"), nullptr);
     EXPECT_NE(areas().find("DATOSETI"), nullptr);
@@ -613,7 +652,7 @@ TEST_F(LabelRun, SheetWithoutLabelsReportsThePageThatWasNeverBegun) {
   ASSERT_EQ(prompts.asked.size(), 1u);
   EXPECT_EQ(prompts.asked[0].title, "Printer object Error");
   EXPECT_EQ(prompts.asked[0].text, "The temporal metafile could not be created");
-  EXPECT_EQ(lb::currentPrinter(), nullptr);
+  EXPECT_EQ(pr::currentPrinter(), nullptr);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "tests/app/data_folder.h"
 #include "xbase/prompt.h"
 
-namespace lbtest {
+namespace prtest {
 
 inline std::string formatName(const std::string& s) { return s + std::string(25 - s.size(), ' '); }
 
@@ -73,4 +73,4 @@ class LabelTables : public qvtest::DataFolder {
   std::optional<xb::PrompterGuard> guard_;
 };
 
-}  // namespace lbtest
+}  // namespace prtest
