@@ -290,7 +290,7 @@ void CodeBrowse::select() {
 
 bool CodeBrowse::selected() const { return p_->selected; }
 
-void CodeBrowse::exec() { p_->window->exec(); }
+void CodeBrowse::exec() { ui::execModal(*p_->window); }
 
 bool CONSULTCODPRO(QWidget* panel) {
   auto& areas = workAreas();
@@ -326,6 +326,8 @@ std::unique_ptr<QDialog> searchDialog(CodeBrowse& oBrowse) {
   if (text) {
     text->setMaxLength(kSearchLength);
     ui::upperCaseInput(text);
+    // What the user types from the moment the dialog opens goes here.
+    text->setFocus();
   }
   if (auto* b = qobject_cast<QAbstractButton*>(ui::controlById(raw, kSearch))) {
     ui::setPressedImages(b, "OK1", "OK2");
@@ -345,7 +347,7 @@ std::unique_ptr<QDialog> searchDialog(CodeBrowse& oBrowse) {
 }
 
 void BUSCASELCOD(CodeBrowse& oBrowse) {
-  if (std::unique_ptr<QDialog> dlg = searchDialog(oBrowse)) dlg->exec();
+  if (std::unique_ptr<QDialog> dlg = searchDialog(oBrowse)) ui::execModal(*dlg);
 }
 
 void BUSCA2(const std::string& cText, int nCriterion, CodeBrowse& oBrowse) {

@@ -140,7 +140,7 @@ std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* paren
 
 void DLGBARRAS(const std::string& cMode, QWidget* parent) {
   std::unique_ptr<QDialog> dlg = openCodeDialog(cMode, parent);
-  if (dlg) dlg->exec();
+  if (dlg) ui::execModal(*dlg);
 }
 
 }  // namespace qv

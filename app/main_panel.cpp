@@ -467,7 +467,7 @@ void MainPanel::exec() {
     r.moveCenter(area.center());
     dlg->move(r.topLeft());
   }
-  dlg->exec();
+  ui::execModal(*dlg);
 }
 
 void MainPanel::showPage(int nPage) {
@@ -589,9 +589,10 @@ void MainPanel::editOrInclude() {
   if (state_ == PageState::Found) {
     if (!standOnShownCode()) return;
     if (actions_.edit) actions_.edit("M", dialog_.get());
-    // The page is not refreshed: it keeps the code and description it shows,
-    // and cCodigo is again the code in its input.
-    storeCode();
+    // The page shows what is stored now under the code in its input (a
+    // change saved in the dialog is seen at once), and cCodigo is again
+    // that code.
+    lookup();
   } else if (state_ == PageState::NotFound) {
     if (actions_.edit) actions_.edit("N", dialog_.get());
     showCode(currentCode());

@@ -23,6 +23,7 @@
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "xbase/prompt.h"
+#include "ui/widget_helpers.h"
 
 namespace qv {
 
@@ -67,7 +68,7 @@ void showAboutBox(QWidget* owner) {
   if (auto* b = qobject_cast<QPushButton*>(ui::controlById(dlg, 201)))
     QObject::connect(b, &QPushButton::clicked, dlg, &QDialog::accept);
   dlg->move((owner ? owner->geometry().topLeft() : QPoint()) + kAboutAt);
-  dlg->exec();
+  ui::execModal(*dlg);
 }
 
 void startCalculator() {

@@ -7,6 +7,7 @@
 #include "app/app_values.h"
 #include "app/shell_rules.h"
 #include "barcode/qt/rave_radizo.h"
+#include "ui/widget_helpers.h"
 
 namespace qv {
 
@@ -38,7 +39,7 @@ void showTestWindow(QWidget* owner) {
   TestWindow w(currentCode(), owner);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     w.move(screen->availableGeometry().center() - QPoint(kWidth / 2, kHeight / 2));
-  w.exec();
+  ui::execModal(w);
 }
 
 }  // namespace qv

@@ -15,6 +15,7 @@
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "xbase/prompt.h"
+#include "ui/widget_helpers.h"
 
 namespace qv {
 
@@ -113,7 +114,7 @@ AlertDialog::AlertDialog(const std::string& message, const std::vector<std::stri
 }
 
 int AlertDialog::run() {
-  const int r = exec();
+  const int r = ui::execModal(*this);
   return r < 0 || r > buttons_.size() ? 0 : r;
 }
 

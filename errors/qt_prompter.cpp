@@ -16,6 +16,7 @@
 #include "errors/alert_text.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
+#include "ui/widget_helpers.h"
 
 namespace qv {
 
@@ -35,7 +36,7 @@ void QtPrompter::message(xb::MsgKind kind, const std::string& title, const std::
   QString shown = oemToDisplay(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QMessageBox box(icon, oemToDisplay(title), shown, QMessageBox::Ok, QApplication::activeWindow());
-  box.exec();
+  ui::execModal(box);
 }
 
 namespace {
@@ -46,7 +47,7 @@ bool askYesNo(const std::string& title, const std::string& text, QMessageBox::St
   box.button(QMessageBox::Yes)->setText(QStringLiteral("&Sí"));
   box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
   box.setDefaultButton(defaultAnswer);
-  return box.exec() == QMessageBox::Yes;
+  return ui::execModal(box) == QMessageBox::Yes;
 }
 
 }  // namespace
@@ -103,7 +104,7 @@ std::optional<std::string> QtPrompter::input(const std::string& title, const std
   QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
   grid->addWidget(buttons, 2, 0, 1, 2);
   field->setFocus();
-  if (box.exec() != QDialog::Accepted) return std::nullopt;
+  if (ui::execModal(box) != QDialog::Accepted) return std::nullopt;
   return xb::padInput(field->text().toStdString(), initial);
 }
 

@@ -24,6 +24,7 @@
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
+#include "ui/widget_helpers.h"
 
 namespace lb {
 
@@ -266,7 +267,7 @@ bool GenLabelScreen::buildDialog(const std::string& cTitle) {
 
 void GenLabelScreen::exec() {
   if (QWidget* list = ui::controlById(dialog_.get(), kDesignList)) list->setFocus();
-  dialog_->exec();
+  ui::execModal(*dialog_);
 }
 
 void GenLabelScreen::fillFormatList() {

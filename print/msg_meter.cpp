@@ -8,6 +8,7 @@
 
 #include "print/meter.h"
 #include "xbase/memvar.h"
+#include "ui/widget_helpers.h"
 
 namespace pr {
 
@@ -73,7 +74,7 @@ xb::Value MSGMETER(const MeterAction& action, const std::string& cText, const st
     lEnd = true;
     dlg.accept();
   });
-  dlg.exec();
+  ui::execModal(dlg);
   if (failure) std::rethrow_exception(failure);
   return result;
 }

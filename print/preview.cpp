@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusTipEvent>
@@ -27,7 +28,9 @@ struct PreviewSettings {
   int maxOpen = 10;
   int open = 0;
   bool multi = false;
-  QWidget* owner = nullptr;
+  QPointer<QWidget> owner;
+  // Every preview window alive, so that they end with the owner.
+  std::vector<QPointer<TMULTIPREVIEW>> windows;
 };
 
 PreviewSettings& settings() {
@@ -49,7 +52,19 @@ QString tooltipText(int id) { return text(id).remove('&'); }
 
 }  // namespace
 
-void setPreviewOwner(QWidget* owner) { settings().owner = owner; }
+void setPreviewOwner(QWidget* owner) {
+  if (settings().owner) QObject::disconnect(settings().owner, &QObject::destroyed, nullptr, nullptr);
+  settings().owner = owner;
+  // A preview is no child of its owner (see RPREVIEW), so it would outlive
+  // the main window: it is closed with it, its page files deleted.
+  if (owner) QObject::connect(owner, &QObject::destroyed, [] { closeAllPreviews(); });
+}
+
+void closeAllPreviews() {
+  std::vector<QPointer<TMULTIPREVIEW>> windows = std::move(settings().windows);
+  settings().windows.clear();
+  for (const QPointer<TMULTIPREVIEW>& w : windows) delete w.data();
+}
 
 bool SETMULTIPREVIEW(std::optional<bool> lOn) {
   const bool prev = settings().multi;
@@ -84,6 +99,9 @@ TMULTIPREVIEW* RPREVIEW(std::shared_ptr<TPRINTER> oDevice) {
   QWidget* owner = settings().owner;
   const bool modal = oDevice->lPrvModal() && owner;
   auto* preview = new TMULTIPREVIEW(std::move(oDevice), owner);
+  auto& windows = settings().windows;
+  std::erase_if(windows, [](const QPointer<TMULTIPREVIEW>& w) { return w.isNull(); });
+  windows.emplace_back(preview);
   preview->Activate();
   if (!modal) return preview;
   owner->hide();
@@ -94,8 +112,11 @@ TMULTIPREVIEW* RPREVIEW(std::shared_ptr<TPRINTER> oDevice) {
   return nullptr;
 }
 
+// The window has no parent: a screen opened modally from the main window
+// blocks the chain of windows it was opened from, and a preview outside that
+// chain takes input while the screens that printed stay open beneath it.
 TMULTIPREVIEW::TMULTIPREVIEW(std::shared_ptr<TPRINTER> oDevice, QWidget* oWndMain)
-    : QWidget(oWndMain, Qt::Window), oWndMain_(oWndMain), oDevice_(std::move(oDevice)) {
+    : QWidget(nullptr, Qt::Window), oWndMain_(oWndMain), oDevice_(std::move(oDevice)) {
   setAttribute(Qt::WA_DeleteOnClose);
   aFiles_ = oDevice_->aMeta();
   cDocument_ = oDevice_->cDocument();
@@ -219,7 +240,12 @@ void TMULTIPREVIEW::BuildMeta() {
   oMeta1_ = new TMETAFILE(this, aFiles_.empty() ? std::string() : aFiles_.front(), nLogWidth_, nLogHeight_);
   oMeta2_ = new TMETAFILE(this, std::string(), nLogWidth_, nLogHeight_);
   oMeta2_->hide();
-  for (TMETAFILE* m : {oMeta1_, oMeta2_}) m->setCursor(oCursor_);
+  const PrinterMetrics& m = oDevice_->metrics();
+  paper_ = paperShape(m.paperWidth, m.paperHeight, m.xOffset, m.yOffset, nLogWidth_, nLogHeight_);
+  for (TMETAFILE* meta : {oMeta1_, oMeta2_}) {
+    meta->setCursor(oCursor_);
+    meta->setPaper(paper_);
+  }
   oMeta1_->bDblClick = [this](int x, int y) { SetOrg1(x, y); };
   oMeta2_->bDblClick = [this](int x, int y) { SetOrg2(x, y); };
   oMeta1_->bKeyDown = [this](int key, int flags) { KeyDown(key, flags); };
@@ -233,6 +259,8 @@ void TMULTIPREVIEW::Activate() {
     ++settings().open;
   }
   show();
+  raise();
+  activateWindow();
   PaintMeta();
 }
 
@@ -280,7 +308,13 @@ void TMULTIPREVIEW::PaintMeta() {
   const int W = width();
   const int H = height();
   const bool landscape = isLandscape(nLogWidth_, nLogHeight_);
-  const PreviewLayout l = previewLayout(W, H, false, lTwoPages_, lZoom_, landscape);
+  PreviewLayout l = previewLayout(W, H, false, lTwoPages_, lZoom_, landscape);
+  // The whole page is shown in the paper's own shape; a zoomed page fills
+  // its control at one scale across and down.
+  if (!lZoom_) {
+    l.left = fitPaper(l.left, W, paper_);
+    l.right = fitPaper(l.right, W, paper_);
+  }
   auto place = [](QWidget* w, const PageRect& r) {
     w->setGeometry(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
   };

@@ -131,6 +131,7 @@ class TMULTIPREVIEW : public QWidget {
   std::string cDocument_;
   int nLogWidth_ = 0;
   int nLogHeight_ = 0;
+  PaperShape paper_;
   QWidget* oBar_ = nullptr;
   std::array<QToolButton*, BCount> buttons_{};
   TMETAFILE* oMeta1_ = nullptr;
@@ -147,10 +148,14 @@ class TMULTIPREVIEW : public QWidget {
 // job hides the owner and returns when the preview has closed (null then).
 TMULTIPREVIEW* RPREVIEW(std::shared_ptr<TPRINTER> oDevice);
 
-// The window that owns every preview (the main window; none by default).
+// The window that owns every preview (the main window; none by default):
+// previews take its font and size, and close when it is destroyed.
 void setPreviewOwner(QWidget* owner);
+// Closes every open preview (their page files are deleted).
+void closeAllPreviews();
 // Multi-preview mode: returns the previous setting and sets it when given.
-// Previews are top-level windows owned by the main window in either mode.
+// Previews are top-level windows of their own in either mode, in front and
+// active when they open.
 bool SETMULTIPREVIEW(std::optional<bool> lOn = std::nullopt);
 // Maximum of open previews (10 at start): returns the previous one and sets
 // it when nMax is above 0.

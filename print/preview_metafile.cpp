@@ -14,7 +14,8 @@ namespace pr {
 const char* const kMissingPageFile = "Could not find the Metafile,\nplease check your TEMP environment variable";
 
 TMETAFILE::TMETAFILE(QWidget* parent, const std::string& cFile, int nLogWidth, int nLogHeight)
-    : QWidget(parent), view_(newPageView(nLogWidth, nLogHeight)) {
+    : QWidget(parent), view_(newPageView(nLogWidth, nLogHeight)),
+      paper_(paperShape(0, 0, 0, 0, nLogWidth, nLogHeight)) {
   setFocusPolicy(Qt::StrongFocus);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
@@ -53,6 +54,11 @@ void TMETAFILE::SetZoomFactor(double nX, double nY) {
   update();
 }
 
+void TMETAFILE::setPaper(const PaperShape& paper) {
+  paper_ = paper;
+  update();
+}
+
 void TMETAFILE::SetOrg(double nX, double nY) {
   view_.nXorig = nX;
   view_.nYorig = nY;
@@ -81,12 +87,13 @@ void TMETAFILE::paintEvent(QPaintEvent*) {
     p.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, QString::fromUtf8(kMissingPageFile));
     return;
   }
-  if (!hMeta_ || view_.nWidth <= 0 || view_.nHeight <= 0) return;
+  const double scale = pageScale(view_, paper_, width());
+  if (!hMeta_ || scale <= 0) return;
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   p.setRenderHint(QPainter::SmoothPixmapTransform);
-  p.scale(width() / view_.nWidth, height() / view_.nHeight);
-  p.translate(-view_.nXorig, -view_.nYorig);
+  p.scale(scale, scale);
+  p.translate(paper_.xOffset - view_.nXorig, paper_.yOffset - view_.nYorig);
   playPage(p, *hMeta_);
 }
 

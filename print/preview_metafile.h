@@ -1,7 +1,9 @@
 // TMETAFILE: the page control of the preview. It plays one page file
 // (a picture recording in printer pixels) scaled into its rectangle: the part
-// of the page between (nXorig, nYorig) and that plus (nWidth, nHeight) fills
-// the control, so zooming and scrolling only change that part.
+// of the page from (nXorig, nYorig) on, nWidth wide, fills the control across,
+// at the same scale down the page, so zooming and scrolling only change that
+// part and the page keeps its proportions. The page lies on its sheet of
+// paper at the printable area's offset.
 #pragma once
 
 #include <QWidget>
@@ -36,6 +38,9 @@ class TMETAFILE : public QWidget {
   // Shows the page from (nX, nY) page pixels.
   void SetOrg(double nX, double nY);
   const PageView& view() const { return view_; }
+  // The sheet the page lies on (the printable area when never set).
+  void setPaper(const PaperShape& paper);
+  const PaperShape& paper() const { return paper_; }
   bool lZoom() const { return view_.lZoom; }
 
   // Draws the control's shadow on its owner: a 5-pixel line along the
@@ -62,6 +67,7 @@ class TMETAFILE : public QWidget {
  private:
   std::unique_ptr<QPicture> hMeta_;
   PageView view_;
+  PaperShape paper_;
   std::string cFile_;
   bool missing_ = false;
 };

@@ -13,6 +13,7 @@
 #include "ui/control_id.h"
 #include "ui/resource_file.h"
 #include "xbase/prompt.h"
+#include "ui/widget_helpers.h"
 
 namespace pr {
 
@@ -70,7 +71,7 @@ std::optional<PreviewPrintChoice> runPreviewPrintDialog(const PreviewPrintForm& 
     }
     dlg->accept();
   });
-  if (dlg->exec() != QDialog::Accepted) return std::nullopt;
+  if (ui::execModal(*dlg) != QDialog::Accepted) return std::nullopt;
   return PreviewPrintChoice{option, from->value(), to->value(), copies->value()};
 }
 

@@ -2,6 +2,7 @@
 
 #include <Qt>
 #include <algorithm>
+#include <cmath>
 
 namespace pr {
 
@@ -49,6 +50,32 @@ PreviewLayout previewLayout(int W, int H, bool largeFonts, bool twoPages, bool z
   }
   l.left = {30, W / 2 - half, H - 30, W / 2 + half};
   return l;
+}
+
+PaperShape paperShape(int paperWidth, int paperHeight, int xOffset, int yOffset, int pageWidth, int pageHeight) {
+  if (paperWidth < pageWidth || paperHeight < pageHeight || paperWidth <= 0 || paperHeight <= 0)
+    return {double(pageWidth), double(pageHeight), 0, 0};
+  return {double(paperWidth), double(paperHeight), double(xOffset), double(yOffset)};
+}
+
+PageRect fitPaper(const PageRect& box, int W, const PaperShape& paper) {
+  const int left = std::max(box.left, 0);
+  const int right = std::min(box.right, W);
+  const double w = right - left;
+  const double h = box.bottom - box.top;
+  if (w <= 0 || h <= 0 || paper.width <= 0 || paper.height <= 0) return box;
+  const double s = std::min(w / paper.width, h / paper.height);
+  const int fw = int(std::lround(paper.width * s));
+  const int fh = int(std::lround(paper.height * s));
+  const int l = left + int((w - fw) / 2);
+  const int t = box.top + int((h - fh) / 2);
+  return {t, l, t + fh, l + fw};
+}
+
+double pageScale(const PageView& v, const PaperShape& paper, int controlWidth) {
+  if (v.nWidth <= 0 || v.nLogWidth <= 0 || controlWidth <= 0) return 0;
+  const double shown = v.nWidth * std::max(paper.width, double(v.nLogWidth)) / v.nLogWidth;
+  return controlWidth / shown;
 }
 
 PageView newPageView(int logWidth, int logHeight) {

@@ -41,6 +41,19 @@ struct PreviewLayout {
 // client area, bar and status line included).
 PreviewLayout previewLayout(int W, int H, bool largeFonts, bool twoPages, bool zoomed, bool landscape);
 
+// The sheet of paper a page lies on, in page pixels: its size and the
+// printable area's top-left corner on it (the page files' origin). Without
+// a size of its own the sheet is the printable area.
+struct PaperShape {
+  double width = 0, height = 0;
+  double xOffset = 0, yOffset = 0;
+};
+PaperShape paperShape(int paperWidth, int paperHeight, int xOffset, int yOffset, int pageWidth, int pageHeight);
+// The largest rectangle of the paper's proportions within `box` (and within
+// the window's width W), centred in it: a page control of the whole page
+// shows the sheet in its true shape.
+PageRect fitPaper(const PageRect& box, int W, const PaperShape& paper);
+
 // The part of a page a page control shows, in page pixels, and its zoom.
 struct PageView {
   double nWidth = 0, nHeight = 0;  // extents shown
@@ -56,6 +69,11 @@ void zoomDivisors(int factor, double& x, double& y);
 void zoomIn(PageView& v);
 void zoomOut(PageView& v);
 void setZoomFactor(PageView& v, double x, double y);
+// Device pixels per page pixel in a control `controlWidth` wide: the width
+// shown (nWidth of the printable area, widened by the paper's margins in the
+// same measure) fills the control, and the same scale holds down the page,
+// so the page keeps its proportions whatever the control's shape.
+double pageScale(const PageView& v, const PaperShape& paper, int controlWidth);
 
 // One scroll of a bar of range barMin…barMax over a page extent: type 0
 // drags to nPos, type 1 goes back and type 2 forward by nPos, a tenth of the

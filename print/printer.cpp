@@ -102,6 +102,9 @@ void TPRINTER::makeContext(const std::string& name, const QString& outputFile) {
       metrics_ = {};
       return;
     } else {
+      // The set-up's output file (a PDF file or "print to file") belongs to
+      // the set-up's printer: a printer chosen by name gets the job itself.
+      printer_->setOutputFileName(QString());
       printer_->setOutputFormat(QPrinter::NativeFormat);
       printer_->setPrinterName(qs(name));
     }
@@ -124,6 +127,8 @@ void TPRINTER::readMetrics() {
   metrics_.vertSize = dpi > 0 ? metrics_.vertRes * 25.4 / dpi : 0;
   metrics_.xOffset = printer_->fullPage() ? 0 : page.left() - paper.left();
   metrics_.yOffset = printer_->fullPage() ? 0 : page.top() - paper.top();
+  metrics_.paperWidth = paper.width();
+  metrics_.paperHeight = paper.height();
 }
 
 void TPRINTER::StartPage() {

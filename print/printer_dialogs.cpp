@@ -6,6 +6,7 @@
 #include <QPrintDialog>
 
 #include "print/preview_print_dialog.h"
+#include "ui/widget_helpers.h"
 
 namespace pr {
 
@@ -31,17 +32,20 @@ PrinterDialogs* setPrinterDialogs(PrinterDialogs* d) {
 
 DialogOutcome QtPrinterDialogs::choosePrinter(QPrinter& setup) {
   QPrintDialog dlg(&setup, QApplication::activeWindow());
-  return dlg.exec() == QDialog::Accepted ? DialogOutcome::Accepted : DialogOutcome::Cancelled;
+  return ui::execModal(dlg) == QDialog::Accepted ? DialogOutcome::Accepted : DialogOutcome::Cancelled;
 }
 
 bool QtPrinterDialogs::pageSetup(QPrinter& setup) {
   QPageSetupDialog dlg(&setup, QApplication::activeWindow());
-  return dlg.exec() == QDialog::Accepted;
+  return ui::execModal(dlg) == QDialog::Accepted;
 }
 
 std::optional<std::string> QtPrinterDialogs::pdfFileName(const std::string& suggested) {
-  const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), "Guardar como PDF",
-                                                    QString::fromStdString(suggested), "PDF (*.pdf)");
+  QFileDialog dlg(QApplication::activeWindow(), QStringLiteral("Guardar como PDF"), QString::fromStdString(suggested),
+                  QStringLiteral("PDF (*.pdf)"));
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  if (ui::execModal(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+  const QString name = dlg.selectedFiles().front();
   if (name.isEmpty()) return std::nullopt;
   return name.endsWith(".pdf", Qt::CaseInsensitive) ? name.toStdString() : (name + ".pdf").toStdString();
 }

@@ -20,6 +20,8 @@ struct PrinterMetrics {
   int logPixelY = 0;      // pixels per inch down
   int xOffset = 0;        // unprintable left margin, device pixels
   int yOffset = 0;        // unprintable top margin, device pixels
+  int paperWidth = 0;     // the whole sheet of paper, device pixels
+  int paperHeight = 0;
 };
 
 using RowCol = bc::RowCol;

@@ -1,6 +1,7 @@
 #include "ui/widget_helpers.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QIcon>
 #include <QLineEdit>
 #include <QValidator>
@@ -22,6 +23,11 @@ class UpperCase : public QValidator {
 };
 
 }  // namespace
+
+int execModal(QDialog& dialog) {
+  dialog.setWindowModality(dialog.parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
+  return dialog.exec();
+}
 
 void upperCaseInput(QLineEdit* input) {
   if (input) input->setValidator(new UpperCase(input));

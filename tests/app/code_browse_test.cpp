@@ -287,6 +287,10 @@ TEST_F(CodeBrowseTest, SearchDialogIsDrivenByItsControls) {
     EXPECT_EQ(ctl(201)->toolTip(), QStringLiteral("Cancela búsqueda"));
     auto* text = qobject_cast<QLineEdit*>(ctl(130));
     EXPECT_EQ(text->maxLength(), 35);
+    // What the user types as the dialog opens goes into its field.
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    EXPECT_EQ(QApplication::focusWidget(), text);
     if (c.criterionId) qobject_cast<QRadioButton*>(ctl(c.criterionId))->setChecked(true);
     QTest::keyClicks(text, QString::fromUtf8(c.typed));
     EXPECT_EQ(text->text(), QString::fromUtf8(c.shown));

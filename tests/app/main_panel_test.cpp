@@ -370,7 +370,7 @@ void typeInto(QWidget* dlg, int id, const QString& typed) {
   QTest::keyClicks(e, typed);
 }
 
-TEST_F(Panel, WithTheRealEditDialogIncludeFindsTheCodeAndModifyShowsTheOldDescription) {
+TEST_F(Panel, WithTheRealEditDialogIncludeFindsTheCodeAndModifyShowsTheNewDescription) {
   int printed = 0;
   const qv::PrintStep before = qv::setPrintStep([&] { ++printed; });
   qv::PanelActions actions = qv::programPanelActions();
@@ -394,8 +394,8 @@ TEST_F(Panel, WithTheRealEditDialogIncludeFindsTheCodeAndModifyShowsTheOldDescri
   EXPECT_EQ(text(p.page(1), 152), QStringLiteral("CAFE MOLIDO"));
   EXPECT_EQ(printed, 1);
 
-  // "&Modificar": a new description saved; the page keeps the old one until
-  // the next lookup.
+  // "&Modificar": a new description saved; the page shows it as soon as the
+  // dialog closes.
   QTimer::singleShot(0, [] {
     QWidget* dlg = QApplication::activeModalWidget();
     ASSERT_NE(dlg, nullptr);
@@ -404,7 +404,8 @@ TEST_F(Panel, WithTheRealEditDialogIncludeFindsTheCodeAndModifyShowsTheOldDescri
     at<QAbstractButton>(dlg, qv::kEditCancelId)->click();
   });
   click(p.page(1), 221);
-  EXPECT_EQ(text(p.page(1), 152), QStringLiteral("CAFE MOLIDO"));
+  EXPECT_EQ(p.state(), PageState::Found);
+  EXPECT_EQ(text(p.page(1), 152), QStringLiteral("CAFE EN GRANO"));
   click(p.page(1), 191);
   EXPECT_EQ(text(p.page(1), 152), QStringLiteral("CAFE EN GRANO"));
   EXPECT_EQ(printed, 2);

@@ -4,6 +4,8 @@
 // the page files' lifetime and a missing resource file.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -142,6 +144,58 @@ TEST_F(Preview, TwoPagesEndsZoomAndShowsTheFollowingPage) {
   EXPECT_FALSE(pv->oMeta2()->isVisible());
   EXPECT_EQ(pv->button(Btn::BTwoPages)->objectName(), "two_pages2");
   EXPECT_EQ(pv->button(Btn::BZoom)->objectName(), "unzoom2");
+}
+
+// The page's proportions as drawn in one view: the page control's own
+// (the sheet of paper) when it shows the whole page, and those of a square
+// 4 cm wide printed on the page.
+struct Drawn {
+  double control = 0;  // width / height of the control
+  double square = 0;   // width / height of the square's ink
+};
+Drawn drawnShape(pr::TMETAFILE* meta) {
+  const QImage img = meta->grab().toImage();
+  const QRect ink = prtest::inkBox(img, img.rect());
+  return {double(meta->width()) / meta->height(), ink.isEmpty() ? 0 : double(ink.width()) / ink.height()};
+}
+
+TEST_F(Preview, PagesKeepThePapersProportionsInEveryView) {
+  auto p = pr::TPRINTER::New("Forma", false, true);
+  for (int i = 0; i < 2; ++i) {
+    p->StartPage();
+    double top = 2, left = 2, bottom = 6, right = 6;
+    p->Cmtr2Pix(top, left);
+    p->Cmtr2Pix(bottom, right);
+    prtest::asDevice(*p).FillRect(int(top), int(left), int(bottom), int(right), 0);
+    p->EndPage();
+  }
+  pr::TMULTIPREVIEW* pv = pr::RPREVIEW(p);
+  ASSERT_NE(pv, nullptr);
+  opened.push_back(pv);
+  pv->resize(1200, 1000);
+  const double a4 = 210.0 / 297.0;
+  auto near1 = [](double got, double want) { return std::abs(got / want - 1) < 0.01; };
+
+  ASSERT_TRUE(pv->lZoom());  // zoomed at factor 1: the page across the whole control
+  Drawn d = drawnShape(pv->oMeta1());
+  EXPECT_TRUE(near1(d.square, 1)) << "zoomed " << d.square;
+  emit pv->oFactor()->activated(1);  // factor 2
+  d = drawnShape(pv->oMeta1());
+  EXPECT_TRUE(near1(d.square, 1)) << "zoomed at factor 2 " << d.square;
+
+  pv->Zoom();  // one page
+  ASSERT_FALSE(pv->lZoom());
+  d = drawnShape(pv->oMeta1());
+  EXPECT_TRUE(near1(d.control, a4)) << "one page " << d.control;
+  EXPECT_TRUE(near1(d.square, 1)) << "one page " << d.square;
+
+  pv->TwoPages();
+  ASSERT_TRUE(pv->lTwoPages());
+  for (pr::TMETAFILE* m : {pv->oMeta1(), pv->oMeta2()}) {
+    d = drawnShape(m);
+    EXPECT_TRUE(near1(d.control, a4)) << "two pages " << d.control;
+    EXPECT_TRUE(near1(d.square, 1)) << "two pages " << d.square;
+  }
 }
 
 TEST_F(Preview, FactorChangesZoomInAndSetTheRanges) {
@@ -355,16 +409,23 @@ TEST_F(Preview, MissingResourceFileStopsWithItsName) {
   EXPECT_NE(open(1), nullptr);  // the real file loads again
 }
 
-TEST_F(Preview, NullParentAndOwnerWindow) {
-  QWidget owner;
-  owner.resize(640, 480);
-  pr::setPreviewOwner(&owner);
-  pr::TMULTIPREVIEW* pv = open(2);
+TEST_F(Preview, APreviewStandsOutsideItsOwnersWindowsAndClosesWithTheOwner) {
+  std::vector<std::string> files;
+  QPointer<pr::TMULTIPREVIEW> pv;
+  {
+    QWidget owner;
+    owner.resize(640, 480);
+    pr::setPreviewOwner(&owner);
+    pv = open(2);
+    ASSERT_NE(pv, nullptr);
+    files = pv->aFiles();
+    // No parent: a screen modal to the owner's chain does not block it.
+    EXPECT_EQ(pv->parentWidget(), nullptr);
+    EXPECT_TRUE(pv->isWindow());
+  }
+  EXPECT_TRUE(pv.isNull());
+  for (const std::string& f : files) EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(f)));
   pr::setPreviewOwner(nullptr);
-  ASSERT_NE(pv, nullptr);
-  EXPECT_EQ(pv->parentWidget(), &owner);
-  EXPECT_TRUE(pv->isWindow());
-  pv->close();
   EXPECT_FALSE(pr::SETMULTIPREVIEW());
   EXPECT_FALSE(pr::SETMULTIPREVIEW(true));
   EXPECT_TRUE(pr::SETMULTIPREVIEW(false));
