@@ -59,7 +59,11 @@ ErrorDialog::ErrorDialog(const ErrorDialogContent& content, QWidget* parent) : Q
   auto* stack = new QLabel(QStringLiteral("&Stack List"), this);
   labels->addWidget(stack);
   labels->addStretch();
-  labels->addWidget(new QLabel(QStringLiteral("\"&Mas...\" visualiza el Registro de Errores"), this));
+  // The caption is shown as the button shows it, its access key underlined
+  // (the key itself belongs to the button).
+  auto* more = new QLabel(QStringLiteral("\"<u>M</u>as...\" visualiza el Registro de Errores"), this);
+  more->setTextFormat(Qt::RichText);
+  labels->addWidget(more);
   layout->addLayout(labels);
   list_ = new QListWidget(this);
   for (const std::string& l : content.callLines) list_->addItem(q(l));

@@ -25,6 +25,7 @@
 #include "barcode/qt/image_device.h"
 #include "tools/qvlabel_print.h"
 #include "tools/qvlabel_render.h"
+#include "ui/qt_translations.h"
 
 namespace {
 
@@ -209,6 +210,7 @@ int Render(const std::vector<std::string>& argv, int argc, char** cargv) {
       qputenv("QT_QPA_PLATFORM", "offscreen");
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
     QApplication app(argc, cargv);
+    ui::loadQtTranslations(app);
     return qvlabel::PrintSymbol(req, {a.preview, a.printer, a.positional[2]});
   }
   const double dpi = a.dpi.value_or(300.0);

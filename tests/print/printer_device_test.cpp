@@ -184,7 +184,10 @@ TEST_F(PrinterDevice, DirectJobOfSeveralPagesAndNoOutputWhenThePdfNameIsRefused)
   pr::PRINTEND();
   EXPECT_EQ(prtest::pdfPages(pdf), 3);
 
+  // No file name switches a printer to the system's printing: the set-up
+  // stays a PDF printer without a file, whatever printers the system has.
   pr::printerSetup().setOutputFileName(QString());
+  pr::printerSetup().setOutputFormat(QPrinter::PdfFormat);
   dialogs.pdfAnswer.reset();
   auto q = pr::PRINTBEGIN("Sin archivo");
   pr::PAGEBEGIN();

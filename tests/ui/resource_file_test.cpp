@@ -1,8 +1,11 @@
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QResource>
 #include <gtest/gtest.h>
 
 #include "tests/ui/qt_app.h"
+#include "tests/ui/stray_ampersands.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -88,6 +91,19 @@ TEST(ControlId, FindsControlsByTheirNumber) {
   EXPECT_EQ(ui::controlById(&dlg, 201), b);
   EXPECT_EQ(ui::controlById(&dlg, 999), nullptr);
   EXPECT_EQ(ui::controlById(nullptr, 150), nullptr);
+}
+
+TEST(ResourceFile, NoDialogShowsAnAccessKeyAmpersand) {
+  const QString root = QStringLiteral("/qvtest4");
+  auto file = ui::ResourceFile::load(kFile, root);
+  ASSERT_NE(file, nullptr);
+  const QStringList forms = QDir(QStringLiteral(":") + root + QStringLiteral("/dialogs")).entryList(QDir::Files);
+  ASSERT_GE(forms.size(), 7);
+  for (const QString& form : forms) {
+    std::unique_ptr<QWidget> dlg = ui::resourceDialog(root, QFileInfo(form).completeBaseName(), nullptr);
+    ASSERT_NE(dlg, nullptr) << form.toStdString();
+    EXPECT_EQ(qvtest::strayAmpersands(dlg.get()), std::vector<std::string>{}) << form.toStdString();
+  }
 }
 
 }  // namespace
