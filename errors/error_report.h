@@ -20,7 +20,7 @@ namespace qv {
 // One routine of the call chain, innermost first.
 struct CallFrame {
   std::string routine;  // e.g. "qv::ABREBASES" (no parameter list)
-  std::string line;     // the line, or the offset in the routine when no line is known
+  std::string line;     // the source line, "0" when no line is known
 };
 
 // One open work area as the report lists it.

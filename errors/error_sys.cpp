@@ -11,12 +11,14 @@
 #include "errors/error_report.h"
 #include "errors/system_facts.h"
 #include "xbase/dates.h"
+#include "xbase/prompt.h"
 
 namespace qv {
 
 namespace {
 
 bool g_active = false;
+bool g_ending = false;
 
 DialogRunner& dialogRunner() {
   static DialogRunner r = runErrorDialog;
@@ -114,17 +116,43 @@ bool _FINAL() {
   return true;
 }
 
-xb::ErrorAnswer ERRORDIALOG(const xb::Error& e) {
-  if (g_active) {
+namespace {
+
+// An error met while an error is being handled (or the handler itself
+// failing): the log and the dialog are what failed, so the program says so
+// in a short message, when it still can, and ends through the exit
+// procedure (tables written and closed) with exit code 1. A further error on
+// that way ends it at once.
+xb::ErrorAnswer endAfterHandlerFailure(const xb::Error* e) {
+  if (g_ending) {
     programEnd()(1, true);
     return {xb::ErrorAnswer::Default, {}};
   }
+  g_ending = true;
+  try {
+    std::string text = kHandlerFailure;
+    if (e) text += "\n" + toUtf8Text(ERRORMESSAGE(*e));
+    xb::prompter().message(xb::MsgKind::Stop, "Atención.....", text);
+  } catch (...) {
+  }
+  try {
+    _FINAL();
+  } catch (...) {
+  }
+  programEnd()(1, false);
+  g_ending = false;
+  return {xb::ErrorAnswer::Default, {}};
+}
+
+}  // namespace
+
+xb::ErrorAnswer ERRORDIALOG(const xb::Error& e) {
+  if (g_active) return endAfterHandlerFailure(&e);
   ActiveGuard active;
   try {
     return handle(e);
   } catch (...) {
-    programEnd()(1, true);
-    return {xb::ErrorAnswer::Default, {}};
+    return endAfterHandlerFailure(nullptr);
   }
 }
 

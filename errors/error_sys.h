@@ -12,8 +12,9 @@
 //   event loop runs) write and close every table and end the program with
 //   exit code 1.
 //
-// An error raised while an error is being handled ends the program at once
-// with exit code 1.
+// An error raised while an error is being handled (or a failure of the
+// handler itself) shows a short message when it still can and ends the
+// program through the exit procedure with exit code 1.
 #pragma once
 
 #include <functional>
@@ -23,6 +24,11 @@
 #include "xbase/error.h"
 
 namespace qv {
+
+// The short message of an error met while handling another one; the
+// one-line text of that error follows on a second line.
+inline constexpr const char* kHandlerFailure =
+    "Se produjo un error mientras se atendía otro error. El programa guarda y cierra sus tablas y termina.";
 
 // Installs the handler for the rest of the run.
 void ERRORSYS();
@@ -45,7 +51,7 @@ std::string traceEntry(const xb::Error& e);
 // setter returns the previous one; an empty function restores the real one.
 using DialogRunner = std::function<DialogChoice(const ErrorDialogContent&)>;
 DialogRunner setErrorDialogRunner(DialogRunner runner);
-// `atOnce`: without the exit procedures (an error inside the handler).
+// `atOnce`: without the exit procedures (an error on the way out).
 using ProgramEnd = std::function<void(int code, bool atOnce)>;
 ProgramEnd setProgramEnd(ProgramEnd end);
 

@@ -1,6 +1,7 @@
 #include "errors/system_facts.h"
 
 #include <cxxabi.h>
+#include <elfutils/libdwfl.h>
 #include <dirent.h>
 #include <execinfo.h>
 #include <malloc.h>
@@ -70,40 +71,52 @@ std::string routineName(std::string name) {
   return name;
 }
 
-// A frame of backtrace_symbols: "module(mangled+0xoff) [addr]".
-CallFrame parseFrame(const char* symbol) {
-  const std::string s = symbol;
-  CallFrame f;
-  const auto open = s.find('(');
-  const auto plus = s.find('+', open == std::string::npos ? 0 : open);
-  const auto close = s.find(')', open == std::string::npos ? 0 : open);
-  if (open == std::string::npos || close == std::string::npos) {
-    f.routine = s;
-    return f;
-  }
-  const std::string module = std::filesystem::path(s.substr(0, open)).filename().string();
-  const std::string mangled = plus != std::string::npos && plus < close ? s.substr(open + 1, plus - open - 1) : "";
-  f.line = plus != std::string::npos && plus < close ? s.substr(plus, close - plus) : "";
-  if (mangled.empty()) {
-    f.routine = module.empty() ? "?" : "[" + module + "]";
-    return f;
-  }
-  int status = 0;
-  std::unique_ptr<char, void (*)(void*)> dem(abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status),
-                                             std::free);
-  f.routine = status == 0 && dem ? routineName(dem.get()) : mangled;
-  return f;
+// Frames of the C run time around the program (the process start, the C
+// library's own routines) say nothing about where an error arose.
+bool runTimeFrame(const std::string& module, const std::string& routine) {
+  if (module.starts_with("libc.so") || module.starts_with("ld-linux")) return true;
+  return routine == "_start" || routine.starts_with("__libc_start");
 }
+
+// Closes the debug-information session however the walk ends.
+struct DwflSession {
+  Dwfl* dwfl = nullptr;
+  ~DwflSession() {
+    if (dwfl) dwfl_end(dwfl);
+  }
+};
 
 }  // namespace
 
 std::vector<CallFrame> callStack() {
   void* addrs[128];
   const int n = ::backtrace(addrs, 128);
-  std::unique_ptr<char*, void (*)(void*)> syms(::backtrace_symbols(addrs, n), std::free);
   std::vector<CallFrame> frames;
-  if (!syms) return frames;
-  for (int i = 1; i < n; ++i) frames.push_back(parseFrame(syms.get()[i]));
+  // Routine names and source lines come from the modules' symbol tables and
+  // debug information (local routines included), never raw addresses.
+  static const Dwfl_Callbacks callbacks = {dwfl_linux_proc_find_elf, dwfl_standard_find_debuginfo, nullptr, nullptr};
+  DwflSession session{dwfl_begin(&callbacks)};
+  if (!session.dwfl) return frames;
+  if (dwfl_linux_proc_report(session.dwfl, ::getpid()) != 0 || dwfl_report_end(session.dwfl, nullptr, nullptr) != 0)
+    return frames;
+  for (int i = 1; i < n; ++i) {
+    // A return address points past its call: the call itself is one byte back.
+    const Dwarf_Addr pc = reinterpret_cast<Dwarf_Addr>(addrs[i]) - 1;
+    Dwfl_Module* mod = dwfl_addrmodule(session.dwfl, pc);
+    const char* symbol = mod ? dwfl_module_addrname(mod, pc) : nullptr;
+    if (!symbol || !*symbol) continue;
+    const char* moduleName = dwfl_module_info(mod, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const std::string module = moduleName ? std::filesystem::path(moduleName).filename().string() : std::string();
+    CallFrame f;
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> dem(abi::__cxa_demangle(symbol, nullptr, nullptr, &status), std::free);
+    f.routine = status == 0 && dem ? routineName(dem.get()) : std::string(symbol);
+    if (runTimeFrame(module, f.routine)) continue;
+    int line = 0;
+    if (Dwfl_Line* l = dwfl_module_getsrc(mod, pc)) dwfl_lineinfo(l, nullptr, &line, nullptr, nullptr, nullptr);
+    f.line = std::to_string(line);
+    frames.push_back(std::move(f));
+  }
   // Leave out the error machinery: everything up to the raise itself.
   const auto raised = std::find_if(frames.begin(), frames.end(), [](const CallFrame& f) {
     return f.routine == "xb::raise";

@@ -10,10 +10,11 @@
 
 namespace qv {
 
-// The call chain of the calling thread, innermost first, with demangled
-// function names; frames of the error machinery itself (up to and including
-// the routine that raised the error through xb::raise) are left out when
-// they can be recognised. Functions without a name are listed by module.
+// The call chain of the calling thread, innermost first: demangled routine
+// names (local routines too) with their source lines, 0 where a module has
+// no debug information. Frames of the error machinery itself (up to and
+// including the routine that raised the error through xb::raise), frames
+// without a name and those of the C run time are left out.
 std::vector<CallFrame> callStack();
 
 // The processor's model name from /proc/cpuinfo ("" when unknown).

@@ -553,14 +553,30 @@ TEST_F(HandlerFixture, RetryDuringStartUpEndsTheProgram) {
   EXPECT_TRUE(endCodes.empty());
 }
 
-TEST_F(HandlerFixture, AnErrorInsideTheHandlerEndsAtOnce) {
-  setErrorDialogRunner([this](const ErrorDialogContent&) {
-    xb::raise(sampleError());
+TEST_F(HandlerFixture, AnErrorInsideTheHandlerIsToldShortlyAndEndsThroughTheExitProcedure) {
+  xb::ScriptedPrompter prompter;
+  xb::PrompterGuard guard(prompter);
+  std::vector<bool> atOnce;
+  setProgramEnd([&](int code, bool once) {
+    endCodes.push_back(code);
+    atOnce.push_back(once);
+  });
+  ASSERT_TRUE(ABREERROR());  // an open table, which the exit procedure closes
+  xb::Error inner = sampleError();
+  inner.description = "fichero dañado";
+  setErrorDialogRunner([&](const ErrorDialogContent&) {
+    EXPECT_NE(xb::engine::workAreas().find(kErrorAlias), nullptr);
+    xb::raise(inner);
     return DialogChoice::Default;
   });
   xb::raise(sampleError());
-  ASSERT_FALSE(endCodes.empty());
-  EXPECT_EQ(endCodes.front(), 1);
+  EXPECT_EQ(endCodes, std::vector<int>{1});
+  EXPECT_EQ(atOnce, std::vector<bool>{false});
+  EXPECT_EQ(xb::engine::workAreas().find(kErrorAlias), nullptr);
+  ASSERT_EQ(prompter.asked.size(), 1u);
+  EXPECT_EQ(prompter.asked[0].title, "Atención.....");
+  EXPECT_EQ(prompter.asked[0].text.rfind(kHandlerFailure, 0), 0u);
+  EXPECT_NE(prompter.asked[0].text.find("fichero dañado"), std::string::npos) << prompter.asked[0].text;
 }
 
 TEST(ErrorLog, TwoProcessesAppendingAtOnceLoseNoRow) {

@@ -3,6 +3,8 @@
 // (QV_ERROR_DIALOG_ANSWER); the log and the tables are read back with the
 // engine afterwards.
 #include <gtest/gtest.h>
+#include <sstream>
+#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +87,19 @@ TEST_F(ProgramRun, DamagedTableIsLoggedShownAndSalirEndsWithCodeOne) {
   EXPECT_NE(rows[0].error.find("CodPro.dbf"), std::string::npos);
   EXPECT_NE(rows[0].texto.find("   Nombre del error: "), std::string::npos);
   EXPECT_NE(rows[0].texto.find("   Llamado por qv::ABREBASES("), std::string::npos);
+  EXPECT_NE(rows[0].texto.find("   Llamado por main("), std::string::npos);
+  // Every call names a routine with its source line: no raw addresses, no
+  // frames of the C run time.
+  const std::regex call(R"(   Llamado por [^ \[+][^+]*\(\d+\)\r?)");
+  std::istringstream report(rows[0].texto);
+  int calls = 0;
+  for (std::string line; std::getline(report, line);) {
+    if (line.rfind("   Llamado por ", 0) != 0) continue;
+    ++calls;
+    EXPECT_TRUE(std::regex_match(line, call)) << line;
+    EXPECT_EQ(line.find("_start"), std::string::npos) << line;
+  }
+  EXPECT_GT(calls, 3);
   EXPECT_NE(rows[0].texto.find("Ficheros en uso"), std::string::npos);
   EXPECT_NE(readAll(dir_ / "trace.log").find("[error_sys.cpp->ERRORDIALOG]"), std::string::npos);
 
