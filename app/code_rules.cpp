@@ -84,21 +84,29 @@ bool BUSCACOD2(const std::string& cCode) {
   return found.has_value();
 }
 
-CodeCheck checkCodeToStore(int option, std::string_view code) {
+CodeCheck checkCodeToStore(int option, std::string_view code, bool storedAlready) {
   const std::string t = trimmed(code);
   const SymbologyOption* o = optionInfo(option);
-  if (!o || o->bodyLength == 0) return {CodeCheck::Ok, padded(t, kKeyWidth), {}};
-  if (int(t.size()) != o->codeLength) return {CodeCheck::WrongLength, {}, {}};
+  if (!o || o->bodyLength == 0) {
+    const std::optional<bc::Symbology> s = bc::symbologyForOption(option);
+    if (std::string why = s && !storedAlready ? bc::codeRefusal(*s, t) : std::string(); !why.empty())
+      return {CodeCheck::Unencodable, {}, {}, std::move(why)};
+    return {CodeCheck::Ok, padded(t, kKeyWidth), {}, {}};
+  }
+  if (int(t.size()) != o->codeLength) return {CodeCheck::WrongLength, {}, {}, {}};
   std::string body = withoutBlanks(t.substr(0, t.size() - 1));
   body.resize(std::size_t(o->bodyLength), '0');
-  if (body + checkOf(*o, body) != t) return {CodeCheck::WrongCheck, {}, {}};
+  if (body + checkOf(*o, body) != t) return {CodeCheck::WrongCheck, {}, {}, {}};
   const bc::MiCodBarCls parts(t, option);
-  return {CodeCheck::Ok, parts.cBusqueda.value_or(""), parts.cCodCont.value_or("")};
+  return {CodeCheck::Ok, parts.cBusqueda.value_or(""), parts.cCodCont.value_or(""), {}};
 }
 
-bool validateCodeToStore(int option, const std::string& code) {
-  const CodeCheck c = checkCodeToStore(option, xb::utf8ToCp1252(code));
+bool validateCodeToStore(int option, const std::string& code, bool storedAlready) {
+  const CodeCheck c = checkCodeToStore(option, xb::utf8ToCp1252(code), storedAlready);
   switch (c.verdict) {
+    case CodeCheck::Unencodable:
+      xb::prompter().message(xb::MsgKind::Stop, texts::kAttention, c.why);
+      return false;
     case CodeCheck::WrongLength:
       stop(kWrongDigitCount);
       return false;

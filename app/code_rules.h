@@ -55,17 +55,25 @@ SearchKey searchKeyOf(std::string_view code);
 bool BUSCACOD2(const std::string& cCode);
 
 // Whether a complete code may be stored under an option.
+// A code kept whole must also be one its symbology can carry (the
+// symbology table's refusal): Code 128 the characters of its code sets,
+// industrial and matrix 2 of 5 digits only, the supplement exactly five
+// digits, Code 39 its 43 characters.
 struct CodeCheck {
-  enum Verdict { Ok, WrongLength, WrongCheck } verdict = Ok;
+  enum Verdict { Ok, WrongLength, WrongCheck, Unencodable } verdict = Ok;
   std::string key;    // the search key to store under (when Ok)
   std::string check;  // the check character (when Ok; empty for codes kept whole)
+  std::string why;    // what the symbology cannot carry (Unencodable), UTF-8
 };
-CodeCheck checkCodeToStore(int option, std::string_view code);
+// `code` in Windows-1252 bytes. `storedAlready`: the code is printed again
+// as it was stored, and what its symbology can carry is not asked again
+// (codes stored before the rule stay printable).
+CodeCheck checkCodeToStore(int option, std::string_view code, bool storedAlready = false);
 
 // The validation step of saving a code: true when it may be stored, with its
 // key and check character left in cBusqueda and cCodiCont. A rejected code
 // gets its stop box titled "Atención....." and changes nothing.
-bool validateCodeToStore(int option, const std::string& code);
+bool validateCodeToStore(int option, const std::string& code, bool storedAlready = false);
 
 // The check digit of a code typed without it (blanks ignored): nothing for
 // options without a computed check digit, and nothing with *wrongLength set

@@ -65,7 +65,10 @@ std::function<void()> setPrintStep(std::function<void()> step) {
   return previous;
 }
 
-void GRABADATO(const std::string& cDesc, int nOption) {
+namespace {
+
+// GRABADATO; `storedAlready` for a stored record printed again as it is.
+void storeAndPrint(const std::string& cDesc, int nOption, bool storedAlready) {
   const std::string c = currentCode();
   const CodeKept keep(c);
   // An empty code fits no symbology, not even those of any length.
@@ -73,7 +76,7 @@ void GRABADATO(const std::string& cDesc, int nOption) {
     xb::prompter().message(xb::MsgKind::Stop, texts::kAttention, kWrongDigitCount);
     return;
   }
-  if (!validateCodeToStore(nOption, c)) return;
+  if (!validateCodeToStore(nOption, c, storedAlready)) return;
 
   const ProductSelection select;
   if (!select.ok()) return;
@@ -124,12 +127,16 @@ void GRABADATO(const std::string& cDesc, int nOption) {
   finish();
 }
 
+}  // namespace
+
+void GRABADATO(const std::string& cDesc, int nOption) { storeAndPrint(cDesc, nOption, false); }
+
 void IMPRESOLO() {
   const std::optional<ProductCode> p = currentProduct();
   if (!p) return;
   xb::assignOrCreate("cElTipBarr", xb::Value(p->tipoBar));
   const PrintOnly printOnly;
-  GRABADATO(p->description, optionForTipoBar(p->tipoBar));
+  storeAndPrint(p->description, optionForTipoBar(p->tipoBar), true);
 }
 
 bool BORRADATO() {

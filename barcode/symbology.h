@@ -45,6 +45,11 @@ struct SymbologyInfo {
   // 0: any code, stored whole without a check digit of its own.
   int codeLength;
   int checkedDigits;
+  // What a code kept whole may hold (Windows-1252 bytes, blanks around it
+  // already removed): a Spanish sentence that names what the symbology
+  // cannot carry, empty when it can carry the code; null when any code that
+  // passes the rules above can be drawn.
+  std::string (*refusal)(std::string_view code);
   bool humanReadable;  // draws its digits when asked
   bool eanUpc;         // the EAN/UPC family: outer digits beside the guards
   // The module string of a code ("1" dark), as the drawing function draws it.
@@ -59,6 +64,10 @@ struct SymbologyInfo {
 std::span<const SymbologyInfo> symbologies();
 
 const SymbologyInfo& symbologyInfo(Symbology s);
+
+// Why the code screens refuse to store `code` (Windows-1252 bytes) under
+// symbology `s`: the table's refusal, empty when the code can be stored.
+std::string codeRefusal(Symbology s, std::string_view code);
 
 // True when `value` begins with `code`.
 bool symbologyMatches(std::string_view value, std::string_view code);

@@ -296,6 +296,35 @@ TEST_F(CodeEdit, PrintOfAFoundCodeRewritesAndKeepsItsRecord) {
   EXPECT_EQ(named("cElTipBarr"), "UPCA");
 }
 
+TEST_F(CodeEdit, ACodeItsSymbologyCannotCarryIsRefusedButOneStoredBeforeStillPrints) {
+  save("ABC", "LETRAS", 6);  // industrial 2 of 5: digits only
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].title, "Atención.....");
+  EXPECT_NE(prompts.asked[0].text.find("Industrial 2 de 5 admite solo cifras"), std::string::npos);
+  EXPECT_TRUE(printed.empty());
+  EXPECT_TRUE(storedRows().empty());
+
+  // The same code as a record stored before the rule: found and printed.
+  xb::engine::WorkArea* a = workAreas().find("CodPro2");
+  ASSERT_NE(a, nullptr);
+  ASSERT_TRUE(a->appendBlank());
+  a->fieldPut("CODIGO", xb::Value("ABC"));
+  a->fieldPut("COD_COMPL", xb::Value("ABC"));
+  a->fieldPut("TIPOBAR", xb::Value("IND25"));
+  a->fieldPut("NOMETI", xb::Value("ANTIGUO"));
+  a->unlock();
+  a->commit();
+  xb::assignOrCreate("lModifica", xb::Value(true));
+  setCode("ABC");
+  ASSERT_TRUE(qv::BUSCACOD2("ABC"));
+  qv::IMPRESOLO();
+  EXPECT_EQ(prompts.asked.size(), 1u);
+  ASSERT_EQ(printed.size(), 1u);
+  ASSERT_EQ(printed[0].rows.size(), 1u);
+  EXPECT_EQ(printed[0].rows[0].nometi, "ANTIGUO");
+  EXPECT_EQ(printed[0].rows[0].tipobar, "IND25");
+}
+
 TEST_F(CodeEdit, ACodeKeptWholeNeverMeetsACheckDigitCodeOfTheSameBody) {
   save("7896009490651", "EAN", 1);
   save("789600949065", "CODE 39", 5);

@@ -77,7 +77,7 @@ TEST(CodeRules, CompleteCodesAreCheckedBeforeTheyAreStored) {
       {3, "78600027", V::Ok, "7860002", "7"},
       {3, "78600020", V::WrongCheck, "", ""},
       {1, "78960094906A1", V::WrongCheck, "", ""},  // a letter counts 0: the digit is not 1
-      {5, "any text at all", V::Ok, "any text at all", ""},
+      {5, "ANY TEXT-1.5 $/+%", V::Ok, "ANY TEXT-1.5 $/+%", ""},
       {4, "ABC-123", V::Ok, "ABC-123", ""},
       {8, "52495", V::Ok, "52495", ""},
   };
@@ -88,6 +88,53 @@ TEST(CodeRules, CompleteCodesAreCheckedBeforeTheyAreStored) {
     EXPECT_EQ(got.key, keyOf(c.key, c.check)) << c.option << " " << c.code;
     EXPECT_EQ(got.check, c.check) << c.option << " " << c.code;
   }
+}
+
+TEST(CodeRules, CodesKeptWholeMustBeOnesTheirSymbologyCanCarry) {
+  // Codes in Windows-1252 bytes, as the screens pass them.
+  const struct {
+    int option;
+    const char* code;
+    const char* why;  // part of the refusal; empty: accepted
+  } cases[] = {
+      {4, "ABC-123 x/y", ""},
+      {4, "A\xD1O", "Code 128 no puede codificar \"Ñ\""},
+      {4, "CAF\xC9", "\"É\""},
+      {5, "ABC*1", "Code 39 no puede codificar \"*\""},
+      {5, "abc", "\"a\""},
+      {5, "A-B.C $/+%", ""},
+      {6, "0123456789", ""},
+      {6, "ABC", "Industrial 2 de 5 admite solo cifras, y el código lleva \"A\"."},
+      {6, "12 34", "un espacio"},
+      {7, "12A", "Matriz 2 de 5 admite solo cifras"},
+      {7, "4711", ""},
+      {8, "12345", ""},
+      {8, "123", "exactamente cinco cifras, y el código tiene 3."},
+      {8, "123456", "tiene 6."},
+      {8, "1234X", "admite solo cifras"},
+  };
+  for (const auto& c : cases) {
+    const qv::CodeCheck got = qv::checkCodeToStore(c.option, c.code);
+    if (*c.why == 0) {
+      EXPECT_EQ(got.verdict, qv::CodeCheck::Ok) << c.option << " " << c.code << ": " << got.why;
+    } else {
+      EXPECT_EQ(got.verdict, qv::CodeCheck::Unencodable) << c.option << " " << c.code;
+      EXPECT_NE(got.why.find(c.why), std::string::npos) << got.why;
+      // A code stored before is printed again as it is.
+      EXPECT_EQ(qv::checkCodeToStore(c.option, c.code, true).verdict, qv::CodeCheck::Ok) << c.code;
+    }
+  }
+  xb::ScriptedPrompter prompts;
+  xb::PrompterGuard guard(prompts);
+  xb::assignOrCreate("cBusqueda", xb::Value("before"));
+  EXPECT_FALSE(qv::validateCodeToStore(7, "ABC"));
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].kind, "message");
+  EXPECT_EQ(prompts.asked[0].title, "Atención.....");
+  EXPECT_EQ(prompts.asked[0].text, "Matriz 2 de 5 admite solo cifras, y el código lleva \"A\".");
+  EXPECT_EQ(named("cBusqueda"), "before");
+  EXPECT_TRUE(qv::validateCodeToStore(7, "ABC", true));
+  xb::releaseAllPublics();
 }
 
 TEST(CodeRules, ARejectedCodeShowsItsStopBoxAndChangesNothing) {
