@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
@@ -16,6 +15,7 @@
 
 #include "app/app_texts.h"
 #include "app/shell_rules.h"
+#include "ui/input_mode.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "xbase/dates.h"
@@ -153,7 +153,7 @@ void MainWindow::buildStatusBar() {
   connect(link_, &QToolButton::clicked, this, &MainWindow::linkClicked);
   status->addPermanentWidget(link_);
 
-  keys_ = new QLabel(keyboardStateText(insertMode_), status);
+  keys_ = new QLabel(keyboardStateText(ui::inputMode().insertMode()), status);
   keys_->setObjectName(QStringLiteral("keyboardState"));
   keys_->setFrameShape(QFrame::Panel);
   keys_->setFrameShadow(QFrame::Sunken);
@@ -172,22 +172,11 @@ void MainWindow::buildStatusBar() {
   connect(dateTimer_, &QTimer::timeout, this, &MainWindow::refreshDate);
   dateTimer_->start(60 * 1000);
 
-  qApp->installEventFilter(this);
+  connect(&ui::inputMode(), &ui::InputMode::changed, keys_,
+          [this](bool insert) { keys_->setText(keyboardStateText(insert)); });
 }
 
 void MainWindow::refreshDate() { date_->setText(QString::fromStdString(xb::dateToText(xb::today()))); }
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
-  // A key event travels from the focus widget up to its window; it counts
-  // once, where it starts.
-  if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Insert &&
-      !static_cast<QKeyEvent*>(e)->isAutoRepeat() &&
-      watched == (QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow())) {
-    insertMode_ = !insertMode_;
-    keys_->setText(keyboardStateText(insertMode_));
-  }
-  return QMainWindow::eventFilter(watched, e);
-}
 
 void MainWindow::linkClicked() {
   if (actions_.internetCheck && !actions_.internetCheck()) {

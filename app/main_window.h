@@ -66,7 +66,6 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
-  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void buildMenu();
@@ -82,7 +81,6 @@ class MainWindow : public QMainWindow {
   QLabel* keys_ = nullptr;
   QLabel* date_ = nullptr;
   QTimer* dateTimer_ = nullptr;
-  bool insertMode_ = false;
 };
 
 }  // namespace qv
