@@ -101,9 +101,10 @@ TEST_F(GenLabel, OpensOnTheMarkedDesignAndFormatOfTheProductInHand) {
   EXPECT_EQ(screen->productAlias(), "CodPro");
   EXPECT_EQ(screen->recordCount(), 1);
   EXPECT_EQ(items(102), (QStringList{"DESCRIPCION Y CODIGO CON DIGITOS", "SOLO CODIGO DE BARRAS",
-                                     "DESCRIPCION GRANDE SOBRE EL CODIGO", "REFERENCIA, DESCRIPCION Y CODIGO"}));
+                                     "DESCRIPCION GRANDE SOBRE EL CODIGO", "REFERENCIA, DESCRIPCION Y CODIGO",
+                                     QString::fromUtf8("SOLO CODIGO, ETIQUETA PEQUEÑA")}));
   EXPECT_EQ(ctl<QListWidget>(102)->currentRow(), 0);
-  EXPECT_EQ(screen->designs().headers, (std::vector<int64_t>{1, 4, 6, 9}));
+  EXPECT_EQ(screen->designs().headers, (std::vector<int64_t>{1, 4, 6, 9, 13}));
   EXPECT_EQ(items(103).size(), 8);
   EXPECT_EQ(items(103).first(), QStringLiteral("A4 10 ETIQ. 99,1X57 MM"));
   EXPECT_EQ(ctl<QListWidget>(103)->currentRow(), 3);

@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "barcode/draw.h"
 #include "barcode/qt/image_device.h"
 #include "data/engine/workspace.h"
 #include "data/tdatabase.h"
@@ -330,6 +331,9 @@ TEST(LabelValues, ItemKindMessage) {
   EXPECT_NE(lb::itemKindMessage("B", -3).find("Nº -3 NO"), std::string::npos);
 }
 
+// Types that draw human-readable digits under their bars.
+bool symbologyHasDigits(const std::string& type) { return type == "UPCA" || type.starts_with("13") || type == "8"; }
+
 // Every drawing function the type picks, on one recorded page; the
 // decodable ones read back, the 2-of-5 families without a decoder and an
 // unknown type are checked by their ink.
@@ -351,17 +355,36 @@ TEST_F(LabelRun, BarcodeItemPicksTheSymbologyByLeadingCharacters) {
       {"MAT25", "123456", nullptr},
   };
   auto p = pr::TPRINTER::New("Tipos", false, true);
+  // A row or a column of the page in pixels.
+  const auto px = [&](double row, double col) {
+    p->Cmtr2Pix(row, col);
+    return QPointF(col, row);
+  };
   for (const Case& c : cases) {
     p->StartPage();
     const pr::RowCol below = lb::LABELMOD(*p, 2, 2, false, c.code, c.type, 0, false, true, 0.033, 1.5, "", false);
-    EXPECT_DOUBLE_EQ(below.row, 3.6);
     EXPECT_DOUBLE_EQ(below.col, 0);
     p->EndPage();
     const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
-    EXPECT_FALSE(prtest::inkBox(img, img.rect()).isNull()) << c.type;
+    const QRect ink = prtest::inkBox(img, img.rect());
+    ASSERT_FALSE(ink.isNull()) << c.type;
     if (c.decoded) {
       EXPECT_EQ(decode(img, dir.path()).count(c.decoded), 1u) << c.type;
     }
+    // The next line starts right under everything drawn: the bars, 1.5 cm
+    // from 0.1 cm below the row, and the digits under them.
+    EXPECT_NEAR(px(below.row, 0).y(), ink.bottom() + 1, 1.5) << c.type;
+    EXPECT_EQ(below.row > 3.6 + 0.01, symbologyHasDigits(c.type)) << c.type;
+    EXPECT_NEAR(px(2.1, 0).y(), ink.top(), 1) << c.type;
+    // On the same line the next item starts 0.1 cm right of the ink (of
+    // the cell of a last digit, which is at most a module wider).
+    p->StartPage();
+    const pr::RowCol right = lb::LABELMOD(*p, 2, 2, true, c.code, c.type, 0, false, true, 0.033, 1.5, "", false);
+    p->EndPage();
+    EXPECT_EQ(right.row, 2);
+    const double end = px(0, right.col - 0.1).x();
+    EXPECT_GE(end, ink.right() + 1 - 1) << c.type;
+    EXPECT_LE(end, ink.right() + 1 + bc::HorzPix(*p, 0.033)) << c.type;
   }
   p->StartPage();
   const pr::RowCol right = lb::LABELMOD(*p, 2, 2, true, "590123412345", "XX", 0, false, true, 0.033, 1.5);
@@ -388,14 +411,16 @@ TEST_F(LabelRun, TextItemAdvancesByTheEstimatedSize) {
   } cases[] = {
       {"NOMETI", 10, false, lb::kAlignLeft, 5, 2, 0, 13},
       {"NOMETI", 10, true, lb::kAlignLeft, 5, 2, 3, 13},
-      {"\"Ref. \" + NUMETI", 8, true, lb::kAlignCenter, 5, 2, 3 + 2.5, 9},
-      {"NUMETI", 12, true, lb::kAlignRight, 5, 2, 3 + 5, 4},
+      // The label starts at 2.6 cm: centred on its middle, right-aligned
+      // 0.4 cm inside its right edge, wherever the column stands.
+      {"\"Ref. \" + NUMETI", 8, true, lb::kAlignCenter, 5, 2, 2.6 + 2.5, 9},
+      {"NUMETI", 12, true, lb::kAlignRight, 5, 2, 2.6 + 5 - 0.4, 4},
       {"NOMETI", 0, false, lb::kAlignLeft, 5, 2, 0, 13},  // size 0: the row does not move
   };
   for (const Case& c : cases) {
     const pr::RowCol next =
         lb::LABELTXT(*p, "CODPRO", 2, 3, c.sameLine, c.expr, "Arial", c.size, false, false, false, 0, c.align, 0,
-                     false, c.labelWidth);
+                     false, c.labelWidth, 2.6);
     const double px = std::round(c.size * p->nLogPixelY() / 72.0);
     const pr::RowCol mm = p->Pix2Mmtr(px, px * 0.44 * double(c.chars));
     EXPECT_NEAR(next.row, c.row + (c.sameLine ? 0 : mm.row / 10), 1e-9) << c.expr;
@@ -501,45 +526,53 @@ TEST_F(LabelRun, SheetDrawsOnTheImageDeviceWithoutAPrinter) {
 }
 
 // The alignment of the last item that set one applies to the items after
-// it, into the next label: the first label's first line starts at the
-// label's left edge, every later line is centred on its label.
-TEST_F(LabelRun, AlignmentCarriesOverToLaterItemsAndLabels) {
+// it within the label, and every label starts again at left: each label's
+// first line starts at its left inset, the next three are centred on its
+// middle, and the right-aligned last one ends 0.4 cm inside its right edge.
+TEST_F(LabelRun, AlignmentCarriesOverToLaterItemsAndRestartsOnEveryLabel) {
   makeProduct("590123412345", "7", "13");
   const std::vector<int64_t> headers = makeDesigns({
       {"T", "\"IZQUIERDA\"", 0, false, false, false, 12},
       {"T", "NOMETI", 0, false, true, false, 12},
       {"T", "NUMETI", 0, false, false, false, 12},
       {"T", "\"MMMMMMMMMMMMMMMMMMMM\"", 0, false, false, false, 12},
+      {"T", "\"DERECHA 1\"", 0, false, false, true, 12},
   });
   const lb::LabelRunValues v = makeFormat({20, 20, 40, 80, 0, 0.5, 1, 2, true});
   const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
   ASSERT_EQ(opened.size(), 1u);
+  EXPECT_TRUE(prompts.asked.empty());
   const QImage img = page(opened[0]);
   const pr::TPRINTER* device = opened[0]->oDevice();
   const double lineCm = std::round(12 * device->nLogPixelY() / 72.0) * 2.54 / device->nLogPixelY();
   const auto box = [&](int label, int line) {
-    double top = v.top + line * lineCm, left = v.left + label * (v.labelWidth + v.columnGap);
+    double top = v.top + line * lineCm, left = v.left - 0.4 + label * (v.labelWidth + v.columnGap);
     double bottom = top + lineCm, right = left + v.labelWidth;
     device->Cmtr2Pix(top, left);
     device->Cmtr2Pix(bottom, right);
-    // The middle of the line: capitals only, clear of the lines around.
-    const int third = int((bottom - top) / 3);
-    return prtest::inkBox(img, QRect(QPoint(int(left), int(top) + third), QPoint(int(right), int(bottom) - third)));
+    // The line, clear of the tail of the Q above it: capitals only.
+    const int eighth = int((bottom - top) / 8);
+    return prtest::inkBox(img, QRect(QPoint(int(left), int(top) + eighth), QPoint(int(right), int(bottom) - 1)));
   };
-  double row = v.top, left = v.left, centre = v.left + v.labelWidth / 2;
-  device->Cmtr2Pix(row, left);
-  row = v.top;
-  device->Cmtr2Pix(row, centre);
-  const QRect first = box(0, 0);
-  ASSERT_FALSE(first.isNull());
-  EXPECT_NEAR(first.left(), left, 6);  // the side bearing of the "I"
-  for (int label = 0; label < 2; ++label)
-    for (int line = label == 0 ? 1 : 0; line < 4; ++line) {
+  for (int label = 0; label < 2; ++label) {
+    const double shift = label * (v.labelWidth + v.columnGap);
+    double row = v.top, left = v.left + shift, centre = v.left - 0.4 + shift + v.labelWidth / 2;
+    double end = v.left - 0.4 + shift + v.labelWidth - 0.4, r2 = row, r3 = row;
+    device->Cmtr2Pix(row, left);
+    device->Cmtr2Pix(r2, centre);
+    device->Cmtr2Pix(r3, end);
+    const QRect first = box(label, 0);
+    ASSERT_FALSE(first.isNull()) << label;
+    EXPECT_NEAR(first.left(), left, 6) << label;  // the side bearing of the "I"
+    for (int line = 1; line < 4; ++line) {
       const QRect b = box(label, line);
       ASSERT_FALSE(b.isNull()) << label << "," << line;
-      const double labelShift = label * (v.labelWidth + v.columnGap) * device->nLogPixelX() / 2.54;
-      EXPECT_NEAR(b.center().x(), centre + labelShift, 4) << label << "," << line;
+      EXPECT_NEAR((b.left() + b.right() + 1) / 2.0, centre, 1.5) << label << "," << line;
     }
+    const QRect last = box(label, 4);
+    ASSERT_FALSE(last.isNull()) << label;
+    EXPECT_NEAR(last.right() + 1, end, 1) << label;
+  }
 }
 
 // A label whose last item continues the line moves the next label right by

@@ -4,8 +4,8 @@
 //
 // Shipped formats in name order (record numbers in brackets): A4 10 [7],
 // A4 14 [2], A4 16 [6], A4 21 [1, marked], A4 24 63,5 [3], A4 24 70 [5],
-// A4 65 [4], A4 8 [8]. Shipped designs start at records 1, 4, 6 and 9;
-// design 1 is marked.
+// A4 65 [4], A4 8 [8]. Shipped designs start at records 1, 4, 6, 9 and
+// 13; design 1 is marked.
 #pragma once
 
 #include <optional>
