@@ -55,29 +55,36 @@ std::string millimetres(double mm) {
 
 }  // namespace
 
+std::vector<ItemInk> measureLabelSheet(const bc::DrawDevice& geometry, const std::string& cAlias,
+                                       const std::vector<LabelRow>& rows, const LabelRunValues& run) {
+  MeasureDevice measure(geometry);
+  std::vector<ItemInk> out;
+  layOutLabelSheet(measure, cAlias, rows, run, [&](int64_t label, size_t item, const LabelBox& box) {
+    if (!measure.all().empty()) out.push_back({label, item, box, measure.all()});
+    measure.clear();
+  });
+  return out;
+}
+
 std::vector<ItemOverflow> labelOverflows(const bc::DrawDevice& geometry, const std::string& cAlias,
                                          const std::vector<LabelRow>& rows, const LabelRunValues& run) {
-  MeasureDevice measure(geometry);
   std::map<size_t, ItemOverflow> worst;
-  layOutLabelSheet(measure, cAlias, rows, run, [&](int64_t, size_t item, const LabelBox& box) {
-    const bc::PixRect ink = measure.all();
-    measure.clear();
-    if (ink.empty()) return;
-    double top = box.top, left = box.left, bottom = box.bottom, right = box.right;
+  for (const ItemInk& m : measureLabelSheet(geometry, cAlias, rows, run)) {
+    double top = m.box.top, left = m.box.left, bottom = m.box.bottom, right = m.box.right;
     geometry.Cmtr2Pix(top, left);
     geometry.Cmtr2Pix(bottom, right);
     const std::pair<LabelSide, double> excess[] = {
-        {LabelSide::Right, geometry.Pix2Mmtr(0, ink.right - right).col},
-        {LabelSide::Left, geometry.Pix2Mmtr(0, left - ink.left).col},
-        {LabelSide::Top, geometry.Pix2Mmtr(top - ink.top, 0).row},
-        {LabelSide::Bottom, geometry.Pix2Mmtr(ink.bottom - bottom, 0).row},
+        {LabelSide::Right, geometry.Pix2Mmtr(0, m.ink.right - right).col},
+        {LabelSide::Left, geometry.Pix2Mmtr(0, left - m.ink.left).col},
+        {LabelSide::Top, geometry.Pix2Mmtr(top - m.ink.top, 0).row},
+        {LabelSide::Bottom, geometry.Pix2Mmtr(m.ink.bottom - bottom, 0).row},
     };
     for (const auto& [side, mm] : excess) {
       if (mm < 0.05) continue;
-      ItemOverflow& o = worst[item];
-      if (mm > o.mm) o = {item, itemDescription(rows[item]), mm, side};
+      ItemOverflow& o = worst[m.item];
+      if (mm > o.mm) o = {m.item, itemDescription(rows[m.item]), mm, side};
     }
-  });
+  }
   std::vector<ItemOverflow> out;
   for (const auto& [item, o] : worst) out.push_back(o);
   return out;

@@ -25,6 +25,20 @@ struct ItemOverflow {
   LabelSide side = LabelSide::Right;
 };
 
+// Where the ink of one item of one label of the sheet would land, in
+// pixels of the geometry device, with its label's number (1-based), the
+// item's number and the label's rectangle.
+struct ItemInk {
+  int64_t label = 0;
+  size_t item = 0;
+  LabelBox box;
+  bc::PixRect ink;
+};
+// Every item of every label of the sheet, measured as below; an item that
+// draws nothing is left out.
+std::vector<ItemInk> measureLabelSheet(const bc::DrawDevice& geometry, const std::string& cAlias,
+                                       const std::vector<LabelRow>& rows, const LabelRunValues& run);
+
 // The items of the sheet that stick out of their labels by 0.05 mm or more,
 // in item order, measured on a device of the geometry device's sizes and
 // resolution (which a printer job gives before its first page). The

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPainterPath>
 #include <QTransform>
 #include <algorithm>
 #include <array>
@@ -120,19 +121,28 @@ QFont MakeTextFont(const TextFont& spec, double dpi) {
 
 namespace {
 
+// The glyphs' outlines of a text from the start of its base line: exact,
+// where the font system's bounding boxes are rounded to whole pixels.
+QRectF GlyphInk(const QFont& font, const QString& text) {
+  QPainterPath path;
+  path.addText(0, 0, font, text);
+  return path.boundingRect();
+}
+
 // How far a text moves back along its base line for its alignment: none
 // when left-aligned, to the right end or the middle of its ink otherwise.
-double AlignShift(const QFontMetricsF& fm, const QString& text, int align) {
+double AlignShift(const QFontMetricsF& fm, const QFont& font, const QString& text, int align) {
   if (align != kTextRight && align != kTextCenter) return 0;
-  const QRectF ink = fm.tightBoundingRect(text);
+  const QRectF ink = GlyphInk(font, text);
   if (ink.isEmpty()) return align == kTextRight ? fm.horizontalAdvance(text) : fm.horizontalAdvance(text) / 2;
   return align == kTextRight ? ink.right() : (ink.left() + ink.right()) / 2;
 }
 
 // Where PaintText puts the start of a text's base line, in the frame turned
 // about (row, col): the page itself when the text is not turned.
-QPointF TextOrigin(const QFontMetricsF& fm, double row, double col, const QString& text, int align, double angle) {
-  const double shift = AlignShift(fm, text, align);
+QPointF TextOrigin(const QFontMetricsF& fm, const QFont& font, double row, double col, const QString& text,
+                   int align, double angle) {
+  const double shift = AlignShift(fm, font, text, align);
   if (angle == 0) return QPointF(align == kTextLeft ? col : std::max(0.0, col - shift), row + fm.ascent());
   return QPointF(-shift, fm.ascent());
 }
@@ -147,12 +157,12 @@ QTransform TextTurn(double row, double col, double angle) {
 
 QRectF TextInkRect(const QFontMetricsF& fm, const QFont& font, double row, double col, const QString& text,
                    int align, double angle) {
-  QRectF ink = fm.tightBoundingRect(text);
+  QRectF ink = GlyphInk(font, text);
   const double advance = fm.horizontalAdvance(text);
   if (font.underline()) ink = ink.united(QRectF(0, fm.underlinePos(), advance, fm.lineWidth()));
   if (font.strikeOut()) ink = ink.united(QRectF(0, -fm.strikeOutPos(), advance, fm.lineWidth()));
   if (ink.isEmpty()) return {};
-  return TextTurn(row, col, angle).mapRect(ink.translated(TextOrigin(fm, row, col, text, align, angle)));
+  return TextTurn(row, col, angle).mapRect(ink.translated(TextOrigin(fm, font, row, col, text, align, angle)));
 }
 
 void PaintText(QPainter& p, const QFontMetricsF& fm, double row, double col, const QString& text,
@@ -161,7 +171,7 @@ void PaintText(QPainter& p, const QFontMetricsF& fm, double row, double col, con
   p.setFont(font);
   p.setPen(color);
   p.setTransform(TextTurn(row, col, angle), true);
-  p.drawText(TextOrigin(fm, row, col, text, align, angle), text);
+  p.drawText(TextOrigin(fm, font, row, col, text, align, angle), text);
   p.restore();
 }
 

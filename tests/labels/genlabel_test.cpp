@@ -42,17 +42,6 @@ class GenLabel : public prtest::LabelTables {
     dialogsGuard_.reset();
     LabelTables::TearDown();
   }
-  static void addProduct(const std::string& code, const std::string& check, const std::string& name) {
-    xb::engine::WorkArea& a = area("CodPro2");
-    ASSERT_TRUE(a.appendBlank());
-    a.fieldPut(std::string_view("CODIGO"), xb::Value(code));
-    a.fieldPut(std::string_view("DGCNT"), xb::Value(check));
-    a.fieldPut(std::string_view("COD_COMPL"), xb::Value(code + check));
-    a.fieldPut(std::string_view("NOMETI"), xb::Value(name));
-    a.fieldPut(std::string_view("TIPOBAR"), xb::Value("13"));
-    a.unlock();
-  }
-
   void open() {
     screen = lb::openGenLabel("CodPro.dbf", lb::kGenLabelTitle);
     ASSERT_NE(screen, nullptr);

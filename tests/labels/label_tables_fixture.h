@@ -67,6 +67,20 @@ class LabelTables : public qvtest::DataFolder {
     return out;
   }
 
+  // A product row of the program's product table (CodPro2).
+  static void addProduct(const std::string& code, const std::string& check, const std::string& name,
+                         const std::string& reference = {}) {
+    xb::engine::WorkArea& a = area("CodPro2");
+    ASSERT_TRUE(a.appendBlank());
+    a.fieldPut(std::string_view("CODIGO"), xb::Value(code));
+    a.fieldPut(std::string_view("DGCNT"), xb::Value(check));
+    a.fieldPut(std::string_view("COD_COMPL"), xb::Value(code + check));
+    a.fieldPut(std::string_view("NUMETI"), xb::Value(reference));
+    a.fieldPut(std::string_view("NOMETI"), xb::Value(name));
+    a.fieldPut(std::string_view("TIPOBAR"), xb::Value("13"));
+    a.unlock();
+  }
+
   xb::ScriptedPrompter prompts;
 
  private:
