@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "print/preview.h"
+#include "print/printer.h"
 #include "print/printer_dialogs.h"
 #include "print/printer_setup.h"
 #include "tests/labels/label_tables_fixture.h"
@@ -317,6 +319,43 @@ TEST_F(GenLabel, FilesThatCannotBeUsedOpenNothing) {
     for (const char* alias : {"CODPRO", "OTRO", "DATOSETI", "LABELS"}) EXPECT_EQ(areas().find(alias), nullptr);
   }
   EXPECT_FALSE(lb::GENLABEL("Otro.dbf"));
+}
+
+// A design that does not fit the chosen format: the big description on the
+// small labels. Printing names the items that stick out and by how much and
+// asks, No the default; No prints nothing, Yes prints the sheet.
+TEST_F(GenLabel, ADesignThatDoesNotFitAsksBeforePrinting) {
+  pr::resetPrinterSetup();
+  QPrinter& setup = pr::printerSetup();
+  setup.setOutputFormat(QPrinter::PdfFormat);
+  setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
+  open();
+  ctl<QListWidget>(102)->setCurrentRow(2);
+  ctl<QListWidget>(103)->setCurrentRow(int(std::find(screen->formatNames().begin(), screen->formatNames().end(),
+                                                     formatName("A4 65 ETIQ. 38,1X21,2 MM")) -
+                                           screen->formatNames().begin()));
+  ASSERT_EQ(screen->selectedFormat(), formatName("A4 65 ETIQ. 38,1X21,2 MM"));
+  const int before = pr::openPreviews();
+  for (const bool yes : {false, true}) {
+    prompts.asked.clear();
+    prompts.yesNoAnswers = {yes};
+    ctl<QPushButton>(1)->click();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].kind, "noyes");
+    EXPECT_EQ(prompts.asked[0].title, "Atención.....");
+    const QString text = QString::fromStdString(prompts.asked[0].text);
+    const QRegularExpression lines(QStringLiteral(
+        "^El elemento 1 \\(texto NOMETI\\) sobresale \\d+,\\d mm por la derecha de la etiqueta\\.\n"
+        "El elemento 2 \\(código de barras\\) sobresale \\d+,\\d mm por abajo de la etiqueta\\. "
+        "¿ Desea imprimir de todos modos \\?$"));
+    EXPECT_TRUE(lines.match(text).hasMatch()) << text.toStdString();
+    EXPECT_EQ(pr::openPreviews(), before + (yes ? 1 : 0));
+    EXPECT_EQ(pr::currentPrinter(), nullptr);
+  }
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* p = qobject_cast<pr::TMULTIPREVIEW*>(w)) p->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  pr::resetPrinterSetup();
 }
 
 }  // namespace

@@ -688,4 +688,49 @@ TEST_F(LabelRun, SheetWithoutLabelsReportsThePageThatWasNeverBegun) {
   EXPECT_EQ(pr::currentPrinter(), nullptr);
 }
 
+// A text too long for its label: the fit check names it with the excess
+// of its ink (as drawn without a clip on an image of the printer's
+// resolution) and asks; No prints nothing, Yes prints the label clipped to
+// its rectangle.
+TEST_F(LabelRun, FitCheckNamesTheExcessAndTheSheetIsClippedToItsLabels) {
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({{"T", "\"MMMMMMMMMMMM\"", 0, true, false, false, 14}});
+  const lb::LabelRunValues v = makeFormat({20, 20, 30, 30, 0, 0.5, 1, 2, true});
+  prompts.yesNoAnswers = {false};
+  EXPECT_TRUE(run(1, headers).empty());
+  EXPECT_EQ(pr::currentPrinter(), nullptr);
+  EXPECT_TRUE(QDir(dir.path()).entryList({"*.qpic"}, QDir::Files).isEmpty());
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].kind, "noyes");
+  const std::string& text = prompts.asked[0].text;
+  const std::string head = "El elemento 1 (texto \"MMMMMMMMMMMM\") sobresale ";
+  const std::string tail = " mm por la derecha de la etiqueta. ¿ Desea imprimir de todos modos ?";
+  ASSERT_EQ(text.substr(0, head.size()), head) << text;
+  ASSERT_GT(text.size(), head.size() + tail.size());
+  ASSERT_EQ(text.substr(text.size() - tail.size()), tail) << text;
+  std::string amount = text.substr(head.size(), text.size() - head.size() - tail.size());
+  amount[amount.find(',')] = '.';
+  // The same text drawn unclipped: where its ink ends past the label.
+  bc::ImageDevice free(3000, 1000, 300);
+  lb::LABELTXT(free, "CODPRO", 1, 2.4, false, "\"MMMMMMMMMMMM\"", "Arial", 14);
+  const QImage drawn = free.toImage();
+  const double beyond = (prtest::inkBox(drawn, drawn.rect()).right() + 1) * 25.4 / 300 - 50;
+  EXPECT_NEAR(std::stod(amount), beyond, 0.15);
+
+  prompts.asked.clear();
+  prompts.yesNoAnswers = {true};
+  const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
+  ASSERT_EQ(opened.size(), 1u);
+  const QImage img = page(opened[0]);
+  const pr::TPRINTER* device = opened[0]->oDevice();
+  double top = v.top - 0.3, right = v.left - 0.4 + v.labelWidth, bottom = top + v.labelHeight, gap = right + 0.5;
+  device->Cmtr2Pix(top, right);
+  device->Cmtr2Pix(bottom, gap);
+  // Ink up to the label's right edge (but for a gap between two letters),
+  // none in the gap to the next label.
+  EXPECT_GE(prtest::inkBox(img, QRect(QPoint(0, int(top)), QPoint(int(right) - 1, int(bottom)))).right(),
+            right - 1 - 0.05 * 14 * 300 / 72);
+  EXPECT_TRUE(prtest::inkBox(img, QRect(QPoint(int(right) + 1, int(top)), QPoint(int(gap) - 1, int(bottom)))).isNull());
+}
+
 }  // namespace
