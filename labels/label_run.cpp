@@ -63,8 +63,8 @@ std::vector<Row> designRows(qv::TDATABASE& oDesign, int64_t nHeaderRec) {
 LabelRunValues labelRunValues(const qv::TDATABASE& oFormat) {
   const auto num = [&](const char* name) { return numOf(oFormat.FieldGet(name)); };
   LabelRunValues r;
-  r.top = num("MARGENSUP") / 10 + 0.3;
-  r.left = num("MARGENIZD") / 10 + 0.4;
+  r.top = num("MARGENSUP") / 10 + kInsetTop;
+  r.left = num("MARGENIZD") / 10 + kInsetSide;
   r.labelHeight = num("ALTOETIQ") / 10;
   r.labelWidth = num("ANCHOETIQ") / 10;
   const auto rows = int64_t(num("FILAS"));

@@ -48,6 +48,15 @@ class GenLabel : public prtest::LabelTables {
     screen = lb::openGenLabel("CodPro.dbf", lb::kGenLabelTitle);
     ASSERT_NE(screen, nullptr);
   }
+  // The printer set-up a PDF printer writing into the data folder, then
+  // the screen opened.
+  void openOnAPdfPrinter() {
+    pr::resetPrinterSetup();
+    QPrinter& setup = pr::printerSetup();
+    setup.setOutputFormat(QPrinter::PdfFormat);
+    setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
+    open();
+  }
   template <typename T>
   T* ctl(int id) {
     auto* w = qobject_cast<T*>(ui::controlById(screen->dialog(), id));
@@ -241,11 +250,7 @@ TEST_F(GenLabel, ThePrinterButtonOpensThePrinterDialog) {
 }
 
 TEST_F(GenLabel, ThePrintButtonRunsTheSheetIntoAPreview) {
-  pr::resetPrinterSetup();
-  QPrinter& setup = pr::printerSetup();
-  setup.setOutputFormat(QPrinter::PdfFormat);
-  setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
-  open();
+  openOnAPdfPrinter();
   ctl<QListWidget>(102)->setCurrentRow(1);
   const int before = pr::openPreviews();
   ctl<QPushButton>(1)->click();
@@ -325,11 +330,7 @@ TEST_F(GenLabel, FilesThatCannotBeUsedOpenNothing) {
 // small labels. Printing names the items that stick out and by how much and
 // asks, No the default; No prints nothing, Yes prints the sheet.
 TEST_F(GenLabel, ADesignThatDoesNotFitAsksBeforePrinting) {
-  pr::resetPrinterSetup();
-  QPrinter& setup = pr::printerSetup();
-  setup.setOutputFormat(QPrinter::PdfFormat);
-  setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
-  open();
+  openOnAPdfPrinter();
   ctl<QListWidget>(102)->setCurrentRow(2);
   ctl<QListWidget>(103)->setCurrentRow(int(std::find(screen->formatNames().begin(), screen->formatNames().end(),
                                                      formatName("A4 65 ETIQ. 38,1X21,2 MM")) -

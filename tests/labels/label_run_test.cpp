@@ -396,6 +396,41 @@ TEST_F(LabelRun, BarcodeItemPicksTheSymbologyByLeadingCharacters) {
   p->End();
 }
 
+// Barcodes and pictures placed on a label 2 to 8 cm across: centred, their
+// bars' (or the picture's) middle on 5 cm; right, their right end 0.4 cm
+// inside 8 cm; at the cursor, from the column given; and the next item on
+// the same line 0.1 cm (a picture 0.4 cm) right of what they drew.
+TEST_F(LabelRun, BarcodesAndPicturesArePlacedOnTheLabel) {
+  QImage bmp(90, 40, QImage::Format_RGB32);
+  bmp.fill(Qt::black);
+  const std::string file = data + "logo.bmp";
+  ASSERT_TRUE(bmp.save(QString::fromStdString(file)));
+  struct Case {
+    bool picture;
+    int place;
+    double middle, right;  // cm, -1 to skip
+  } cases[] = {
+      {false, lb::kPlaceCentre, 5, -1}, {false, lb::kPlaceRight, -1, 7.6}, {false, lb::kPlaceCursor, -1, -1},
+      {true, lb::kPlaceCentre, 5, -1},  {true, lb::kPlaceRight, -1, 7.6},
+  };
+  const auto px = [](double cm) { return cm / 2.54 * 300; };
+  for (const Case& c : cases) {
+    bc::ImageDevice dev(1200, 600, 300);
+    const bc::RowCol next =
+        c.picture ? lb::LABELIMG(dev, "CODPRO", 1, 2.4, true, file, 1, c.place, 2, 6)
+                  : lb::LABELMOD(dev, 1, 2.4, true, "590123412345", "13", 0, false, false, 0.033, 1, "", false, c.place,
+                                 2, 6);
+    const QImage img = dev.toImage();
+    // Halfway down the bars or the picture.
+    const QRect ink = prtest::inkBox(img, QRect(0, int(px(1.25)), img.width(), 1));
+    ASSERT_FALSE(ink.isNull()) << c.picture << c.place;
+    if (c.middle >= 0) EXPECT_NEAR((ink.left() + ink.right() + 1) / 2.0, px(c.middle), 1) << c.picture << c.place;
+    if (c.right >= 0) EXPECT_NEAR(ink.right() + 1, px(c.right), 1) << c.picture << c.place;
+    if (c.middle < 0 && c.right < 0) EXPECT_NEAR(ink.left(), px(2.4), 1);
+    EXPECT_NEAR(px(next.col - (c.picture ? 0.4 : 0.1)), ink.right() + 1, 1) << c.picture << c.place;
+  }
+}
+
 TEST_F(LabelRun, TextItemAdvancesByTheEstimatedSize) {
   makeProduct("590123412345", "7", "13");
   auto p = pr::TPRINTER::New("Textos", false, true);
