@@ -124,7 +124,8 @@ class DrawDevice {
   virtual void FillRect(int top, int left, int bottom, int right, Rgb color) = 0;
 
   // Draws a UTF-8 text with its upper-left corner at (row, col), left-aligned,
-  // transparent background. With an escapement the text turns about that
+  // transparent background (a digits font places its digits from that
+  // corner as FontSpec says). With an escapement the text turns about that
   // corner.
   virtual void Say(int row, int col, std::string_view text, const FontSpec& font, Rgb color) = 0;
 

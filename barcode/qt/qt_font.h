@@ -1,8 +1,9 @@
 // Fonts of the drawing device on Qt: the face names that labels and
 // barcodes use resolve to metric-compatible free faces (Arial to Liberation
 // Sans, Times New Roman to Liberation Serif, Courier New to Liberation Mono,
-// ...), and a FontSpec's cell height, average character width and
-// escapement are met exactly through the painter's transform.
+// ...), a FontSpec's cell height, average character width and escapement
+// are met exactly through the painter's transform, and the digits of a
+// symbol are drawn in OCR-B where installed, sized by their ink.
 #pragma once
 
 #include <QFont>
