@@ -6,6 +6,7 @@
 // of labels can be drawn on any of them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,9 +20,17 @@ constexpr int red(Rgb c) { return int(c & 0xFF); }
 constexpr int green(Rgb c) { return int((c >> 8) & 0xFF); }
 constexpr int blue(Rgb c) { return int((c >> 16) & 0xFF); }
 
-// A font as the device creates it: a cell height in device pixels, an
-// average character width in pixels (0: the face's own), an escapement in
-// tenths of a degree counter-clockwise, and the usual attributes.
+// A font as the device creates it, in one of two kinds:
+// - a cell height in device pixels and an average character width in pixels
+//   (0: the face's own);
+// - the human-readable digits of a symbol, when digitHeightPx is above 0:
+//   the ink of the digits is digitHeightPx high with its top digitTopPx
+//   below the text's corner, and every character (a blank too) stands
+//   centred in a cell pitchPx wide, the first cell starting at the corner.
+//   The face is OCR-B where it is installed, else `face`, in its own
+//   proportions; the cell height and width are not used.
+// Both kinds turn by the escapement, in tenths of a degree counter-clockwise
+// about the corner.
 struct FontSpec {
   std::string face = "arial";
   double heightPx = 0;  // 0: the font system's default height
@@ -31,7 +40,37 @@ struct FontSpec {
   bool italic = false;
   bool underline = false;
   bool strikeOut = false;
+  double digitHeightPx = 0;
+  double digitTopPx = 0;
+  double pitchPx = 0;
 };
+
+// A rectangle of device pixels, [left, right) x [top, bottom); empty when
+// it has no area.
+struct PixRect {
+  double top = 0;
+  double left = 0;
+  double bottom = 0;
+  double right = 0;
+  bool empty() const { return !(right > left && bottom > top); }
+  // The smallest rectangle holding both (an empty one adds nothing).
+  PixRect united(const PixRect& o) const {
+    if (o.empty()) return *this;
+    if (empty()) return o;
+    return {std::min(top, o.top), std::min(left, o.left), std::max(bottom, o.bottom), std::max(right, o.right)};
+  }
+};
+
+// The page rectangle holding a text's box from `top` to `bottom` below its
+// base direction and `width` along it, the text's corner at (row, col),
+// turned `escapement` tenths of a degree counter-clockwise about it.
+PixRect TurnedRect(double row, double col, double width, double top, double bottom, int escapement);
+
+// Where the digits of a text in a digits font (FontSpec with a digit
+// height) stand when its corner is at (row, col): the cells of its
+// characters across, the digits' ink height down, turned with the
+// escapement; the ink lies inside.
+PixRect DigitsRect(double row, double col, size_t characters, const FontSpec& font);
 
 // A pen for outlines: colour and width in pixels.
 struct PenSpec {
@@ -85,7 +124,8 @@ class DrawDevice {
   virtual void FillRect(int top, int left, int bottom, int right, Rgb color) = 0;
 
   // Draws a UTF-8 text with its upper-left corner at (row, col), left-aligned,
-  // transparent background. With an escapement the text turns about that
+  // transparent background (a digits font places its digits from that
+  // corner as FontSpec says). With an escapement the text turns about that
   // corner.
   virtual void Say(int row, int col, std::string_view text, const FontSpec& font, Rgb color) = 0;
 
@@ -109,6 +149,12 @@ class DrawDevice {
   // Draws a bitmap file scaled to width x height pixels with its upper-left
   // corner at (row, col); nothing when it cannot be read.
   virtual void DrawBitmap(double row, double col, std::string_view file, int width, int height) = 0;
+
+  // From now on nothing is drawn outside the rectangle [left, right) x [top,
+  // bottom), until the next ClipTo or NoClip.
+  virtual void ClipTo(int top, int left, int bottom, int right) = 0;
+  // Drawing reaches the whole page again.
+  virtual void NoClip() = 0;
 
   // Converts a position in centimetres from the paper's top-left corner to
   // pixels of the printable area, in place.

@@ -65,12 +65,12 @@ void GO_CODE(std::string_view cModules, double nTop, double nLeft, DrawDevice& o
   }
 }
 
-FontSpec DigitFont(const DrawDevice& dev, std::string_view cFont, const ModulePx& px, bool lHorizontal,
-                   double nPoints) {
+FontSpec DigitFont(std::string_view cFont, const ModulePx& px, bool lHorizontal, double nScale) {
   FontSpec f;
   f.face = std::string(cFont.empty() ? kFace : cFont);
-  f.heightPx = px.h * nPoints * dev.nLogPixelsY() / 72.0;
-  f.widthPx = px.w * 5.6;
+  f.digitHeightPx = px.w * kDigitHeightModules * nScale;
+  f.pitchPx = px.w * kDigitAdvanceModules * nScale;
+  f.digitTopPx = px.w;
   f.escapement = lHorizontal ? 0 : 13500;
   return f;
 }

@@ -120,9 +120,9 @@ void C_MAT25(double nTop, double nLeft, std::string_view cCode, DrawDevice& oDev
 // are rebuilt exactly as the encoder builds them (normalised data, then the
 // recomputed check digit). Horizontal symbols write the texts 0.9 of the
 // height below the top; vertical symbols write them turned (escapement
-// 13500) at 0.1 of the height right of the left edge. Font: cFont with an
-// average character width of 5.6 modules and a cell height of h * 0.04
-// points (UPC-A's outer digits h * 0.025 points).
+// 13500) at 0.1 of the height right of the left edge. The digits are sized
+// from the module width as in a standard symbol (DigitFont), so they measure
+// the same on every device; the face is OCR-B where installed, else cFont.
 void BARLEN13(std::string_view cCode, DrawDevice& oDev, double nTop, double nLeft, Rgb nColor = 0,
               bool lHorizontal = true, double nModWidth = kModuleCm, double nHeight = kHeightCm,
               std::string_view cFont = kFace);
@@ -136,16 +136,22 @@ void BARLEN(std::string_view cCode, int nDigits, DrawDevice& oDev, double nTop, 
             std::string_view cFont = kFace);
 // The add-on's five digits, blank-separated, written in a band cleared (Box
 // with a white pen) over the first 48 modules: horizontal, the top 0.3 of
-// the height with the text at (top, left); vertical, the symbol turned
-// clockwise with it, the right 0.3 of the height with the text turned at
-// (top, left + h).
+// the height; vertical, the symbol turned clockwise with it, the right 0.3
+// of the height with the text turned. The characters stand 4.5 modules
+// apart, so that every digit is centred over its own 7 modules (the text
+// starts 5.25 modules into the symbol: at (top, left + 5.25w), turned at
+// (top + 5.25w, left + h)).
 void BAN5(std::string_view cCode, DrawDevice& oDev, double nTop, double nLeft, Rgb nColor = 0,
           bool lHorizontal = true, double nModWidth = kModuleCm, double nHeight = kHeightCm,
           std::string_view cFont = kFace);
 
-// The fonts of the human-readable digits for a symbol with these pixel
-// sizes: cell height h * nPoints points on the device, width 5.6 w.
-FontSpec DigitFont(const DrawDevice& dev, std::string_view cFont, const ModulePx& px, bool lHorizontal,
-                   double nPoints = 0.04);
+// The human-readable digits of a symbol of these pixel sizes: each digit
+// advances 7 modules (the modules of its bars) and stands 2.75 / 0.33
+// modules high (2.75 mm at 0.33 mm modules), one module below the text's
+// row, all times nScale; UPC-A's outer digits take kSmallDigits.
+inline constexpr double kDigitAdvanceModules = 7;
+inline constexpr double kDigitHeightModules = 2.75 / 0.33;
+inline constexpr double kSmallDigits = 0.025 / 0.04;
+FontSpec DigitFont(std::string_view cFont, const ModulePx& px, bool lHorizontal, double nScale = 1);
 
 }  // namespace bc

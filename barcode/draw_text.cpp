@@ -35,7 +35,7 @@ void BARLEN13(std::string_view cCode, DrawDevice& oDev, double nTop, double nLef
   std::string digits = normalizedData(cCode, 12);
   digits += EAN13_CHECK(digits);
   const ModulePx px = ToPixels(oDev, lHorizontal, nModWidth, nHeight);
-  const FontSpec font = DigitFont(oDev, cFont, px, lHorizontal);
+  const FontSpec font = DigitFont(cFont, px, lHorizontal);
   const TextPlace at{oDev, nTop, nLeft, px, lHorizontal};
   at.say(oDev, -8, digits.substr(0, 1), font, nColor);
   at.say(oDev, 3, digits.substr(1, 6), font, nColor);
@@ -47,8 +47,8 @@ void UPCA_BARLEN(std::string_view cCode, DrawDevice& oDev, double nTop, double n
   std::string digits = normalizedData(cCode, 11);
   digits += UPC_CHECK(digits, 11);
   const ModulePx px = ToPixels(oDev, lHorizontal, nModWidth, nHeight);
-  const FontSpec font = DigitFont(oDev, cFont, px, lHorizontal);
-  const FontSpec small = DigitFont(oDev, cFont, px, lHorizontal, 0.025);
+  const FontSpec font = DigitFont(cFont, px, lHorizontal);
+  const FontSpec small = DigitFont(cFont, px, lHorizontal, kSmallDigits);
   const TextPlace at{oDev, nTop, nLeft, px, lHorizontal};
   at.say(oDev, -8, digits.substr(0, 1), small, nColor);
   at.say(oDev, 10, digits.substr(1, 5), font, nColor);
@@ -65,7 +65,7 @@ void BARLEN(std::string_view cCode, int nDigits, DrawDevice& oDev, double nTop, 
   const int half = n / 2;
   const int m = half * 7 + 8;
   const ModulePx px = ToPixels(oDev, lHorizontal, nModWidth, nHeight);
-  const FontSpec font = DigitFont(oDev, cFont, px, lHorizontal);
+  const FontSpec font = DigitFont(cFont, px, lHorizontal);
   const TextPlace at{oDev, nTop, nLeft, px, lHorizontal};
   at.say(oDev, 3, digits.substr(0, size_t(half)), font, nColor);
   at.say(oDev, m, digits.substr(size_t(half)), font, nColor);
@@ -80,7 +80,10 @@ void BAN5(std::string_view cCode, DrawDevice& oDev, double nTop, double nLeft, R
     text += c;
   }
   const ModulePx px = ToPixels(oDev, lHorizontal, nModWidth, nHeight);
-  const FontSpec font = DigitFont(oDev, cFont, px, lHorizontal);
+  // Digits 9 modules apart (7 of bars, 2 of separator), blanks between.
+  FontSpec font = DigitFont(cFont, px, lHorizontal);
+  font.pitchPx = 4.5 * px.w;
+  const int shift = Round(5.25 * px.w);
   const PenSpec white{rgb(255, 255, 255), 1};
   const int top = Round(nTop);
   const int left = Round(nLeft);
@@ -88,12 +91,12 @@ void BAN5(std::string_view cCode, DrawDevice& oDev, double nTop, double nLeft, R
   const int length = 48 * px.w;
   if (lHorizontal) {
     oDev.Box(top, left, top + band, left + length, white);
-    oDev.Say(top, left, text, font, nColor);
+    oDev.Say(top, left + shift, text, font, nColor);
   } else {
     // The horizontal form turned clockwise with the symbol: the band at the
     // bars' right end, the text reading downwards with its top to the right.
     oDev.Box(top, left + px.h - band, top + length, left + px.h, white);
-    oDev.Say(top, left + px.h, text, font, nColor);
+    oDev.Say(top + shift, left + px.h, text, font, nColor);
   }
 }
 

@@ -65,8 +65,6 @@ std::string fileNameOr(const char* value, const char* otherwise) {
   return v.empty() ? otherwise : v;
 }
 
-std::string textOf(const xb::Value& v) { return v.isText() ? v.text() : std::string(); }
-
 QString shown(const std::string& stored) { return QString::fromStdString(qv::rightTrimmed(xb::cp1252ToUtf8(stored))); }
 
 // The search key of the code in hand, as the index stores it.

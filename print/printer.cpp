@@ -293,6 +293,14 @@ void TPRINTER::DrawBitmap(double row, double col, std::string_view file, int wid
   SayImage(row, col, QImage(qs(file)), width, height);
 }
 
+void TPRINTER::ClipTo(int top, int left, int bottom, int right) {
+  if (out_) out_->setClipRect(QRect(left, top, right - left, bottom - top));
+}
+
+void TPRINTER::NoClip() {
+  if (out_) out_->setClipping(false);
+}
+
 void TPRINTER::Say(int row, int col, std::string_view text, const bc::FontSpec& font, bc::Rgb color) {
   if (!printer_ || !out_) return;
   out_->save();

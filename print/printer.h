@@ -228,6 +228,8 @@ class TPRINTER : public bc::DrawDevice {
   double TextWidth(std::string_view text, const bc::TextFont& font) const override;
   bc::PixSize BitmapSize(std::string_view file) const override;
   void DrawBitmap(double row, double col, std::string_view file, int width, int height) override;
+  void ClipTo(int top, int left, int bottom, int right) override;
+  void NoClip() override;
 
   TPRINTER() = default;
   void makeContext(const std::string& name, const QString& outputFile);

@@ -72,6 +72,14 @@ void ImageDevice::DrawBitmap(double row, double col, std::string_view file, int 
   ops_.push_back([=](QPainter& p) { p.drawImage(QRectF(col, row, width, height), image); });
 }
 
+void ImageDevice::ClipTo(int top, int left, int bottom, int right) {
+  ops_.push_back([r = Rect(top, left, bottom, right)](QPainter& p) { p.setClipRect(r); });
+}
+
+void ImageDevice::NoClip() {
+  ops_.push_back([](QPainter& p) { p.setClipping(false); });
+}
+
 void ImageDevice::Cmtr2Pix(double& row, double& col) const {
   row = std::max(0.0, row * 10.0 * nVertRes() / nVertSize());
   col = std::max(0.0, col * 10.0 * nHorzRes() / nHorzSize());

@@ -37,6 +37,8 @@ class ImageDevice final : public DrawDevice {
   double TextWidth(std::string_view text, const TextFont& font) const override;
   PixSize BitmapSize(std::string_view file) const override;
   void DrawBitmap(double row, double col, std::string_view file, int width, int height) override;
+  void ClipTo(int top, int left, int bottom, int right) override;
+  void NoClip() override;
   // Centimetres from the page's corner to pixels; the page has no
   // unprintable margin. Negative positions clamp to 0.
   void Cmtr2Pix(double& row, double& col) const override;

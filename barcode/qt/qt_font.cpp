@@ -1,6 +1,9 @@
 #include "barcode/qt/qt_font.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPainterPath>
+#include <QTransform>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -109,30 +112,115 @@ QFont MakeTextFont(const TextFont& spec, double dpi) {
   f.setItalic(spec.italic);
   f.setUnderline(spec.underline);
   f.setStrikeOut(spec.strikeOut);
+  // The face's own metrics, not those hinted to one device's pixels: a page
+  // measured on the printer and played on another device lays its texts
+  // out alike.
+  f.setHintingPreference(QFont::PreferNoHinting);
   return f;
+}
+
+namespace {
+
+// The glyphs' outlines of a text from the start of its base line: exact,
+// where the font system's bounding boxes are rounded to whole pixels.
+QRectF GlyphInk(const QFont& font, const QString& text) {
+  QPainterPath path;
+  path.addText(0, 0, font, text);
+  return path.boundingRect();
+}
+
+// How far a text moves back along its base line for its alignment: none
+// when left-aligned, to the right end or the middle of its ink otherwise.
+double AlignShift(const QFontMetricsF& fm, const QFont& font, const QString& text, int align) {
+  if (align != kTextRight && align != kTextCenter) return 0;
+  const QRectF ink = GlyphInk(font, text);
+  if (ink.isEmpty()) return align == kTextRight ? fm.horizontalAdvance(text) : fm.horizontalAdvance(text) / 2;
+  return align == kTextRight ? ink.right() : (ink.left() + ink.right()) / 2;
+}
+
+// Where PaintText puts the start of a text's base line, in the frame turned
+// about (row, col): the page itself when the text is not turned.
+QPointF TextOrigin(const QFontMetricsF& fm, const QFont& font, double row, double col, const QString& text,
+                   int align, double angle) {
+  const double shift = AlignShift(fm, font, text, align);
+  if (angle == 0) return QPointF(align == kTextLeft ? col : std::max(0.0, col - shift), row + fm.ascent());
+  return QPointF(-shift, fm.ascent());
+}
+
+QTransform TextTurn(double row, double col, double angle) {
+  QTransform t;
+  if (angle != 0) t.translate(col, row).rotate(-angle / 10.0);
+  return t;
+}
+
+}  // namespace
+
+QRectF TextInkRect(const QFontMetricsF& fm, const QFont& font, double row, double col, const QString& text,
+                   int align, double angle) {
+  QRectF ink = GlyphInk(font, text);
+  const double advance = fm.horizontalAdvance(text);
+  if (font.underline()) ink = ink.united(QRectF(0, fm.underlinePos(), advance, fm.lineWidth()));
+  if (font.strikeOut()) ink = ink.united(QRectF(0, -fm.strikeOutPos(), advance, fm.lineWidth()));
+  if (ink.isEmpty()) return {};
+  return TextTurn(row, col, angle).mapRect(ink.translated(TextOrigin(fm, font, row, col, text, align, angle)));
 }
 
 void PaintText(QPainter& p, const QFontMetricsF& fm, double row, double col, const QString& text,
                const QFont& font, const QColor& color, int align, double angle) {
-  const double width = fm.horizontalAdvance(text);
-  const double shift = align == kTextRight ? width : align == kTextCenter ? width / 2 : 0.0;
   p.save();
   p.setFont(font);
   p.setPen(color);
-  if (angle == 0) {
-    if (align == kTextRight || align == kTextCenter) col = std::max(0.0, col - shift);
-    p.drawText(QPointF(col, row + fm.ascent()), text);
-  } else {
-    p.translate(col, row);
-    p.rotate(-angle / 10.0);
-    p.drawText(QPointF(-shift, fm.ascent()), text);
+  p.setTransform(TextTurn(row, col, angle), true);
+  p.drawText(TextOrigin(fm, font, row, col, text, align, angle), text);
+  p.restore();
+}
+
+QString DigitsFace(std::string_view face) {
+  static const bool ocrB = QFontDatabase::hasFamily(QStringLiteral("OCR B"));
+  return ocrB ? QStringLiteral("OCR B") : ResolveFace(face);
+}
+
+namespace {
+
+// The digits of a symbol: the font at the reference size scaled so that the
+// ink of the digits 0 to 9 spans the digit height, every character centred
+// in its cell.
+void PaintDigits(QPainter& p, double row, double col, const QString& text, const FontSpec& spec, Rgb color) {
+  QFont f(DigitsFace(spec.face));
+  f.setHintingPreference(QFont::PreferNoHinting);
+  f.setKerning(false);
+  f.setPixelSize(kRefPx);
+  const QFontMetricsF fm(f);
+  const QRectF ink = fm.tightBoundingRect(QStringLiteral("0123456789"));
+  if (ink.height() <= 0) return;
+  const double scale = spec.digitHeightPx / ink.height();
+  p.save();
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+  p.translate(col, row);
+  if (spec.escapement != 0) p.rotate(-spec.escapement / 10.0);
+  p.scale(scale, scale);
+  p.setFont(f);
+  p.setPen(ToQColor(color));
+  p.setBackgroundMode(Qt::TransparentMode);
+  const double pitch = spec.pitchPx / scale;
+  const double baseline = spec.digitTopPx / scale - ink.top();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QChar(' ')) continue;
+    const double advance = fm.horizontalAdvance(text[i]);
+    p.drawText(QPointF(double(i) * pitch + (pitch - advance) / 2, baseline), QString(text[i]));
   }
   p.restore();
 }
 
+}  // namespace
+
 void PaintSay(QPainter& p, double row, double col, std::string_view text, const FontSpec& spec, Rgb color,
               double dpi) {
   if (text.empty()) return;
+  if (spec.digitHeightPx > 0) {
+    PaintDigits(p, row, col, QString::fromUtf8(text.data(), qsizetype(text.size())), spec, color);
+    return;
+  }
   const ScaledFont sf = MakeFont(spec, dpi);
   p.save();
   p.setRenderHint(QPainter::TextAntialiasing, true);

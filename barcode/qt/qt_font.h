@@ -1,13 +1,15 @@
 // Fonts of the drawing device on Qt: the face names that labels and
 // barcodes use resolve to metric-compatible free faces (Arial to Liberation
 // Sans, Times New Roman to Liberation Serif, Courier New to Liberation Mono,
-// ...), and a FontSpec's cell height, average character width and
-// escapement are met exactly through the painter's transform.
+// ...), a FontSpec's cell height, average character width and escapement
+// are met exactly through the painter's transform, and the digits of a
+// symbol are drawn in OCR-B where installed, sized by their ink.
 #pragma once
 
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRectF>
 #include <QString>
 #include <string_view>
 
@@ -36,9 +38,14 @@ ScaledFont MakeFont(const FontSpec& spec, double dpi);
 // the weighted average of the lower-case letters and the blank.
 double AverageCharWidth(const QFont& font);
 
-// Draws text with its cell's upper-left corner at (row, col), turned
-// counter-clockwise by the requested escapement about that corner, in `color`,
-// transparent background. `dpi` is the target's pixels per inch.
+// The family the digits of a symbol are drawn with: OCR B where the font
+// system has it, else the family of `face`.
+QString DigitsFace(std::string_view face);
+
+// Draws text with its corner at (row, col), turned counter-clockwise by
+// the requested escapement about that corner, in `color`, transparent
+// background: a cell font with the cell's upper-left corner there, a digits
+// font as FontSpec places its digits. `dpi` is the target's pixels per inch.
 void PaintSay(QPainter& p, double row, double col, std::string_view text, const FontSpec& spec, Rgb color,
               double dpi);
 
@@ -49,11 +56,17 @@ QFont MakeTextFont(const TextFont& spec, double dpi);
 
 // Draws text in `font` with the top of its cell at (row, col), along a base
 // line turned `angle` tenths of a degree counter-clockwise about that point,
-// aligned by a TextAlign code along that line; `fm` measures the font on
-// the target. A text that is not turned never starts left of column 0 when
-// it is right-aligned or centred.
+// aligned by a TextAlign code along that line: left-aligned text starts
+// there, right-aligned text has the right end of its ink there, centred
+// text the middle of its ink; `fm` measures the font on the target. A text
+// that is not turned never starts left of column 0 when it is right-aligned
+// or centred.
 void PaintText(QPainter& p, const QFontMetricsF& fm, double row, double col, const QString& text,
                const QFont& font, const QColor& color, int align, double angle);
+// The page rectangle of the ink that PaintText draws (underline and
+// strike-out lines included); empty for a text without ink.
+QRectF TextInkRect(const QFontMetricsF& fm, const QFont& font, double row, double col, const QString& text,
+                   int align, double angle);
 
 // The Qt colour of a packed RGB value.
 QColor ToQColor(Rgb c);

@@ -72,7 +72,7 @@ TEST_F(DataFolder, DesignsListOncePerNumberThroughTheUniqueTag) {
   ASSERT_TRUE(a->setOrder("NumEtiUn"));
   std::vector<int> numbers;
   for (a->goTop(); !a->eof(); a->skip()) numbers.push_back(int(a->fieldGet("NUMERO_ETI").num()));
-  EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
   ASSERT_TRUE(a->setOrder("NumEti"));
   EXPECT_EQ(a->keyCount(), a->reccount());
 }

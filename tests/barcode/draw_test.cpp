@@ -225,7 +225,7 @@ TEST(DrawSymbols, CentimetreVariantsConvertThePositionFirst) {
   C_SUP5(1.0, 0.5, "52495", sup, 0, true, 0.025, 1.5, true);
   ASSERT_EQ(sup.texts.size(), 1u);
   EXPECT_EQ(sup.texts[0].row, 236);
-  EXPECT_EQ(sup.texts[0].col, 118);
+  EXPECT_EQ(sup.texts[0].col, 118 + 32);  // 5.25 modules in
 
   auto i25 = Page();
   C_INT25(0.5, 0.5, "12", i25, true);
@@ -251,10 +251,13 @@ TEST(DrawText, Ean13DigitsHorizontal) {
   auto dev = Page();
   EAN13(kT, kL, "590123412345", dev, 0, true, 0.025, 1.5, true);
   ExpectTexts(dev, {{kT + 319, kL - 48, "5"}, {kT + 319, kL + 18, "901234"}, {kT + 319, kL + 300, "123457"}});
+  // Digits sized from the module: 7 modules of advance, 2.75 / 0.33
+  // modules of height, one module below the text's row.
   const FontSpec& f = dev.texts[0].font;
   EXPECT_EQ(f.face, "arial");
-  EXPECT_DOUBLE_EQ(f.heightPx, 354 * 0.04 * 600 / 72.0);
-  EXPECT_DOUBLE_EQ(f.widthPx, 6 * 5.6);
+  EXPECT_DOUBLE_EQ(f.digitHeightPx, 6 * 2.75 / 0.33);
+  EXPECT_DOUBLE_EQ(f.pitchPx, 6 * 7.0);
+  EXPECT_DOUBLE_EQ(f.digitTopPx, 6);
   EXPECT_EQ(f.escapement, 0);
 }
 
@@ -284,10 +287,12 @@ TEST(DrawText, UpcaOuterDigitsSmall) {
     else
       ExpectTexts(dev, {{kT - 48, kL + 35, "0"}, {kT + 60, kL + 35, "36000"}, {kT + 300, kL + 35, "29145"},
                         {kT + 570, kL + 35, "2"}});
-    EXPECT_DOUBLE_EQ(dev.texts[0].font.heightPx, 354 * 0.025 * 600 / 72.0);
-    EXPECT_DOUBLE_EQ(dev.texts[1].font.heightPx, 354 * 0.04 * 600 / 72.0);
-    EXPECT_DOUBLE_EQ(dev.texts[3].font.heightPx, dev.texts[0].font.heightPx);
-    EXPECT_DOUBLE_EQ(dev.texts[0].font.widthPx, dev.texts[1].font.widthPx);
+    // The outer digits in the proportion 0.025 : 0.04, height and advance.
+    EXPECT_DOUBLE_EQ(dev.texts[0].font.digitHeightPx, 6 * 2.75 / 0.33 * 0.025 / 0.04);
+    EXPECT_DOUBLE_EQ(dev.texts[1].font.digitHeightPx, 6 * 2.75 / 0.33);
+    EXPECT_DOUBLE_EQ(dev.texts[3].font.digitHeightPx, dev.texts[0].font.digitHeightPx);
+    EXPECT_DOUBLE_EQ(dev.texts[0].font.pitchPx, 6 * 7.0 * 0.025 / 0.04);
+    EXPECT_DOUBLE_EQ(dev.texts[1].font.pitchPx, 6 * 7.0);
   }
 }
 
@@ -317,7 +322,10 @@ TEST(DrawText, AddOnClearsTheTopBandAndWritesItsDigitsThere) {
   EXPECT_EQ(b.right, kL + 288);
   EXPECT_EQ(b.pen.color, rgb(255, 255, 255));
   EXPECT_EQ(b.pen.width, 1);
-  ExpectTexts(dev, {{kT, kL, "5 2 4 9 5"}});
+  // Every digit centred over its 7 modules: characters 4.5 modules apart
+  // from 5.25 modules in.
+  ExpectTexts(dev, {{kT, kL + 32, "5 2 4 9 5"}});
+  EXPECT_DOUBLE_EQ(dev.texts[0].font.pitchPx, 27);
   const std::string modules = enc::SUP5("52495");
   ExpectModules(dev, std::string(modules.size(), '0'), kT, kL, 6, true, 105);
   ExpectModules(dev, modules, kT, kL, 6, true, 106);
@@ -333,7 +341,7 @@ TEST(DrawText, VerticalAddOnTurnsTheBandWithTheSymbol) {
   EXPECT_EQ(b.left, kL + 354 - 106);
   EXPECT_EQ(b.bottom, kT + 288);
   EXPECT_EQ(b.right, kL + 354);
-  ExpectTexts(dev, {{kT, kL + 354, "5 2 4 9 5"}});
+  ExpectTexts(dev, {{kT + 32, kL + 354, "5 2 4 9 5"}});
   EXPECT_EQ(dev.texts[0].font.escapement, 13500);
   const std::string modules = enc::SUP5("52495");
   ExpectModules(dev, modules, kT, kL, 6, false, 0);
@@ -344,7 +352,7 @@ TEST(DrawText, VerticalAddOnTurnsTheBandWithTheSymbol) {
 TEST(DrawText, AddOnDigitsAreTheTypedCharactersCompletedWithZeros) {
   auto dev = Page();
   BAN5("  7a", dev, kT, kL);
-  ExpectTexts(dev, {{kT, kL, "7 a 0 0 0"}});
+  ExpectTexts(dev, {{kT, kL + 32, "7 a 0 0 0"}});
 }
 
 TEST(Colors, SeventeenNamesWithTheirPackedValues) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -147,6 +148,40 @@ TEST_F(QtDevice, FontsResolveToTheFreeFaces) {
   EXPECT_EQ(ResolveFace("DejaVu Sans"), "DejaVu Sans");
   const ScaledFont sf = MakeFont(FontSpec{"arial", 118.0, 33.6}, 600);
   EXPECT_EQ(QFontInfo(sf.font).family(), "Liberation Sans");
+}
+
+// The digits of a symbol take OCR-B where the font system has it; their
+// ink spans the digit height, one digit per pitch.
+TEST_F(QtDevice, DigitsInOcrBSizedByTheirInk) {
+  if (QFontDatabase::hasFamily("OCR B")) {
+    EXPECT_EQ(DigitsFace("arial"), "OCR B");
+  } else {
+    EXPECT_EQ(DigitsFace("arial"), "Liberation Sans");
+  }
+  ImageDevice dev(400, 200, 600);
+  FontSpec spec;
+  spec.digitHeightPx = 50;
+  spec.digitTopPx = 10;
+  spec.pitchPx = 42;
+  dev.Say(20, 30, "1 8", spec, 0);
+  const QImage img = dev.toImage();
+  QRect ink;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (Dark(img, x, y)) ink = ink.united(QRect(x, y, 1, 1));
+  EXPECT_NEAR(ink.top(), 30, 1);
+  EXPECT_NEAR(ink.bottom() + 1, 80, 1);
+  // The "1" in the first cell, the "8" centred in the third.
+  EXPECT_GE(ink.left(), 30);
+  EXPECT_LE(ink.right(), 30 + 3 * 42);
+  int eight = 0;
+  for (int x = 30 + 84; x < 30 + 126; ++x) eight += Dark(img, x, 55);
+  EXPECT_GT(eight, 0);
+  const PixRect box = DigitsRect(20, 30, 3, spec);
+  EXPECT_DOUBLE_EQ(box.top, 30);
+  EXPECT_DOUBLE_EQ(box.bottom, 80);
+  EXPECT_DOUBLE_EQ(box.left, 30);
+  EXPECT_DOUBLE_EQ(box.right, 156);
 }
 
 TEST_F(QtDevice, FontCellHeightAndAverageWidthAreMet) {

@@ -59,6 +59,8 @@ class RecordingDevice : public DrawDevice {
   double TextWidth(std::string_view, const TextFont&) const override { return 0; }
   PixSize BitmapSize(std::string_view) const override { return {}; }
   void DrawBitmap(double, double, std::string_view, int, int) override {}
+  void ClipTo(int, int, int, int) override {}
+  void NoClip() override {}
   RowCol Pix2Mmtr(double row, double col) const override { return {row * 25.4 / dpi_, col * 25.4 / dpi_}; }
   void Cmtr2Pix(double& row, double& col) const override {
     row = row * 10 * resY_ / sizeY_;

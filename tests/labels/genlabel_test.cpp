@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "print/preview.h"
+#include "print/printer.h"
 #include "print/printer_dialogs.h"
 #include "print/printer_setup.h"
 #include "tests/labels/label_tables_fixture.h"
@@ -42,20 +44,18 @@ class GenLabel : public prtest::LabelTables {
     dialogsGuard_.reset();
     LabelTables::TearDown();
   }
-  static void addProduct(const std::string& code, const std::string& check, const std::string& name) {
-    xb::engine::WorkArea& a = area("CodPro2");
-    ASSERT_TRUE(a.appendBlank());
-    a.fieldPut(std::string_view("CODIGO"), xb::Value(code));
-    a.fieldPut(std::string_view("DGCNT"), xb::Value(check));
-    a.fieldPut(std::string_view("COD_COMPL"), xb::Value(code + check));
-    a.fieldPut(std::string_view("NOMETI"), xb::Value(name));
-    a.fieldPut(std::string_view("TIPOBAR"), xb::Value("13"));
-    a.unlock();
-  }
-
   void open() {
     screen = lb::openGenLabel("CodPro.dbf", lb::kGenLabelTitle);
     ASSERT_NE(screen, nullptr);
+  }
+  // The printer set-up a PDF printer writing into the data folder, then
+  // the screen opened.
+  void openOnAPdfPrinter() {
+    pr::resetPrinterSetup();
+    QPrinter& setup = pr::printerSetup();
+    setup.setOutputFormat(QPrinter::PdfFormat);
+    setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
+    open();
   }
   template <typename T>
   T* ctl(int id) {
@@ -101,9 +101,10 @@ TEST_F(GenLabel, OpensOnTheMarkedDesignAndFormatOfTheProductInHand) {
   EXPECT_EQ(screen->productAlias(), "CodPro");
   EXPECT_EQ(screen->recordCount(), 1);
   EXPECT_EQ(items(102), (QStringList{"DESCRIPCION Y CODIGO CON DIGITOS", "SOLO CODIGO DE BARRAS",
-                                     "DESCRIPCION GRANDE SOBRE EL CODIGO", "REFERENCIA, DESCRIPCION Y CODIGO"}));
+                                     "DESCRIPCION GRANDE SOBRE EL CODIGO", "REFERENCIA, DESCRIPCION Y CODIGO",
+                                     QString::fromUtf8("SOLO CODIGO, ETIQUETA PEQUEÑA")}));
   EXPECT_EQ(ctl<QListWidget>(102)->currentRow(), 0);
-  EXPECT_EQ(screen->designs().headers, (std::vector<int64_t>{1, 4, 6, 9}));
+  EXPECT_EQ(screen->designs().headers, (std::vector<int64_t>{1, 4, 6, 9, 13}));
   EXPECT_EQ(items(103).size(), 8);
   EXPECT_EQ(items(103).first(), QStringLiteral("A4 10 ETIQ. 99,1X57 MM"));
   EXPECT_EQ(ctl<QListWidget>(103)->currentRow(), 3);
@@ -249,11 +250,7 @@ TEST_F(GenLabel, ThePrinterButtonOpensThePrinterDialog) {
 }
 
 TEST_F(GenLabel, ThePrintButtonRunsTheSheetIntoAPreview) {
-  pr::resetPrinterSetup();
-  QPrinter& setup = pr::printerSetup();
-  setup.setOutputFormat(QPrinter::PdfFormat);
-  setup.setOutputFileName(QString::fromStdString((dir_ / "salida.pdf").string()));
-  open();
+  openOnAPdfPrinter();
   ctl<QListWidget>(102)->setCurrentRow(1);
   const int before = pr::openPreviews();
   ctl<QPushButton>(1)->click();
@@ -327,6 +324,39 @@ TEST_F(GenLabel, FilesThatCannotBeUsedOpenNothing) {
     for (const char* alias : {"CODPRO", "OTRO", "DATOSETI", "LABELS"}) EXPECT_EQ(areas().find(alias), nullptr);
   }
   EXPECT_FALSE(lb::GENLABEL("Otro.dbf"));
+}
+
+// A design that does not fit the chosen format: the big description on the
+// small labels. Printing names the items that stick out and by how much and
+// asks, No the default; No prints nothing, Yes prints the sheet.
+TEST_F(GenLabel, ADesignThatDoesNotFitAsksBeforePrinting) {
+  openOnAPdfPrinter();
+  ctl<QListWidget>(102)->setCurrentRow(2);
+  ctl<QListWidget>(103)->setCurrentRow(int(std::find(screen->formatNames().begin(), screen->formatNames().end(),
+                                                     formatName("A4 65 ETIQ. 38,1X21,2 MM")) -
+                                           screen->formatNames().begin()));
+  ASSERT_EQ(screen->selectedFormat(), formatName("A4 65 ETIQ. 38,1X21,2 MM"));
+  const int before = pr::openPreviews();
+  for (const bool yes : {false, true}) {
+    prompts.asked.clear();
+    prompts.yesNoAnswers = {yes};
+    ctl<QPushButton>(1)->click();
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].kind, "noyes");
+    EXPECT_EQ(prompts.asked[0].title, "Atención.....");
+    const QString text = QString::fromStdString(prompts.asked[0].text);
+    const QRegularExpression lines(QStringLiteral(
+        "^El elemento 1 \\(texto NOMETI\\) sobresale \\d+,\\d mm por la derecha de la etiqueta\\.\n"
+        "El elemento 2 \\(código de barras\\) sobresale \\d+,\\d mm por abajo de la etiqueta\\. "
+        "¿ Desea imprimir de todos modos \\?$"));
+    EXPECT_TRUE(lines.match(text).hasMatch()) << text.toStdString();
+    EXPECT_EQ(pr::openPreviews(), before + (yes ? 1 : 0));
+    EXPECT_EQ(pr::currentPrinter(), nullptr);
+  }
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* p = qobject_cast<pr::TMULTIPREVIEW*>(w)) p->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  pr::resetPrinterSetup();
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "barcode/draw.h"
 #include "barcode/qt/image_device.h"
 #include "data/engine/workspace.h"
 #include "data/tdatabase.h"
@@ -330,6 +331,9 @@ TEST(LabelValues, ItemKindMessage) {
   EXPECT_NE(lb::itemKindMessage("B", -3).find("Nº -3 NO"), std::string::npos);
 }
 
+// Types that draw human-readable digits under their bars.
+bool symbologyHasDigits(const std::string& type) { return type == "UPCA" || type.starts_with("13") || type == "8"; }
+
 // Every drawing function the type picks, on one recorded page; the
 // decodable ones read back, the 2-of-5 families without a decoder and an
 // unknown type are checked by their ink.
@@ -351,17 +355,36 @@ TEST_F(LabelRun, BarcodeItemPicksTheSymbologyByLeadingCharacters) {
       {"MAT25", "123456", nullptr},
   };
   auto p = pr::TPRINTER::New("Tipos", false, true);
+  // A row or a column of the page in pixels.
+  const auto px = [&](double row, double col) {
+    p->Cmtr2Pix(row, col);
+    return QPointF(col, row);
+  };
   for (const Case& c : cases) {
     p->StartPage();
     const pr::RowCol below = lb::LABELMOD(*p, 2, 2, false, c.code, c.type, 0, false, true, 0.033, 1.5, "", false);
-    EXPECT_DOUBLE_EQ(below.row, 3.6);
     EXPECT_DOUBLE_EQ(below.col, 0);
     p->EndPage();
     const QImage img = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
-    EXPECT_FALSE(prtest::inkBox(img, img.rect()).isNull()) << c.type;
+    const QRect ink = prtest::inkBox(img, img.rect());
+    ASSERT_FALSE(ink.isNull()) << c.type;
     if (c.decoded) {
       EXPECT_EQ(decode(img, dir.path()).count(c.decoded), 1u) << c.type;
     }
+    // The next line starts right under everything drawn: the bars, 1.5 cm
+    // from 0.1 cm below the row, and the digits under them.
+    EXPECT_NEAR(px(below.row, 0).y(), ink.bottom() + 1, 1.5) << c.type;
+    EXPECT_EQ(below.row > 3.6 + 0.01, symbologyHasDigits(c.type)) << c.type;
+    EXPECT_NEAR(px(2.1, 0).y(), ink.top(), 1) << c.type;
+    // On the same line the next item starts 0.1 cm right of the ink (of
+    // the cell of a last digit, which is at most a module wider).
+    p->StartPage();
+    const pr::RowCol right = lb::LABELMOD(*p, 2, 2, true, c.code, c.type, 0, false, true, 0.033, 1.5, "", false);
+    p->EndPage();
+    EXPECT_EQ(right.row, 2);
+    const double end = px(0, right.col - 0.1).x();
+    EXPECT_GE(end, ink.right() + 1 - 1) << c.type;
+    EXPECT_LE(end, ink.right() + 1 + bc::HorzPix(*p, 0.033)) << c.type;
   }
   p->StartPage();
   const pr::RowCol right = lb::LABELMOD(*p, 2, 2, true, "590123412345", "XX", 0, false, true, 0.033, 1.5);
@@ -371,6 +394,41 @@ TEST_F(LabelRun, BarcodeItemPicksTheSymbologyByLeadingCharacters) {
   const QImage none = render(p->aMeta().back(), p->nHorzRes(), p->nVertRes());
   EXPECT_TRUE(prtest::inkBox(none, none.rect()).isNull());
   p->End();
+}
+
+// Barcodes and pictures placed on a label 2 to 8 cm across: centred, their
+// bars' (or the picture's) middle on 5 cm; right, their right end 0.4 cm
+// inside 8 cm; at the cursor, from the column given; and the next item on
+// the same line 0.1 cm (a picture 0.4 cm) right of what they drew.
+TEST_F(LabelRun, BarcodesAndPicturesArePlacedOnTheLabel) {
+  QImage bmp(90, 40, QImage::Format_RGB32);
+  bmp.fill(Qt::black);
+  const std::string file = data + "logo.bmp";
+  ASSERT_TRUE(bmp.save(QString::fromStdString(file)));
+  struct Case {
+    bool picture;
+    int place;
+    double middle, right;  // cm, -1 to skip
+  } cases[] = {
+      {false, lb::kPlaceCentre, 5, -1}, {false, lb::kPlaceRight, -1, 7.6}, {false, lb::kPlaceCursor, -1, -1},
+      {true, lb::kPlaceCentre, 5, -1},  {true, lb::kPlaceRight, -1, 7.6},
+  };
+  const auto px = [](double cm) { return cm / 2.54 * 300; };
+  for (const Case& c : cases) {
+    bc::ImageDevice dev(1200, 600, 300);
+    const bc::RowCol next =
+        c.picture ? lb::LABELIMG(dev, "CODPRO", 1, 2.4, true, file, 1, c.place, 2, 6)
+                  : lb::LABELMOD(dev, 1, 2.4, true, "590123412345", "13", 0, false, false, 0.033, 1, "", false, c.place,
+                                 2, 6);
+    const QImage img = dev.toImage();
+    // Halfway down the bars or the picture.
+    const QRect ink = prtest::inkBox(img, QRect(0, int(px(1.25)), img.width(), 1));
+    ASSERT_FALSE(ink.isNull()) << c.picture << c.place;
+    if (c.middle >= 0) EXPECT_NEAR((ink.left() + ink.right() + 1) / 2.0, px(c.middle), 1) << c.picture << c.place;
+    if (c.right >= 0) EXPECT_NEAR(ink.right() + 1, px(c.right), 1) << c.picture << c.place;
+    if (c.middle < 0 && c.right < 0) EXPECT_NEAR(ink.left(), px(2.4), 1);
+    EXPECT_NEAR(px(next.col - (c.picture ? 0.4 : 0.1)), ink.right() + 1, 1) << c.picture << c.place;
+  }
 }
 
 TEST_F(LabelRun, TextItemAdvancesByTheEstimatedSize) {
@@ -388,14 +446,16 @@ TEST_F(LabelRun, TextItemAdvancesByTheEstimatedSize) {
   } cases[] = {
       {"NOMETI", 10, false, lb::kAlignLeft, 5, 2, 0, 13},
       {"NOMETI", 10, true, lb::kAlignLeft, 5, 2, 3, 13},
-      {"\"Ref. \" + NUMETI", 8, true, lb::kAlignCenter, 5, 2, 3 + 2.5, 9},
-      {"NUMETI", 12, true, lb::kAlignRight, 5, 2, 3 + 5, 4},
+      // The label starts at 2.6 cm: centred on its middle, right-aligned
+      // 0.4 cm inside its right edge, wherever the column stands.
+      {"\"Ref. \" + NUMETI", 8, true, lb::kAlignCenter, 5, 2, 2.6 + 2.5, 9},
+      {"NUMETI", 12, true, lb::kAlignRight, 5, 2, 2.6 + 5 - 0.4, 4},
       {"NOMETI", 0, false, lb::kAlignLeft, 5, 2, 0, 13},  // size 0: the row does not move
   };
   for (const Case& c : cases) {
     const pr::RowCol next =
         lb::LABELTXT(*p, "CODPRO", 2, 3, c.sameLine, c.expr, "Arial", c.size, false, false, false, 0, c.align, 0,
-                     false, c.labelWidth);
+                     false, c.labelWidth, 2.6);
     const double px = std::round(c.size * p->nLogPixelY() / 72.0);
     const pr::RowCol mm = p->Pix2Mmtr(px, px * 0.44 * double(c.chars));
     EXPECT_NEAR(next.row, c.row + (c.sameLine ? 0 : mm.row / 10), 1e-9) << c.expr;
@@ -501,45 +561,53 @@ TEST_F(LabelRun, SheetDrawsOnTheImageDeviceWithoutAPrinter) {
 }
 
 // The alignment of the last item that set one applies to the items after
-// it, into the next label: the first label's first line starts at the
-// label's left edge, every later line is centred on its label.
-TEST_F(LabelRun, AlignmentCarriesOverToLaterItemsAndLabels) {
+// it within the label, and every label starts again at left: each label's
+// first line starts at its left inset, the next three are centred on its
+// middle, and the right-aligned last one ends 0.4 cm inside its right edge.
+TEST_F(LabelRun, AlignmentCarriesOverToLaterItemsAndRestartsOnEveryLabel) {
   makeProduct("590123412345", "7", "13");
   const std::vector<int64_t> headers = makeDesigns({
       {"T", "\"IZQUIERDA\"", 0, false, false, false, 12},
       {"T", "NOMETI", 0, false, true, false, 12},
       {"T", "NUMETI", 0, false, false, false, 12},
       {"T", "\"MMMMMMMMMMMMMMMMMMMM\"", 0, false, false, false, 12},
+      {"T", "\"DERECHA 1\"", 0, false, false, true, 12},
   });
   const lb::LabelRunValues v = makeFormat({20, 20, 40, 80, 0, 0.5, 1, 2, true});
   const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
   ASSERT_EQ(opened.size(), 1u);
+  EXPECT_TRUE(prompts.asked.empty());
   const QImage img = page(opened[0]);
   const pr::TPRINTER* device = opened[0]->oDevice();
   const double lineCm = std::round(12 * device->nLogPixelY() / 72.0) * 2.54 / device->nLogPixelY();
   const auto box = [&](int label, int line) {
-    double top = v.top + line * lineCm, left = v.left + label * (v.labelWidth + v.columnGap);
+    double top = v.top + line * lineCm, left = v.left - 0.4 + label * (v.labelWidth + v.columnGap);
     double bottom = top + lineCm, right = left + v.labelWidth;
     device->Cmtr2Pix(top, left);
     device->Cmtr2Pix(bottom, right);
-    // The middle of the line: capitals only, clear of the lines around.
-    const int third = int((bottom - top) / 3);
-    return prtest::inkBox(img, QRect(QPoint(int(left), int(top) + third), QPoint(int(right), int(bottom) - third)));
+    // The line, clear of the tail of the Q above it: capitals only.
+    const int eighth = int((bottom - top) / 8);
+    return prtest::inkBox(img, QRect(QPoint(int(left), int(top) + eighth), QPoint(int(right), int(bottom) - 1)));
   };
-  double row = v.top, left = v.left, centre = v.left + v.labelWidth / 2;
-  device->Cmtr2Pix(row, left);
-  row = v.top;
-  device->Cmtr2Pix(row, centre);
-  const QRect first = box(0, 0);
-  ASSERT_FALSE(first.isNull());
-  EXPECT_NEAR(first.left(), left, 6);  // the side bearing of the "I"
-  for (int label = 0; label < 2; ++label)
-    for (int line = label == 0 ? 1 : 0; line < 4; ++line) {
+  for (int label = 0; label < 2; ++label) {
+    const double shift = label * (v.labelWidth + v.columnGap);
+    double row = v.top, left = v.left + shift, centre = v.left - 0.4 + shift + v.labelWidth / 2;
+    double end = v.left - 0.4 + shift + v.labelWidth - 0.4, r2 = row, r3 = row;
+    device->Cmtr2Pix(row, left);
+    device->Cmtr2Pix(r2, centre);
+    device->Cmtr2Pix(r3, end);
+    const QRect first = box(label, 0);
+    ASSERT_FALSE(first.isNull()) << label;
+    EXPECT_NEAR(first.left(), left, 6) << label;  // the side bearing of the "I"
+    for (int line = 1; line < 4; ++line) {
       const QRect b = box(label, line);
       ASSERT_FALSE(b.isNull()) << label << "," << line;
-      const double labelShift = label * (v.labelWidth + v.columnGap) * device->nLogPixelX() / 2.54;
-      EXPECT_NEAR(b.center().x(), centre + labelShift, 4) << label << "," << line;
+      EXPECT_NEAR((b.left() + b.right() + 1) / 2.0, centre, 1.5) << label << "," << line;
     }
+    const QRect last = box(label, 4);
+    ASSERT_FALSE(last.isNull()) << label;
+    EXPECT_NEAR(last.right() + 1, end, 1) << label;
+  }
 }
 
 // A label whose last item continues the line moves the next label right by
@@ -653,6 +721,51 @@ TEST_F(LabelRun, SheetWithoutLabelsReportsThePageThatWasNeverBegun) {
   EXPECT_EQ(prompts.asked[0].title, "Printer object Error");
   EXPECT_EQ(prompts.asked[0].text, "The temporal metafile could not be created");
   EXPECT_EQ(pr::currentPrinter(), nullptr);
+}
+
+// A text too long for its label: the fit check names it with the excess
+// of its ink (as drawn without a clip on an image of the printer's
+// resolution) and asks; No prints nothing, Yes prints the label clipped to
+// its rectangle.
+TEST_F(LabelRun, FitCheckNamesTheExcessAndTheSheetIsClippedToItsLabels) {
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({{"T", "\"MMMMMMMMMMMM\"", 0, true, false, false, 14}});
+  const lb::LabelRunValues v = makeFormat({20, 20, 30, 30, 0, 0.5, 1, 2, true});
+  prompts.yesNoAnswers = {false};
+  EXPECT_TRUE(run(1, headers).empty());
+  EXPECT_EQ(pr::currentPrinter(), nullptr);
+  EXPECT_TRUE(QDir(dir.path()).entryList({"*.qpic"}, QDir::Files).isEmpty());
+  ASSERT_EQ(prompts.asked.size(), 1u);
+  EXPECT_EQ(prompts.asked[0].kind, "noyes");
+  const std::string& text = prompts.asked[0].text;
+  const std::string head = "El elemento 1 (texto \"MMMMMMMMMMMM\") sobresale ";
+  const std::string tail = " mm por la derecha de la etiqueta. ¿ Desea imprimir de todos modos ?";
+  ASSERT_EQ(text.substr(0, head.size()), head) << text;
+  ASSERT_GT(text.size(), head.size() + tail.size());
+  ASSERT_EQ(text.substr(text.size() - tail.size()), tail) << text;
+  std::string amount = text.substr(head.size(), text.size() - head.size() - tail.size());
+  amount[amount.find(',')] = '.';
+  // The same text drawn unclipped: where its ink ends past the label.
+  bc::ImageDevice free(3000, 1000, 300);
+  lb::LABELTXT(free, "CODPRO", 1, 2.4, false, "\"MMMMMMMMMMMM\"", "Arial", 14);
+  const QImage drawn = free.toImage();
+  const double beyond = (prtest::inkBox(drawn, drawn.rect()).right() + 1) * 25.4 / 300 - 50;
+  EXPECT_NEAR(std::stod(amount), beyond, 0.15);
+
+  prompts.asked.clear();
+  prompts.yesNoAnswers = {true};
+  const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
+  ASSERT_EQ(opened.size(), 1u);
+  const QImage img = page(opened[0]);
+  const pr::TPRINTER* device = opened[0]->oDevice();
+  double top = v.top - 0.3, right = v.left - 0.4 + v.labelWidth, bottom = top + v.labelHeight, gap = right + 0.5;
+  device->Cmtr2Pix(top, right);
+  device->Cmtr2Pix(bottom, gap);
+  // Ink up to the label's right edge (but for a gap between two letters),
+  // none in the gap to the next label.
+  EXPECT_GE(prtest::inkBox(img, QRect(QPoint(0, int(top)), QPoint(int(right) - 1, int(bottom)))).right(),
+            right - 1 - 0.05 * 14 * 300 / 72);
+  EXPECT_TRUE(prtest::inkBox(img, QRect(QPoint(int(right) + 1, int(top)), QPoint(int(gap) - 1, int(bottom)))).isNull());
 }
 
 }  // namespace

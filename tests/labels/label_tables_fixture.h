@@ -4,8 +4,8 @@
 //
 // Shipped formats in name order (record numbers in brackets): A4 10 [7],
 // A4 14 [2], A4 16 [6], A4 21 [1, marked], A4 24 63,5 [3], A4 24 70 [5],
-// A4 65 [4], A4 8 [8]. Shipped designs start at records 1, 4, 6 and 9;
-// design 1 is marked.
+// A4 65 [4], A4 8 [8]. Shipped designs start at records 1, 4, 6, 9 and
+// 13; design 1 is marked.
 #pragma once
 
 #include <optional>
@@ -65,6 +65,20 @@ class LabelTables : public qvtest::DataFolder {
     for (int64_t r = 1; r <= area(alias).reccount(); ++r)
       if (marked(alias, r)) out.push_back(r);
     return out;
+  }
+
+  // A product row of the program's product table (CodPro2).
+  static void addProduct(const std::string& code, const std::string& check, const std::string& name,
+                         const std::string& reference = {}) {
+    xb::engine::WorkArea& a = area("CodPro2");
+    ASSERT_TRUE(a.appendBlank());
+    a.fieldPut(std::string_view("CODIGO"), xb::Value(code));
+    a.fieldPut(std::string_view("DGCNT"), xb::Value(check));
+    a.fieldPut(std::string_view("COD_COMPL"), xb::Value(code + check));
+    a.fieldPut(std::string_view("NUMETI"), xb::Value(reference));
+    a.fieldPut(std::string_view("NOMETI"), xb::Value(name));
+    a.fieldPut(std::string_view("TIPOBAR"), xb::Value("13"));
+    a.unlock();
   }
 
   xb::ScriptedPrompter prompts;

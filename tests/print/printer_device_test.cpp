@@ -9,10 +9,12 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPicture>
+#include <algorithm>
 #include <cmath>
 #include <set>
 
 #include "barcode/draw.h"
+#include "barcode/qt/image_device.h"
 #include "print/preview.h"
 #include "print/preview_printing.h"
 #include "print/preview_job.h"
@@ -29,6 +31,62 @@ constexpr int kDpi = 300;
 int paperPx(double cm) { return int(std::lround(cm / 2.54 * kDpi)); }
 
 class PrinterDevice : public PrintFixture {};
+
+// The ink height, in millimetres, of the second group of digits of a
+// default EAN-13 drawn with its corner at pixel (top, left) of a page at
+// `dpi`: the rows below the data bars, across the columns of digits 8 to
+// 13, where no guard bar reaches. Each row counts by its darkest pixel, so
+// the rows the edges of the digits cross partly count in part.
+double digitHeightMm(const QImage& page, int top, int left, int dpi) {
+  const int w = int(std::lround(0.25 / 25.4 * dpi));
+  const int below = top + int(std::lround(13.5 / 25.4 * dpi));
+  double rows = 0;
+  for (int y = below; y < below + 20 * w; ++y) {
+    int darkest = 255;
+    for (int x = left + 50 * w; x < left + 92 * w; ++x) darkest = std::min(darkest, qGray(page.pixel(x, y)));
+    rows += (255 - darkest) / 255.0;
+  }
+  return rows * 25.4 / dpi;
+}
+
+// The human-readable digits are sized from the module, not the device:
+// the same height in millimetres on images of four resolutions and through
+// the printer device's PDF output.
+TEST_F(PrinterDevice, EanDigitsMeasureTheSameAtEveryResolution) {
+  std::vector<double> heights;
+  for (int dpi : {203, 300, 600, 1200}) {
+    const int side = int(std::lround(5.0 / 2.54 * dpi));
+    bc::ImageDevice page(side, side, dpi);
+    const int corner = int(std::lround(1.0 / 2.54 * dpi));
+    bc::EAN13(corner, corner, "590123412345", page, 0, true, bc::kModuleCm, bc::kHeightCm, true);
+    heights.push_back(digitHeightMm(page.toImage(), corner, corner, dpi));
+  }
+  usePdf(10, 1200);
+  auto p = pr::PRINTBEGIN("Digitos");
+  pr::PAGEBEGIN();
+  double top = 2, left = 2;
+  p->Cmtr2Pix(top, left);
+  bc::EAN13(top, left, "590123412345", *p, 0, true, bc::kModuleCm, bc::kHeightCm, true);
+  pr::PAGEEND();
+  pr::PRINTEND();
+  // The corner of the symbol on the paper: 2 cm from each edge.
+  const int at = int(std::lround(2.0 / 2.54 * 1200)), span = int(std::lround(4.0 / 2.54 * 1200));
+  const std::string base = (dir.path() + "/digitos").toStdString();
+  prtest::run("pdftoppm -gray -r 1200 -singlefile -x " + std::to_string(at) + " -y " + std::to_string(at) +
+              " -W " + std::to_string(span) + " -H " + std::to_string(span) + " " + prtest::quoted(pdf) + " " +
+              prtest::quoted(base));
+  const QImage crop(QString::fromStdString(base + ".pgm"));
+  ASSERT_FALSE(crop.isNull());
+  heights.push_back(digitHeightMm(crop, 0, 0, 1200));
+  const auto [low, high] = std::minmax_element(heights.begin(), heights.end());
+  for (double h : heights) {
+    EXPECT_GE(h, 1.8);
+    EXPECT_LE(h, 3.2);
+  }
+  EXPECT_LE(*high / *low, 1.05) << *low << " .. " << *high;
+  // 2.75 / 0.33 modules of 0.25 mm.
+  EXPECT_NEAR(heights.back(), 0.25 * 2.75 / 0.33, 0.1);
+}
 
 TEST_F(PrinterDevice, MetricsComeFromThePrinterAndItsMargins) {
   auto p = pr::TPRINTER::New("Prueba");
