@@ -3,10 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPalette>
+#include <QRegularExpressionValidator>
+#include <QSpinBox>
 #include <algorithm>
 #include <cmath>
 
@@ -16,6 +20,7 @@
 #include "data/tables.h"
 #include "labels/label_formats.h"
 #include "labels/label_run.h"
+#include "labels/printer_offset.h"
 #include "print/printer_dialogs.h"
 #include "print/printer_setup.h"
 #include "ui/control_id.h"
@@ -44,6 +49,7 @@ constexpr Measure kMeasures[] = {
 };
 constexpr int kDesignList = 102, kFormatList = 103, kLastRow = 104, kTotals = 125, kPrinter = 127;
 constexpr int kPrint = 1, kNew = 105, kDelete = 123, kChoosePrinter = 126, kClose = 2;
+constexpr int kStart = 141, kQuantityCaption = 142, kQuantity = 143, kOutlines = 145, kOffsetX = 147, kOffsetY = 149;
 
 struct Tooltip {
   int id;
@@ -117,6 +123,16 @@ DesignList readDesigns(const std::string& alias, int previous) {
 }
 
 std::unique_ptr<GenLabelScreen> openGenLabel(const std::string& cFile, const std::string& cTitle) {
+  return GenLabelScreen::open(cFile, cTitle, std::nullopt);
+}
+
+std::unique_ptr<GenLabelScreen> openGenLabelList(const std::string& cFile, std::vector<ListLine> lines,
+                                                 const std::string& cTitle) {
+  return GenLabelScreen::open(cFile, cTitle, std::move(lines));
+}
+
+std::unique_ptr<GenLabelScreen> GenLabelScreen::open(const std::string& cFile, const std::string& cTitle,
+                                                     std::optional<std::vector<ListLine>> list) {
   xb::Prompter& ask = xb::prompter();
   std::string productFile = cFile;
   std::string name = cFile;
@@ -135,6 +151,7 @@ std::unique_ptr<GenLabelScreen> openGenLabel(const std::string& cFile, const std
   }
 
   std::unique_ptr<GenLabelScreen> screen(new GenLabelScreen);
+  screen->list_ = std::move(list);
   screen->previousArea_ = workAreas().selected();
   {
     const BusyCursor busy;
@@ -146,6 +163,14 @@ std::unique_ptr<GenLabelScreen> openGenLabel(const std::string& cFile, const std
 
 bool GENLABEL(const std::string& cFile, const std::string& cTitle) {
   std::unique_ptr<GenLabelScreen> screen = openGenLabel(cFile, cTitle.empty() ? kGenLabelTitle : cTitle);
+  if (!screen) return false;
+  screen->exec();
+  return true;
+}
+
+bool GENLABELLISTA(const std::string& cFile, std::vector<ListLine> lines, const std::string& cTitle) {
+  std::unique_ptr<GenLabelScreen> screen =
+      openGenLabelList(cFile, std::move(lines), cTitle.empty() ? kGenLabelTitle : cTitle);
   if (!screen) return false;
   screen->exec();
   return true;
@@ -171,9 +196,13 @@ bool GenLabelScreen::openTables(const std::string& productFile, const std::strin
   }
 
   WorkArea& product = *areas.find(productAlias_);
-  const std::string key = searchKey();
-  product.setScope(xb::Value(key), xb::Value(key));
-  for (product.goTop(); !product.eof(); product.skip()) ++recordCount_;
+  if (list_) {
+    for (const ListLine& l : *list_) recordCount_ += std::max<int64_t>(l.quantity, 0);
+  } else {
+    const std::string key = searchKey();
+    product.setScope(xb::Value(key), xb::Value(key));
+    for (product.goTop(); !product.eof(); product.skip()) ++recordCount_;
+  }
   product.goTop();
 
   WorkArea& design = *areas.find(kDesignsAlias);
@@ -249,6 +278,7 @@ bool GenLabelScreen::buildDialog(const std::string& cTitle) {
   fillFormatList();
   if (auto* list = control<QListWidget>(dlg, kFormatList))
     QObject::connect(list, &QListWidget::currentRowChanged, dlg, [this](int row) { chooseFormat(row); });
+  buildRunChoices();
   showFormat();
   showPrinter();
 
@@ -298,17 +328,101 @@ void GenLabelScreen::showFormat() {
   }
   if (QWidget* b = ui::controlById(dlg, kDelete)) b->setEnabled(have);
   if (QWidget* b = ui::controlById(dlg, kPrint)) b->setEnabled(have && designs_.selected > 0);
+  showStart();
   showTotals();
 }
 
 void GenLabelScreen::showTotals() {
-  if (auto* l = control<QLabel>(dialog_.get(), kTotals))
+  auto* l = control<QLabel>(dialog_.get(), kTotals);
+  if (!l) return;
+  if (list_) {
+    l->setText(QString::fromStdString(
+        jobTotalsText(recordCount_, runChoices().start, labelRunValues(oFormat_).perSheet())));
+  } else {
     l->setText(QString::fromStdString(labelTotalsText(recordCount_, oFormat_)));
+  }
 }
 
 void GenLabelScreen::showPrinter() {
   if (auto* l = control<QLabel>(dialog_.get(), kPrinter))
     l->setText(QString::fromUtf8(kPrinterPrefix) + QString::fromStdString(pr::printerName(pr::printerSetup())));
+  showOffset();
+}
+
+void GenLabelScreen::buildRunChoices() {
+  QDialog* dlg = dialog_.get();
+  if (auto* start = control<QSpinBox>(dlg, kStart))
+    QObject::connect(start, &QSpinBox::valueChanged, dlg, [this] { showTotals(); });
+  if (auto* quantity = control<QLineEdit>(dlg, kQuantity)) {
+    quantity->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), quantity));
+    quantity->setVisible(!list_);
+    if (QWidget* caption = ui::controlById(dlg, kQuantityCaption)) caption->setVisible(!list_);
+  }
+  if (auto* outlines = control<QComboBox>(dlg, kOutlines))
+    for (const char* choice : kOutlineChoices) outlines->addItem(QString::fromUtf8(choice));
+  for (const int id : {kOffsetX, kOffsetY})
+    if (auto* spin = control<QDoubleSpinBox>(dlg, id)) {
+      spin->setDecimals(1);
+      spin->setSingleStep(0.1);
+      spin->setRange(-kMaxOffsetMm, kMaxOffsetMm);
+      QObject::connect(spin, &QDoubleSpinBox::editingFinished, dlg, [this] { saveOffset(); });
+    }
+}
+
+void GenLabelScreen::showStart() {
+  if (auto* start = control<QSpinBox>(dialog_.get(), kStart)) {
+    const QSignalBlocker quiet(start);
+    start->setRange(1, int(std::clamp<int64_t>(labelRunValues(oFormat_).perSheet(), 1, 99999)));
+  }
+}
+
+void GenLabelScreen::showOffset() {
+  const PrinterOffset offset = printerOffset(pr::printerName(pr::printerSetup()));
+  const std::pair<int, double> shown[] = {{kOffsetX, offset.xMm}, {kOffsetY, offset.yMm}};
+  for (const auto& [id, mm] : shown)
+    if (auto* spin = control<QDoubleSpinBox>(dialog_.get(), id)) {
+      const QSignalBlocker quiet(spin);
+      spin->setValue(mm);
+    }
+}
+
+void GenLabelScreen::saveOffset() {
+  auto* x = control<QDoubleSpinBox>(dialog_.get(), kOffsetX);
+  auto* y = control<QDoubleSpinBox>(dialog_.get(), kOffsetY);
+  if (!x || !y) return;
+  const std::string printer = pr::printerName(pr::printerSetup());
+  const PrinterOffset kept = printerOffset(printer);
+  if (kept.xMm != x->value() || kept.yMm != y->value()) savePrinterOffset(printer, {x->value(), y->value()});
+}
+
+JobChoices GenLabelScreen::runChoices() const {
+  JobChoices c;
+  QDialog* dlg = dialog_.get();
+  if (auto* start = control<QSpinBox>(dlg, kStart)) c.start = start->value();
+  if (auto* outlines = control<QComboBox>(dlg, kOutlines))
+    c.outlines = outlines->currentIndex() == 1 ? Outlines::Over
+                 : outlines->currentIndex() == 2 ? Outlines::Only
+                                                 : Outlines::None;
+  const PrinterOffset offset = printerOffset(pr::printerName(pr::printerSetup()));
+  c.offsetXmm = offset.xMm;
+  c.offsetYmm = offset.yMm;
+  return c;
+}
+
+std::vector<LabelOrder> GenLabelScreen::listOrders() {
+  std::vector<LabelOrder> orders;
+  WorkArea* product = workAreas().find(productAlias_);
+  if (!product || !list_) return orders;
+  std::string gone;
+  for (const ListLine& l : *list_) {
+    if (product->seek(xb::Value(l.key))) {
+      orders.push_back({product->recno(), l.quantity});
+    } else {
+      gone += (gone.empty() ? "" : ", ") + xb::cp1252ToUtf8(qv::trimmed(l.key));
+    }
+  }
+  if (!gone.empty()) xb::prompter().message(xb::MsgKind::Stop, kListGoneTitle, kListGoneText + gone);
+  return orders;
 }
 
 void GenLabelScreen::saveMeasure(int id) {
@@ -319,6 +433,7 @@ void GenLabelScreen::saveMeasure(int id) {
         pending_ = true;
       }
   saveFormat();
+  showStart();
 }
 
 void GenLabelScreen::saveFormat() {
@@ -380,7 +495,25 @@ void GenLabelScreen::choosePrinter() {
 
 void GenLabelScreen::print() {
   saveFormat();
-  PRNLABEL(productAlias_, oDesign_, designs_.selected, designs_.names, designs_.headers, oFormat_, formatNames_);
+  saveOffset();
+  if (list_) {
+    const std::vector<LabelOrder> orders = listOrders();
+    if (orders.empty()) return;
+    PRNLABELLISTA(productAlias_, oDesign_, designs_.selected, designs_.names, designs_.headers, oFormat_, orders,
+                  runChoices());
+    return;
+  }
+  std::optional<int64_t> quantity;
+  if (auto* edit = control<QLineEdit>(dialog_.get(), kQuantity); edit && !edit->text().trimmed().isEmpty()) {
+    const int64_t n = edit->text().trimmed().toLongLong();
+    if (n <= 0) {
+      xb::prompter().message(xb::MsgKind::Stop, kQuantityTitle, kQuantityText);
+      return;
+    }
+    quantity = n;
+  }
+  PRNLABEL(productAlias_, oDesign_, designs_.selected, designs_.names, designs_.headers, oFormat_, formatNames_,
+           runChoices(), quantity);
 }
 
 }  // namespace lb

@@ -9,16 +9,27 @@
 // 106-113 the format's measures (saved to the format record on leaving),
 // 104 "print the last row", 125 the totals text, 127 the printer, buttons
 // 1 (see and print), 105 (new format), 123 (delete format), 126 (printer),
-// 2 (close); 200 and 201 show the bitmaps LABELSIZ and NEWLABEL.
+// 2 (close); 200 and 201 show the bitmaps LABELSIZ and NEWLABEL. 141 the
+// label to start at on the first sheet (1 top-left, row by row), 143 the
+// number of labels of the code in hand (blank: the rest of the sheet; not
+// shown for a print list), 145 the outlines (none, over the content, only
+// the outlines), 147 and 149 the offset of the printer shown in 127
+// (millimetres right and down, kept for that printer as they are left).
+//
+// For a print list the generator opens the whole product table and prints
+// the list's products in list order; its totals text counts the list's
+// labels from the start label.
 #pragma once
 
 #include <QDialog>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/tdatabase.h"
+#include "labels/label_job.h"
 
 namespace lb {
 
@@ -53,6 +64,21 @@ struct DesignList {
 };
 DesignList readDesigns(const std::string& alias, int previous);
 
+inline constexpr const char* kOutlineChoices[] = {"Sin contornos", "Contornos sobre el contenido",
+                                                  "Solo los contornos"};
+inline constexpr const char* kListGoneTitle = "Atención.....";
+inline constexpr const char* kListGoneText = "Ya no están almacenados y no se imprimirán: ";
+inline constexpr const char* kQuantityTitle = "Atención.....";
+inline constexpr const char* kQuantityText = "La cantidad de etiquetas debe ser un número entero mayor que cero.";
+
+// One line of a print list as the generator takes it: the product by its
+// key in the product table's order Codigo (CODIGO + DGCNT, as the table
+// holds them) and its number of labels.
+struct ListLine {
+  std::string key;
+  int64_t quantity = 0;
+};
+
 class GenLabelScreen;
 
 // Opens the generator's tables and builds its dialog (not shown yet). When
@@ -61,9 +87,16 @@ class GenLabelScreen;
 // not open give null, with nothing left open.
 std::unique_ptr<GenLabelScreen> openGenLabel(const std::string& cFile, const std::string& cTitle);
 
+// The generator for a print list: the same screen over the whole product
+// table, printing `lines` in order.
+std::unique_ptr<GenLabelScreen> openGenLabelList(const std::string& cFile, std::vector<ListLine> lines,
+                                                 const std::string& cTitle);
+
 // The generator, modal: false when it could not be opened, true after it
 // was closed.
 bool GENLABEL(const std::string& cFile, const std::string& cTitle = kGenLabelTitle);
+// The same for a print list.
+bool GENLABELLISTA(const std::string& cFile, std::vector<ListLine> lines, const std::string& cTitle = kGenLabelTitle);
 
 class GenLabelScreen {
  public:
@@ -83,10 +116,15 @@ class GenLabelScreen {
   const std::vector<std::string>& formatNames() const { return formatNames_; }
   const std::string& selectedFormat() const { return selectedFormat_; }
   const qv::TDATABASE& format() const { return oFormat_; }
+  bool forList() const { return list_.has_value(); }
 
  private:
   friend std::unique_ptr<GenLabelScreen> openGenLabel(const std::string&, const std::string&);
+  friend std::unique_ptr<GenLabelScreen> openGenLabelList(const std::string&, std::vector<ListLine>,
+                                                          const std::string&);
   GenLabelScreen() = default;
+  static std::unique_ptr<GenLabelScreen> open(const std::string& cFile, const std::string& cTitle,
+                                              std::optional<std::vector<ListLine>> list);
 
   bool openTables(const std::string& productFile, const std::string& designFile);
   bool buildDialog(const std::string& cTitle);
@@ -102,6 +140,12 @@ class GenLabelScreen {
   void deleteFormat();
   void choosePrinter();
   void print();
+  void buildRunChoices();
+  void showStart();
+  void showOffset();
+  void saveOffset();
+  JobChoices runChoices() const;
+  std::vector<LabelOrder> listOrders();
 
   std::vector<std::string> opened_;  // aliases opened, in order
   int previousArea_ = 1;
@@ -113,6 +157,7 @@ class GenLabelScreen {
   qv::TDATABASE oDesign_{"DATOSETI"};
   qv::TDATABASE oFormat_{"LABELS"};
   bool pending_ = false;  // a value put into the format buffer and not saved
+  std::optional<std::vector<ListLine>> list_;
   std::unique_ptr<QDialog> dialog_;
 };
 

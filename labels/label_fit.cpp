@@ -57,9 +57,14 @@ std::string millimetres(double mm) {
 
 std::vector<ItemInk> measureLabelSheet(const bc::DrawDevice& geometry, const std::string& cAlias,
                                        const std::vector<LabelRow>& rows, const LabelRunValues& run) {
+  return measureLabels(geometry, cAlias, run, [&rows](int64_t) { return &rows; });
+}
+
+std::vector<ItemInk> measureLabels(const bc::DrawDevice& geometry, const std::string& cAlias,
+                                   const LabelRunValues& run, const LabelFill& fill) {
   MeasureDevice measure(geometry);
   std::vector<ItemInk> out;
-  layOutLabelSheet(measure, cAlias, rows, run, [&](int64_t label, size_t item, const LabelBox& box) {
+  layOutLabels(measure, cAlias, run, fill, [&](int64_t label, size_t item, const LabelBox& box) {
     if (!measure.all().empty()) out.push_back({label, item, box, measure.all()});
     measure.clear();
   });
@@ -68,8 +73,13 @@ std::vector<ItemInk> measureLabelSheet(const bc::DrawDevice& geometry, const std
 
 std::vector<ItemOverflow> labelOverflows(const bc::DrawDevice& geometry, const std::string& cAlias,
                                          const std::vector<LabelRow>& rows, const LabelRunValues& run) {
+  return overflowsOf(geometry, measureLabelSheet(geometry, cAlias, rows, run), rows);
+}
+
+std::vector<ItemOverflow> overflowsOf(const bc::DrawDevice& geometry, const std::vector<ItemInk>& inks,
+                                      const std::vector<LabelRow>& rows) {
   std::map<size_t, ItemOverflow> worst;
-  for (const ItemInk& m : measureLabelSheet(geometry, cAlias, rows, run)) {
+  for (const ItemInk& m : inks) {
     double top = m.box.top, left = m.box.left, bottom = m.box.bottom, right = m.box.right;
     geometry.Cmtr2Pix(top, left);
     geometry.Cmtr2Pix(bottom, right);
@@ -90,12 +100,16 @@ std::vector<ItemOverflow> labelOverflows(const bc::DrawDevice& geometry, const s
   return out;
 }
 
+std::string overflowText(const ItemOverflow& o) {
+  return "El elemento " + std::to_string(o.item) + " (" + o.what + ") sobresale " + millimetres(o.mm) + " mm " +
+         sideText(o.side) + " de la etiqueta.";
+}
+
 std::string fitQuestion(const std::vector<ItemOverflow>& overflows) {
   std::string text;
   for (const ItemOverflow& o : overflows) {
     if (!text.empty()) text += "\n";
-    text += "El elemento " + std::to_string(o.item) + " (" + o.what + ") sobresale " + millimetres(o.mm) + " mm " +
-            sideText(o.side) + " de la etiqueta.";
+    text += overflowText(o);
   }
   return text + " ¿ Desea imprimir de todos modos ?";
 }

@@ -38,6 +38,13 @@ struct ItemInk {
 // draws nothing is left out.
 std::vector<ItemInk> measureLabelSheet(const bc::DrawDevice& geometry, const std::string& cAlias,
                                        const std::vector<LabelRow>& rows, const LabelRunValues& run);
+// The same for a sheet whose labels `fill` fills (label_layout.h).
+std::vector<ItemInk> measureLabels(const bc::DrawDevice& geometry, const std::string& cAlias,
+                                   const LabelRunValues& run, const LabelFill& fill);
+// The items of the measured labels that stick out, as labelOverflows
+// answers them; `rows` are the design's rows, which name the items.
+std::vector<ItemOverflow> overflowsOf(const bc::DrawDevice& geometry, const std::vector<ItemInk>& inks,
+                                      const std::vector<LabelRow>& rows);
 
 // The items of the sheet that stick out of their labels by 0.05 mm or more,
 // in item order, measured on a device of the geometry device's sizes and
@@ -48,6 +55,9 @@ std::vector<ItemOverflow> labelOverflows(const bc::DrawDevice& geometry, const s
                                          const std::vector<LabelRow>& rows, const LabelRunValues& run);
 
 inline constexpr const char* kFitTitle = "Atención.....";
+// "El elemento 3 (texto NOMETI) sobresale 4,2 mm por la derecha de la
+// etiqueta."
+std::string overflowText(const ItemOverflow& overflow);
 // One line per item, "El elemento 3 (texto NOMETI) sobresale 4,2 mm por la
 // derecha de la etiqueta.", then " ¿ Desea imprimir de todos modos ?".
 std::string fitQuestion(const std::vector<ItemOverflow>& overflows);

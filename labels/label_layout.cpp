@@ -152,6 +152,11 @@ LabelBox labelBox(const LabelRunValues& run, int64_t nLabel) {
 
 size_t layOutLabelSheet(bc::DrawDevice& oDev, const std::string& cAlias, const std::vector<LabelRow>& rows,
                         const LabelRunValues& run, const ItemDrawn& afterItem) {
+  return layOutLabels(oDev, cAlias, run, [&rows](int64_t) { return &rows; }, afterItem);
+}
+
+size_t layOutLabels(bc::DrawDevice& oDev, const std::string& cAlias, const LabelRunValues& run,
+                    const LabelFill& fill, const ItemDrawn& afterItem) {
   int64_t column = 0;
   ItemState s{run.top, run.left, run.left, kAlignLeft, {}};
   double rowOrigin = run.top;
@@ -174,8 +179,10 @@ size_t layOutLabelSheet(bc::DrawDevice& oDev, const std::string& cAlias, const s
     oDev.Cmtr2Pix(top, left);
     oDev.Cmtr2Pix(bottom, right);
     oDev.ClipTo(int(std::lround(top)), int(std::lround(left)), int(std::lround(bottom)), int(std::lround(right)));
-    for (size_t item = 1; item < rows.size(); ++item) {
-      if (!drawItem(oDev, cAlias, rows[item], s)) {
+    const std::vector<LabelRow>* rows = fill(labels);
+    if (!rows) continue;
+    for (size_t item = 1; item < rows->size(); ++item) {
+      if (!drawItem(oDev, cAlias, (*rows)[item], s)) {
         stopped = item;
         break;
       }
@@ -190,10 +197,13 @@ bool drawLabelSheet(bc::DrawDevice& oDev, const std::string& cAlias, const std::
                     const LabelRunValues& run) {
   const size_t stopped = layOutLabelSheet(oDev, cAlias, rows, run, {});
   if (!stopped) return true;
-  const Row& item = rows[stopped];
+  showItemKindMessage(rows[stopped]);
+  return false;
+}
+
+void showItemKindMessage(const LabelRow& item) {
   xb::prompter().message(xb::MsgKind::Stop, kItemKindTitle,
                          itemKindMessage(xb::cp1252ToUtf8(textOf(at(item, kTipoBTI))), numOf(at(item, kNumCampo))));
-  return false;
 }
 
 bc::RowCol LABELTXT(bc::DrawDevice& oDev, const std::string& cAlias, double nRow, double nCol, bool lSameLine,

@@ -53,6 +53,8 @@ struct LabelBox {
 inline constexpr const char* kItemKindTitle = "ERROR EN CAMPO TIPO_B_T_I";
 // The whole message for an item of kind cKind with field number nField.
 std::string itemKindMessage(const std::string& cKind, double nField);
+// Shows that message, titled kItemKindTitle, for the design row `item`.
+void showItemKindMessage(const LabelRow& item);
 
 // The geometry of one print run (labelRunValues reads it from a format).
 struct LabelRunValues {
@@ -99,6 +101,18 @@ LabelBox labelBox(const LabelRunValues& run, int64_t nLabel);
 using ItemDrawn = std::function<void(int64_t label, size_t item, const LabelBox& box)>;
 size_t layOutLabelSheet(bc::DrawDevice& oDev, const std::string& cAlias, const std::vector<LabelRow>& rows,
                         const LabelRunValues& run, const ItemDrawn& afterItem);
+
+// What fills label number `label` (1-based, row by row) of a sheet: called
+// before the label is drawn, it puts cAlias on the record the label
+// carries and answers the design rows to draw it with; null leaves that
+// cell blank. The cursors move on over a blank cell as over a label
+// without items.
+using LabelFill = std::function<const std::vector<LabelRow>*(int64_t label)>;
+// The sheet layout with each label filled by `fill`: the stopping item's
+// number as layOutLabelSheet answers it (of the rows that label was drawn
+// with).
+size_t layOutLabels(bc::DrawDevice& oDev, const std::string& cAlias, const LabelRunValues& run,
+                    const LabelFill& fill, const ItemDrawn& afterItem);
 
 // One text item: cExpr evaluated against the current record of cAlias,
 // trimmed, printed with its top at nRow. Left-aligned text starts at nCol;

@@ -82,52 +82,96 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat) {
   return "Total etiq." + std::to_string(recordCount) + "\n" + std::to_string(sheets) + " Hojas";
 }
 
+std::vector<LabelRow> labelDesignRows(qv::TDATABASE& oDesign, int64_t nHeaderRec) {
+  return designRows(oDesign, nHeaderRec);
+}
+
 std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias) {
-  std::vector<Row> rows = designRows(oDesign, nHeaderRec);
   qv::WorkAreas& areas = qv::workAreas();
+  std::vector<Row> rows = designRows(oDesign, nHeaderRec);
   qv::SelectGuard product(areas, cAlias);
   std::string type;
   if (product.ok()) {
     areas.area().goTop();
     type = textOf(areas.area().fieldGet(qv::product::kTipoBar));
   }
-  for (Row& r : rows)
-    if (r.size() >= size_t(kTipoCod)) r[size_t(kTipoCod) - 1] = xb::Value(type);
-  return rows;
+  return withSymbology(std::move(rows), type);
 }
 
-void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
-              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
-              qv::TDATABASE& oFormat, [[maybe_unused]] const std::vector<std::string>& aFormatNames) {
-  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
-  const LabelRunValues run = labelRunValues(oFormat);
-  const std::vector<Row> rows = labelSheetRows(oDesign, aHeaderRecs[size_t(nDesign) - 1], cAlias);
-  // The product table stays selected for the whole run.
-  qv::SelectGuard product(qv::workAreas(), cAlias);
+size_t drawLabelJob(pr::TPRINTER& oPrn, const LabelJob& job) {
+  for (int64_t page = 1; page <= job.pages(); ++page) {
+    oPrn.StartPage();
+    if (const size_t stopped = job.drawPage(oPrn, page)) return stopped;
+    oPrn.EndPage();
+  }
+  return 0;
+}
 
+namespace {
+
+// The run of a design's job into a preview: the fit check first, then every
+// sheet; the job is dropped with its page files when the user declines to
+// print a design that does not fit or when an item stops it.
+void printJob(const LabelJob& job, int nDesign, const std::vector<std::string>& aDesignNames) {
+  const std::vector<Row>& rows = job.design();
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
   if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
   std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(qv::trimmed(document)), false, true, {}, false);
   BusyCursor cursor;
-  if (run.perSheet() > 0) {
-    // The fit check, at the printer's resolution: on No nothing is printed.
-    const std::vector<ItemOverflow> overflows = labelOverflows(*oPrn, cAlias, rows, run);
-    if (!overflows.empty() && !xb::prompter().noYes(kFitTitle, fitQuestion(overflows))) {
-      oPrn->End();
-      return;
-    }
-    pr::PAGEBEGIN();
-    cursor.show();
-    if (!drawLabelSheet(*oPrn, cAlias, rows, run)) {
-      // The sheet cannot be made: the job is dropped with its page files
-      // and stops being the current printer, and the tables stay open.
-      oPrn->End();
-      return;
-    }
+  if (job.pages() == 0) {
+    // Without labels no page was begun, which ending the page reports.
+    pr::PAGEEND();
+    pr::PRINTEND();
+    return;
   }
-  // Without labels no page was begun, which ending the page reports.
-  pr::PAGEEND();
+  // The fit check, at the printer's resolution: on No nothing is printed.
+  const std::vector<ItemOverflow> overflows = job.overflows(*oPrn);
+  if (!overflows.empty() && !xb::prompter().noYes(kFitTitle, fitQuestion(overflows))) {
+    oPrn->End();
+    return;
+  }
+  cursor.show();
+  if (const size_t stopped = drawLabelJob(*oPrn, job)) {
+    // The sheet cannot be made: the job is dropped with its page files
+    // and stops being the current printer, and the tables stay open.
+    showItemKindMessage(rows[stopped]);
+    oPrn->End();
+    return;
+  }
   pr::PRINTEND();
+}
+
+}  // namespace
+
+void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
+              const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
+              qv::TDATABASE& oFormat, [[maybe_unused]] const std::vector<std::string>& aFormatNames,
+              const JobChoices& choices, std::optional<int64_t> nQuantity) {
+  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
+  const LabelRunValues run = labelRunValues(oFormat);
+  std::vector<Row> rows = designRows(oDesign, aHeaderRecs[size_t(nDesign) - 1]);
+  // The product table stays selected for the whole run.
+  qv::SelectGuard product(qv::workAreas(), cAlias);
+  int64_t recno = 0;
+  if (product.ok()) {
+    qv::workAreas().area().goTop();
+    recno = qv::workAreas().area().recno();
+  }
+  const int64_t start = choices.start >= 1 && choices.start <= run.perSheet() ? choices.start : 1;
+  const LabelJob job(cAlias, std::move(rows), run, {{recno, nQuantity.value_or(run.perSheet() - (start - 1))}},
+                     choices);
+  printJob(job, nDesign, aDesignNames);
+}
+
+void PRNLABELLISTA(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
+                   const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
+                   qv::TDATABASE& oFormat, const std::vector<LabelOrder>& orders, const JobChoices& choices) {
+  if (nDesign < 1 || size_t(nDesign) > aHeaderRecs.size()) return;
+  const LabelRunValues run = labelRunValues(oFormat);
+  std::vector<Row> rows = designRows(oDesign, aHeaderRecs[size_t(nDesign) - 1]);
+  qv::SelectGuard product(qv::workAreas(), cAlias);
+  const LabelJob job(cAlias, std::move(rows), run, orders, choices);
+  printJob(job, nDesign, aDesignNames);
 }
 
 }  // namespace lb
