@@ -47,6 +47,10 @@ struct ButtonLook {
 constexpr ButtonLook kSelectButton{28, "&Seleccionar", "OK1", "OK2", "Seleccionar Código"};
 constexpr ButtonLook kSearchButton{104, "&Buscar", "Buscar1", "Buscar2", "Buscar Código"};
 constexpr ButtonLook kCancelButton{180, "&Cancelar", "Exit1", "Exit2", "Cancela Selección"};
+// With the print list the four buttons share the row.
+constexpr ButtonLook kListButton{190, "Imprimir &lista", "Impr1", "Impr2",
+                                 "Añadir los códigos elegidos a la lista de impresión"};
+constexpr int kListColumns[] = {10, 70, 130};
 
 // Controls of the search dialog.
 constexpr int kByCode = 101, kByDescription = 102, kSearchText = 130, kSearch = 200, kCancelSearch = 201;
@@ -190,9 +194,10 @@ struct CodeBrowse::Parts {
   QTableView* view = nullptr;
   std::unique_ptr<Model> model;
   bool selected = false;
+  std::vector<int64_t> forList;
 };
 
-CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
+CodeBrowse::CodeBrowse(QWidget* panel, Use use) : p_(std::make_unique<Parts>()) {
   p_->window = std::make_unique<QDialog>(panel);
   QDialog* w = p_->window.get();
   w->setWindowTitle(QString::fromUtf8(kBrowseTitle));
@@ -210,7 +215,7 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
   view->setModel(p_->model.get());
   view->setGeometry(0, 0, kWindowWidth, kBrowseHeight);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
-  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   view->setShowGrid(true);
@@ -222,8 +227,11 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
   view->horizontalHeader()->setHighlightSections(false);
   view->setColumnWidth(0, kCodeWidth);
   view->setColumnWidth(1, kDescriptionWidth);
-  // Enter and a double click on a row select it.
-  QObject::connect(view, &QAbstractItemView::activated, w, [this] { select(); });
+  // Enter and a double click on a row select it (take the chosen rows for
+  // the print list).
+  QObject::connect(view, &QAbstractItemView::activated, w, [this, use] {
+    use == Use::ForList ? takeForList() : select();
+  });
   QObject::connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, w,
                    [this](const QModelIndex& current) {
                      if (WorkArea* a = productArea(); a && current.isValid()) {
@@ -231,20 +239,31 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
                      }
                    });
 
-  const auto button = [w](const ButtonLook& look) {
+  const bool fourButtons = use == Use::PickOrList;
+  int next = 0;
+  const auto button = [w, fourButtons, &next](const ButtonLook& look) {
     auto* b = new QPushButton(QString::fromUtf8(look.text), w);
-    b->setGeometry(look.column * kUnit, kButtonRow, kButtonWidth, kButtonHeight);
+    const int column = fourButtons && next < 3 ? kListColumns[next] : look.column;
+    ++next;
+    b->setGeometry(column * kUnit, kButtonRow, kButtonWidth, kButtonHeight);
     b->setToolTip(QString::fromUtf8(look.tooltip));
     b->setAutoDefault(false);
     ui::setPressedImages(b, look.image, look.pressed);
     return b;
   };
-  QObject::connect(button(kSelectButton), &QPushButton::clicked, w, [this] { select(); });
+  QPushButton* choose = button(kSelectButton);
+  if (use == Use::ForList) {
+    choose->setToolTip(QString::fromUtf8(kListButton.tooltip));
+    QObject::connect(choose, &QPushButton::clicked, w, [this] { takeForList(); });
+  } else {
+    QObject::connect(choose, &QPushButton::clicked, w, [this] { select(); });
+  }
   QObject::connect(button(kSearchButton), &QPushButton::clicked, w, [this] {
     BUSCASELCOD(*this);
     p_->view->setFocus();
   });
   QObject::connect(button(kCancelButton), &QPushButton::clicked, w, [w] { w->reject(); });
+  if (fourButtons) QObject::connect(button(kListButton), &QPushButton::clicked, w, [this] { takeForList(); });
   stabilize();
 }
 
@@ -290,9 +309,23 @@ void CodeBrowse::select() {
 
 bool CodeBrowse::selected() const { return p_->selected; }
 
+void CodeBrowse::takeForList() {
+  std::vector<int> rows;
+  for (const QModelIndex& i : p_->view->selectionModel()->selectedRows()) rows.push_back(i.row());
+  if (rows.empty() && currentRow() >= 0) rows.push_back(currentRow());
+  std::sort(rows.begin(), rows.end());
+  p_->forList.clear();
+  for (int row : rows)
+    if (const int64_t r = recordOfRow(row); r > 0) p_->forList.push_back(r);
+  if (p_->forList.empty()) return;
+  p_->window->accept();
+}
+
+const std::vector<int64_t>& CodeBrowse::forList() const { return p_->forList; }
+
 void CodeBrowse::exec() { ui::execModal(*p_->window); }
 
-bool CONSULTCODPRO(QWidget* panel) {
+bool CONSULTCODPRO(QWidget* panel, const ToPrintList& toList) {
   auto& areas = workAreas();
   const int previousArea = areas.selected();
   WorkArea* a = productArea();
@@ -300,13 +333,16 @@ bool CONSULTCODPRO(QWidget* panel) {
   const int64_t before = a->recno();
   if (!BUSCACOD2(currentCode())) a->goTop();
   bool chosen = false;
+  std::vector<int64_t> forList;
   {
-    CodeBrowse browse(panel);
+    CodeBrowse browse(panel, toList ? CodeBrowse::Use::PickOrList : CodeBrowse::Use::Pick);
     browse.exec();
     chosen = browse.selected();
+    forList = browse.forList();
   }
   if (!chosen) a->goTo(before);
   areas.select(previousArea);
+  if (!forList.empty()) toList(forList);
   return chosen && !trimmed(currentCode()).empty();
 }
 

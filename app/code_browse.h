@@ -6,8 +6,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QDialog;
 class QTableView;
@@ -30,7 +32,13 @@ class CodeBrowse;
 // as it was and CodPro2 goes back to the record it stood on before, so the
 // code page 1 shows stays the record its buttons act on. Either way the
 // selected work area is selected again.
-bool CONSULTCODPRO(QWidget* panel = nullptr);
+//
+// With `toList`, the browse also offers "Imprimir &lista": the rows chosen
+// (several with Ctrl or Shift, else the cursor's row) go to `toList` with
+// their records once the window has closed, and page 1 is left as after
+// a cancelled browse.
+using ToPrintList = std::function<void(const std::vector<int64_t>& records)>;
+bool CONSULTCODPRO(QWidget* panel = nullptr, const ToPrintList& toList = {});
 // The search dialog (template BUSCACOD2) for an open browse, modal.
 void BUSCASELCOD(CodeBrowse& oBrowse);
 // Builds that dialog without running it: 101/102 the criterion (code,
@@ -52,10 +60,15 @@ void BUSCA2(const std::string& cText, int nCriterion, CodeBrowse& oBrowse);
 // cursor moves CodPro2 to the row's record.
 class CodeBrowse {
  public:
+  // What the window is for: picking one code for page 1 (with the button
+  // "Imprimir &lista" when `withList`), or choosing rows for the print list
+  // ("&Seleccionar" then takes every chosen row).
+  enum class Use { Pick, PickOrList, ForList };
   // Builds the window (not shown), positioned from `panel` when given, with
   // the cursor on the row of CodPro2's current record (the first row when
-  // the table stands at its end).
-  explicit CodeBrowse(QWidget* panel = nullptr);
+  // the table stands at its end). Several rows can be chosen with Ctrl and
+  // Shift.
+  explicit CodeBrowse(QWidget* panel = nullptr, Use use = Use::Pick);
   ~CodeBrowse();
   CodeBrowse(const CodeBrowse&) = delete;
   CodeBrowse& operator=(const CodeBrowse&) = delete;
@@ -76,6 +89,11 @@ class CodeBrowse {
   void select();
   // Whether a row was selected.
   bool selected() const;
+  // The records of the chosen rows, in row order (the cursor's row when
+  // none is chosen), and closes the window; for the print list.
+  void takeForList();
+  // The records taken for the print list; empty when none were.
+  const std::vector<int64_t>& forList() const;
   // Runs the window modally.
   void exec();
 

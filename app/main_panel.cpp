@@ -23,6 +23,8 @@
 #include "app/code_edit.h"
 #include "app/code_rules.h"
 #include "app/code_save.h"
+#include "app/print_list.h"
+#include "app/print_list_screen.h"
 #include "app/product_code.h"
 #include "barcode/qt/qt_font.h"
 #include "data/blanks.h"
@@ -47,7 +49,7 @@ constexpr int kFrameLines = 160, kChooseAction = 110, kPages = 180;
 constexpr std::array<int, 3> kPanelButtons = {200, 201, 202};
 // Page 1 controls.
 constexpr int kPage1Title = 109, kCodeInput = 120, kBrowse = 190, kContinue = 191, kSayCode = 150, kSayDesc = 152,
-              kSayPrompt = 151, kLogo = 301, kBtnPrint = 220, kBtnEdit = 221, kBtnDelete = 222;
+              kSayPrompt = 151, kLogo = 301, kBtnPrint = 220, kBtnEdit = 221, kBtnDelete = 222, kBtnList = 192;
 // Page 2 controls.
 constexpr int kPage2Title = 150, kSayKind = 160, kSayTypeDigits = 161, kDigitsInput = 130, kSayDigits = 140,
               kSayCheck = 141, kBtnGenerate = 220;
@@ -253,7 +255,14 @@ void setButtonImages(QToolButton* button, const std::array<QString, 4>& names) {
 
 PanelActions programPanelActions() {
   PanelActions a;
-  a.browse = [](QWidget* panel) { return CONSULTCODPRO(panel); };
+  a.browse = [](QWidget* panel) {
+    return CONSULTCODPRO(panel, [panel](const std::vector<int64_t>& records) {
+      for (int64_t r : records) printList().addRecord(r);
+      savePrintList();
+      LISTAIMPRESION(panel);
+    });
+  };
+  a.printList = [](QWidget* panel) { LISTAIMPRESION(panel); };
   a.edit = [](const std::string& cMode, QWidget* panel) { DLGBARRAS(cMode, panel); };
   a.print = [] { IMPRESOLO(); };
   a.erase = [] { return BORRADATO(); };
@@ -386,6 +395,11 @@ void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
     b->setAutoDefault(false);
   }
   setTip(p, kBrowse, t::kBrowseTip);
+  if (auto* b = control<QPushButton>(p, kBtnList)) {
+    b->setText(tr8(t::kPrintList));
+    b->setAutoDefault(false);
+  }
+  setTip(p, kBtnList, t::kPrintListTip);
   if (auto* b = control<QToolButton>(p, kContinue)) {
     b->setText(tr8(t::kContinue));
     setButtonImages(b, {QStringLiteral("Barras1"), {}, {}, {}});
@@ -404,6 +418,9 @@ void MainPanel::CARGAPAG1(QStackedWidget* oPages) {
   setTip(p, kBtnDelete, t::kDeleteTip);
 
   onClick(p, kBrowse, [this] { browse(); });
+  onClick(p, kBtnList, [this] {
+    if (actions_.printList) actions_.printList(dialog_.get());
+  });
   onClick(p, kContinue, [this] { lookup(); });
   onClick(p, kBtnPrint, [this] { print(); });
   onClick(p, kBtnEdit, [this] { editOrInclude(); });

@@ -12,7 +12,8 @@
 // Page 1 (template PAG_PAG1): 109 title, 120 the code (cCodigo), 190 the
 // browse, 191 the lookup, 150 the code found or "Código no encontrado", 152
 // the description, 151 the prompt, 301 the logo, 220 print, 221 change or
-// include, 222 delete. Page 1 is in one of three states:
+// include, 222 delete, 192 the print list. Page 1 is in one of three
+// states:
 //   Idle       (page start, a blank code looked up): lower part hidden;
 //   Found      (the code is stored): code, description, print, change and
 //              delete shown, lModifica true, CodPro2 on the code's record;
@@ -54,6 +55,8 @@ inline constexpr const char* kCloseTip = "Cerrar ventana";
 inline constexpr const char* kPage1Title = "Crear - Modificar - Imprimir Código";
 inline constexpr const char* kBrowse = "Consultar &Base de Datos";
 inline constexpr const char* kBrowseTip = "Consultar Base de Datos";
+inline constexpr const char* kPrintList = "Imprimir &lista…";
+inline constexpr const char* kPrintListTip = "Etiquetas de muchos códigos a la vez";
 inline constexpr const char* kContinue = "&Continuar";
 inline constexpr const char* kContinueTip = "Continúa proceso para impresión de Código";
 inline constexpr const char* kCodePrefix = "Código  ";
@@ -103,13 +106,15 @@ QToolButton* panelButton(int slot);
 // kept in the button's property "imageSlots".
 void setButtonImages(QToolButton* button, const std::array<QString, 4>& names);
 
-// The screens page 1 opens. The program uses CONSULTCODPRO, DLGBARRAS,
-// IMPRESOLO and BORRADATO; tests put their own in.
+// The screens page 1 opens. The program uses CONSULTCODPRO (whose rows
+// chosen for the print list go to the list, which then opens), DLGBARRAS,
+// IMPRESOLO, BORRADATO and LISTAIMPRESION; tests put their own in.
 struct PanelActions {
   std::function<bool(QWidget* panel)> browse;                           // true: a row was selected
   std::function<void(const std::string& cMode, QWidget* panel)> edit;  // "N" or "M"
   std::function<void()> print;                                         // the current record
   std::function<bool()> erase;                                         // true: deleted
+  std::function<void(QWidget* panel)> printList;                       // the print list screen
 };
 PanelActions programPanelActions();
 
