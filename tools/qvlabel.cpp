@@ -6,7 +6,11 @@
 //   qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits]
 //                  [--vertical] [--dpi N] [--color NAME] [--check] [--set X]
 //                  [--preview | --print [--printer NAME]]
+//   qvlabel sheet DATAFOLDER OUTFILE.pdf (--code CODE [--quantity N] | --list FILE.csv)
+//                 [--design N|NAME] [--format NAME] [--start N] [--outline] [--dpi N]
 //
+// Exit codes: 0 done, 2 usage or error (with a message on standard error);
+// sheet also 1 for a code that is not stored.
 // Exit codes: 0 done, 2 usage or error (with a message on standard error).
 #include <QApplication>
 #include <QGuiApplication>
@@ -25,6 +29,7 @@
 #include "barcode/qt/image_device.h"
 #include "tools/qvlabel_print.h"
 #include "tools/qvlabel_render.h"
+#include "tools/qvlabel_sheet.h"
 #include "ui/qt_translations.h"
 
 namespace {
@@ -37,6 +42,8 @@ constexpr const char* kUsage =
     "  qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits] [--vertical]\n"
     "                 [--dpi N] [--color NAME] [--check] [--set A|B|C]\n"
     "                 [--preview | --print [--printer NAME]]  (through the printer device)\n"
+    "  qvlabel sheet DATAFOLDER OUTFILE.pdf (--code CODE [--quantity N] | --list FILE.csv)\n"
+    "                [--design N|NAME] [--format NAME] [--start N] [--outline] [--dpi N]\n"
     "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
 
 struct UsageError : std::runtime_error {
@@ -253,12 +260,16 @@ int main(int argc, char** argv) {
     if (command == "check") return Check(rest);
     if (command == "parts") return Parts(rest);
     if (command == "render") return Render(rest, argc, argv);
+    if (command == "sheet") return qvlabel::Sheet(rest, argc, argv);
     if (command == "--help" || command == "-h" || command == "help") {
       std::cout << kUsage;
       return 0;
     }
     throw UsageError("unknown command \"" + command + "\"");
   } catch (const UsageError& e) {
+    std::cerr << "qvlabel: " << e.what() << '\n' << kUsage;
+    return 2;
+  } catch (const std::invalid_argument& e) {
     std::cerr << "qvlabel: " << e.what() << '\n' << kUsage;
     return 2;
   } catch (const std::exception& e) {
