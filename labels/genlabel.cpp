@@ -220,6 +220,9 @@ bool GenLabelScreen::openTables(const std::string& productFile, const std::strin
 
 GenLabelScreen::~GenLabelScreen() {
   if (pending_) saveFormat();
+  // Sheets the previews have not recorded yet are recorded while the
+  // product table is still open.
+  finishLabelJobs();
   dialog_.reset();
   for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) qv::CERRAR(*it);
   workAreas().select(previousArea_);

@@ -4,6 +4,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "data/blanks.h"
 #include "data/product_table.h"
@@ -109,9 +111,17 @@ size_t drawLabelJob(pr::TPRINTER& oPrn, const LabelJob& job) {
 
 namespace {
 
-// The run of a design's job into a preview: the fit check first, then every
-// sheet; the job is dropped with its page files when the user declines to
-// print a design that does not fit or when an item stops it.
+// Preview jobs whose later sheets are still to be recorded from the product
+// table.
+std::vector<std::weak_ptr<pr::TPRINTER>>& pendingJobs() {
+  static std::vector<std::weak_ptr<pr::TPRINTER>> jobs;
+  return jobs;
+}
+
+// The run of a design's job into a preview: the fit check first, then the
+// first sheet; the preview records the others as they are needed. The job
+// is dropped with its page files when the user declines to print a design
+// that does not fit or when an item stops it.
 void printJob(const LabelJob& job, int nDesign, const std::vector<std::string>& aDesignNames) {
   const std::vector<Row>& rows = job.design();
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
@@ -131,17 +141,36 @@ void printJob(const LabelJob& job, int nDesign, const std::vector<std::string>& 
     return;
   }
   cursor.show();
-  if (const size_t stopped = drawLabelJob(*oPrn, job)) {
+  oPrn->StartPage();
+  if (const size_t stopped = job.drawPage(*oPrn, 1)) {
     // The sheet cannot be made: the job is dropped with its page files
     // and stops being the current printer, and the tables stay open.
     showItemKindMessage(rows[stopped]);
     oPrn->End();
     return;
   }
+  oPrn->EndPage();
+  if (job.pages() > 1) {
+    // Every sheet has the items of the first, which drew whole.
+    oPrn->RecordLater(int(job.pages()), [later = std::make_shared<const LabelJob>(job)](pr::TPRINTER& dev) {
+      const int64_t page = int64_t(dev.aMeta().size()) + 1;
+      dev.StartPage();
+      later->drawPage(dev, page);
+      dev.EndPage();
+      return true;
+    });
+    std::erase_if(pendingJobs(), [](const std::weak_ptr<pr::TPRINTER>& p) { return p.expired(); });
+    pendingJobs().push_back(oPrn);
+  }
   pr::PRINTEND();
 }
 
 }  // namespace
+
+void finishLabelJobs() {
+  for (const std::weak_ptr<pr::TPRINTER>& p : std::exchange(pendingJobs(), {}))
+    if (const std::shared_ptr<pr::TPRINTER> job = p.lock()) job->RecordTo(job->nPages());
+}
 
 void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
               const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,

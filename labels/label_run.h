@@ -53,6 +53,12 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
               const std::vector<std::string>& aDesignNames, const std::vector<int64_t>& aHeaderRecs,
               qv::TDATABASE& oFormat, const std::vector<std::string>& aFormatNames, const JobChoices& choices = {},
               std::optional<int64_t> nQuantity = std::nullopt);
+// A job of more than one sheet shows its first sheet in the preview at
+// once; the preview records the others from the product table as they are
+// needed, until finishLabelJobs, which must come before the product table
+// is closed.
+void finishLabelJobs();
+
 // The same run for the products and quantities of a print list (records of
 // cAlias), in list order.
 void PRNLABELLISTA(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,

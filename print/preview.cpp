@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolButton>
 
 #include "print/preview_metafile.h"
@@ -118,7 +119,6 @@ TMULTIPREVIEW* RPREVIEW(std::shared_ptr<TPRINTER> oDevice) {
 TMULTIPREVIEW::TMULTIPREVIEW(std::shared_ptr<TPRINTER> oDevice, QWidget* oWndMain)
     : QWidget(nullptr, Qt::Window), oWndMain_(oWndMain), oDevice_(std::move(oDevice)) {
   setAttribute(Qt::WA_DeleteOnClose);
-  aFiles_ = oDevice_->aMeta();
   cDocument_ = oDevice_->cDocument();
   nLogWidth_ = oDevice_->nHorzRes();
   nLogHeight_ = oDevice_->nVertRes();
@@ -222,7 +222,7 @@ void TMULTIPREVIEW::BuildBtnBar() {
   });
   oPage_ = new QLabel(oBar_);
   oPage_->setGeometry(400, 5, 160, 15);
-  oPage_->setText(QString::fromStdString(pageLabel("Página: ", nPage_, int(aFiles_.size()))));
+  oPage_->setText(QString::fromStdString(pageLabel("Página: ", nPage_, pageCount())));
   updateButtons();
 }
 
@@ -237,7 +237,7 @@ void TMULTIPREVIEW::setButton(Button b, const char* bitmap, int statusId, int to
 }
 
 void TMULTIPREVIEW::BuildMeta() {
-  oMeta1_ = new TMETAFILE(this, aFiles_.empty() ? std::string() : aFiles_.front(), nLogWidth_, nLogHeight_);
+  oMeta1_ = new TMETAFILE(this, pageFile(1), nLogWidth_, nLogHeight_);
   oMeta2_ = new TMETAFILE(this, std::string(), nLogWidth_, nLogHeight_);
   oMeta2_->hide();
   const PrinterMetrics& m = oDevice_->metrics();
@@ -252,7 +252,30 @@ void TMULTIPREVIEW::BuildMeta() {
   oMeta1_->bMouseWheel = [this](int keys, int delta, int x, int y) { CheckMouseWheel(keys, delta, x, y); };
 }
 
+const std::vector<std::string>& TMULTIPREVIEW::aFiles() {
+  oDevice_->RecordTo(oDevice_->nPages());
+  return oDevice_->aMeta();
+}
+
+int TMULTIPREVIEW::pageCount() const { return oDevice_->nPages(); }
+
+std::string TMULTIPREVIEW::pageFile(int page) {
+  if (!oDevice_->RecordTo(page)) return std::string();
+  return oDevice_->aMeta()[size_t(page) - 1];
+}
+
+void TMULTIPREVIEW::recordAhead() {
+  const int recorded = int(oDevice_->aMeta().size());
+  if (recorded >= pageCount() || !oDevice_->RecordTo(recorded + 1)) recordTimer_->stop();
+}
+
 void TMULTIPREVIEW::Activate() {
+  if (int(oDevice_->aMeta().size()) < pageCount()) {
+    recordTimer_ = new QTimer(this);
+    recordTimer_->setInterval(0);
+    connect(recordTimer_, &QTimer::timeout, this, [this] { recordAhead(); });
+    recordTimer_->start();
+  }
   SetFactor(nZFactor_);
   if (!counted_) {
     counted_ = true;
@@ -335,22 +358,21 @@ void TMULTIPREVIEW::PaintMeta() {
 }
 
 void TMULTIPREVIEW::updateButtons() {
-  const ButtonStates s = buttonStates(nPage_, int(aFiles_.size()));
+  const ButtonStates s = buttonStates(nPage_, pageCount());
   const bool on[BCount] = {s.top, s.prev, s.next, s.bottom, s.zoom, s.twoPages, s.print, s.pdf, s.exit};
   for (int b = 0; b < BCount; ++b) buttons_[size_t(b)]->setEnabled(on[b]);
 }
 
 void TMULTIPREVIEW::showPage(int page, bool nextOnRight) {
   nPage_ = page;
-  oMeta1_->SetFile(aFiles_[size_t(page) - 1]);
-  oPage_->setText(QString::fromStdString(pageLabel(previewString(19), nPage_, int(aFiles_.size()))));
-  if (lTwoPages_)
-    oMeta2_->SetFile(nextOnRight && page < int(aFiles_.size()) ? aFiles_[size_t(page)] : std::string());
+  oMeta1_->SetFile(pageFile(page));
+  oPage_->setText(QString::fromStdString(pageLabel(previewString(19), nPage_, pageCount())));
+  if (lTwoPages_) oMeta2_->SetFile(nextOnRight ? pageFile(page + 1) : std::string());
   updateButtons();
 }
 
 void TMULTIPREVIEW::go(Nav nav) {
-  const int p = navigate(nav, nPage_, int(aFiles_.size()));
+  const int p = navigate(nav, nPage_, pageCount());
   if (p == 0) {
     xb::prompter().beep(0, 0);
     return;
@@ -365,14 +387,14 @@ void TMULTIPREVIEW::BottomPage() { go(Nav::Bottom); }
 
 void TMULTIPREVIEW::TwoPages(bool) {
   if (!lTwoPages_) {
-    if (!canTwoPages(int(aFiles_.size()), nLogWidth_, nLogHeight_)) {
+    if (!canTwoPages(pageCount(), nLogWidth_, nLogHeight_)) {
       xb::prompter().beep(0, 0);
       return;
     }
     if (lZoom_) Zoom();
     lTwoPages_ = true;
     setButton(BTwoPages, "ONE_PAGE2", 28, 14);
-    oMeta2_->SetFile(nPage_ < int(aFiles_.size()) ? aFiles_[size_t(nPage_)] : std::string());
+    oMeta2_->SetFile(pageFile(nPage_ + 1));
   } else {
     lTwoPages_ = false;
     setButton(BTwoPages, "TWO_PAGES2", 27, 13);
@@ -518,7 +540,7 @@ void TMULTIPREVIEW::CheckMouseWheel(int nKeys, int nDelta, int, int) {
 void TMULTIPREVIEW::PrintPage() {
   QPrinter* printer = oDevice_ ? oDevice_->hDC() : nullptr;
   if (!printer) return;
-  PreviewPrintForm form{oDevice_->GetModel(), oDevice_->GetDriver(), oDevice_->GetPort(), int(aFiles_.size()),
+  PreviewPrintForm form{oDevice_->GetModel(), oDevice_->GetDriver(), oDevice_->GetPort(), pageCount(),
                         printer->copyCount()};
   const auto choice = printerDialogs().previewPrint(form, this);
   if (!choice) return;
@@ -532,9 +554,9 @@ int TMULTIPREVIEW::PrintPrv(int nOption, int nFrom, int nTo) {
   QPrinter* printer = oDevice_ ? oDevice_->hDC() : nullptr;
   if (!printer) return -1;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::vector<int> pages = pagesToPrint(nOption, nPage_, int(aFiles_.size()), nFrom, nTo);
+  const std::vector<int> pages = pagesToPrint(nOption, nPage_, pageCount(), nFrom, nTo);
   const std::vector<int> seq = printSequence(pages, printer->copyCount(), printer->supportsMultipleCopies());
-  const int sent = printPageFiles(*printer, aFiles_, seq, cDocument_);
+  const int sent = printPageFiles(*printer, aFiles(), seq, cDocument_);
   QApplication::restoreOverrideCursor();
   return sent;
 }
@@ -545,7 +567,7 @@ void TMULTIPREVIEW::SavePdf() {
   const auto name = printerDialogs().pdfFileName(cDocument_ + ".pdf");
   if (!name || name->empty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool ok = savePageFilesAsPdf(*printer, aFiles_, *name, cDocument_);
+  const bool ok = savePageFilesAsPdf(*printer, aFiles(), *name, cDocument_);
   QApplication::restoreOverrideCursor();
   if (!ok) xb::prompter().message(xb::MsgKind::Stop, "Atención.....", "No se puede escribir el archivo " + *name);
 }

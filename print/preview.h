@@ -1,5 +1,7 @@
 // The multi-page preview: a window that shows the recorded pages of a
-// preview print job, one page, two pages side by side or one page enlarged
+// preview print job (a job whose later pages are still to be recorded has
+// them recorded while the window is idle, or at once when they are asked
+// for), one page, two pages side by side or one page enlarged
 // with scroll bars, pages through them with buttons, keys and the mouse
 // wheel, enlarges a spot on a double click, prints all or part of the pages
 // and saves them as a PDF file. It owns the job's printer device, and with it
@@ -20,6 +22,7 @@
 class QComboBox;
 class QLabel;
 class QScrollBar;
+class QTimer;
 class QToolButton;
 class QEventLoop;
 
@@ -76,7 +79,10 @@ class TMULTIPREVIEW : public QWidget {
   bool lTwoPages() const { return lTwoPages_; }
   bool lZoom() const { return lZoom_; }
   bool lExit() const { return lExit_; }
-  const std::vector<std::string>& aFiles() const { return aFiles_; }
+  // The page files of the job, every page recorded first.
+  const std::vector<std::string>& aFiles();
+  // The job's pages, recorded or not.
+  int pageCount() const;
   TMETAFILE* oMeta1() const { return oMeta1_; }
   TMETAFILE* oMeta2() const { return oMeta2_; }
   QScrollBar* vScrollBar() const { return vBar_; }
@@ -127,7 +133,10 @@ class TMULTIPREVIEW : public QWidget {
   bool lTwoPages_ = false;
   bool lZoom_ = false;
   bool counted_ = false;
-  std::vector<std::string> aFiles_;
+  // The file of page n, recorded first when it is not yet.
+  std::string pageFile(int page);
+  // Records one page more while the window is idle.
+  void recordAhead();
   std::string cDocument_;
   int nLogWidth_ = 0;
   int nLogHeight_ = 0;
@@ -139,6 +148,7 @@ class TMULTIPREVIEW : public QWidget {
   QScrollBar* vBar_ = nullptr;
   QScrollBar* hBar_ = nullptr;
   QLabel* status_ = nullptr;
+  QTimer* recordTimer_ = nullptr;
 };
 
 // Opens a preview of the device's recorded pages; the preview owns the

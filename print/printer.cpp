@@ -207,6 +207,7 @@ void TPRINTER::EndPage() {
 }
 
 void TPRINTER::End() {
+  recorder_ = nullptr;
   if (printer_) {
     if (lMeta_) {
       closeRecording(false);
@@ -445,6 +446,24 @@ double TPRINTER::GetTextHeight(const std::string&, const QFont& oFont) {
 bool TPRINTER::PreviewReady() {
   closeRecording(true);
   return lMeta_ && !aMeta_.empty() && printer_;
+}
+
+void TPRINTER::RecordLater(int nPages, PageRecorder recorder) {
+  nPages_ = nPages;
+  recorder_ = int(aMeta_.size()) < nPages ? std::move(recorder) : nullptr;
+}
+
+int TPRINTER::nPages() const { return recorder_ ? nPages_ : int(aMeta_.size()); }
+
+bool TPRINTER::RecordTo(int nPage) {
+  while (recorder_ && int(aMeta_.size()) < std::min(nPage, nPages_)) {
+    // A copy: recording may end the job, and the recorder with it.
+    const PageRecorder record = recorder_;
+    const size_t before = aMeta_.size();
+    if (!record(*this) || aMeta_.size() == before) recorder_ = nullptr;
+  }
+  if (int(aMeta_.size()) >= nPages_) recorder_ = nullptr;
+  return nPage >= 1 && nPage <= int(aMeta_.size());
 }
 
 void TPRINTER::ResetDC() { readMetrics(); }

@@ -25,6 +25,7 @@
 #include <QPointF>
 #include <QPrinter>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -145,6 +146,18 @@ class TPRINTER : public bc::DrawDevice {
   // one page and a printer, which is what a preview can show.
   bool PreviewReady();
 
+  // A preview-mode job whose pages are recorded as they are needed: of its
+  // nPages pages those recorded so far are in aMeta(), and `recorder`
+  // records the next one on this device (StartPage, the drawing, EndPage),
+  // answering false when it cannot, which ends the job at the pages it has.
+  using PageRecorder = std::function<bool(TPRINTER&)>;
+  void RecordLater(int nPages, PageRecorder recorder);
+  // The job's pages, recorded or still to be recorded.
+  int nPages() const;
+  // Records the pages up to nPage not recorded yet; true when page nPage
+  // is recorded.
+  bool RecordTo(int nPage);
+
   // Fills [left, right) x [top, bottom) with the brush (solid colour).
   void FillRect(const std::array<double, 4>& rect, const QBrush& oBrush);
 
@@ -258,6 +271,8 @@ class TPRINTER : public bc::DrawDevice {
   bool lPrvModal_ = false;
   bool lDraft_ = false;
   bool lNoOutput_ = false;  // the user gave no PDF file: the job prints nothing
+  int nPages_ = 0;          // with a recorder: the pages of the job
+  PageRecorder recorder_;
   PrinterMetrics metrics_;
   Mapping mapping_;
   QPointF pos_;

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainterPath>
 #include <QTransform>
 #include <algorithm>
@@ -122,11 +123,17 @@ QFont MakeTextFont(const TextFont& spec, double dpi) {
 namespace {
 
 // The glyphs' outlines of a text from the start of its base line: exact,
-// where the font system's bounding boxes are rounded to whole pixels.
+// where the font system's bounding boxes are rounded to whole pixels. A
+// sheet draws and measures the same texts over and over: the rectangles
+// are kept (a few thousand, then the store starts again).
 QRectF GlyphInk(const QFont& font, const QString& text) {
+  static QHash<QString, QRectF> known;
+  const QString key = font.key() + QChar(0x1F) + text;
+  if (const auto it = known.constFind(key); it != known.cend()) return *it;
   QPainterPath path;
   path.addText(0, 0, font, text);
-  return path.boundingRect();
+  if (known.size() >= 4096) known.clear();
+  return known.insert(key, path.boundingRect()).value();
 }
 
 // How far a text moves back along its base line for its alignment: none
@@ -182,16 +189,38 @@ QString DigitsFace(std::string_view face) {
 
 namespace {
 
+// A digits face at the reference size, with the ink of the digits 0 to 9
+// and the advance of each character drawn, measured once per face.
+struct DigitsFont {
+  QRectF ink;
+  QHash<QChar, double> advances;
+};
+QFont digitsQFont(const QString& family) {
+  QFont f(family);
+  f.setHintingPreference(QFont::PreferNoHinting);
+  f.setKerning(false);
+  f.setPixelSize(kRefPx);
+  return f;
+}
+DigitsFont& digitsMeasures(const QFont& f) {
+  static QHash<QString, DigitsFont> faces;
+  auto it = faces.find(f.family());
+  if (it == faces.end()) it = faces.insert(f.family(), {QFontMetricsF(f).tightBoundingRect(QStringLiteral("0123456789")), {}});
+  return *it;
+}
+double digitsAdvance(const QFont& f, DigitsFont& d, QChar c) {
+  auto it = d.advances.find(c);
+  if (it == d.advances.end()) it = d.advances.insert(c, QFontMetricsF(f).horizontalAdvance(c));
+  return *it;
+}
+
 // The digits of a symbol: the font at the reference size scaled so that the
 // ink of the digits 0 to 9 spans the digit height, every character centred
 // in its cell.
 void PaintDigits(QPainter& p, double row, double col, const QString& text, const FontSpec& spec, Rgb color) {
-  QFont f(DigitsFace(spec.face));
-  f.setHintingPreference(QFont::PreferNoHinting);
-  f.setKerning(false);
-  f.setPixelSize(kRefPx);
-  const QFontMetricsF fm(f);
-  const QRectF ink = fm.tightBoundingRect(QStringLiteral("0123456789"));
+  const QFont f = digitsQFont(DigitsFace(spec.face));
+  DigitsFont& digits = digitsMeasures(f);
+  const QRectF ink = digits.ink;
   if (ink.height() <= 0) return;
   const double scale = spec.digitHeightPx / ink.height();
   p.save();
@@ -206,7 +235,7 @@ void PaintDigits(QPainter& p, double row, double col, const QString& text, const
   const double baseline = spec.digitTopPx / scale - ink.top();
   for (qsizetype i = 0; i < text.size(); ++i) {
     if (text[i] == QChar(' ')) continue;
-    const double advance = fm.horizontalAdvance(text[i]);
+    const double advance = digitsAdvance(f, digits, text[i]);
     p.drawText(QPointF(double(i) * pitch + (pitch - advance) / 2, baseline), QString(text[i]));
   }
   p.restore();

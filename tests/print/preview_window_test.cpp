@@ -501,4 +501,33 @@ TEST_F(Preview, PrintDialogOffersTheOptionsAndChecksTheRange) {
   EXPECT_EQ(beeps(), 1);
 }
 
+// A job of four pages of which one is recorded: the preview counts four,
+// records a page when it is turned to (and none beyond), records the rest
+// while it is idle, and prints every page.
+TEST_F(Preview, PagesRecordedLaterAreRecordedWhenTurnedToOrWhileIdle) {
+  std::shared_ptr<pr::TPRINTER> p = job(1);
+  std::vector<int> recorded;
+  p->RecordLater(4, [&recorded](pr::TPRINTER& dev) {
+    const int page = int(dev.aMeta().size()) + 1;
+    recorded.push_back(page);
+    dev.StartPage();
+    prtest::asDevice(dev).FillRect(100, 100, 400, 100 + 100 * page, 0);
+    dev.EndPage();
+    return true;
+  });
+  pr::TMULTIPREVIEW* pv = pr::RPREVIEW(p);
+  ASSERT_NE(pv, nullptr);
+  opened.push_back(pv);
+  EXPECT_TRUE(pv->oPage()->text().endsWith(" / 4")) << pv->oPage()->text().toStdString();
+  EXPECT_TRUE(pv->button(Btn::BNext)->isEnabled());
+  EXPECT_TRUE(recorded.empty());
+  pv->NextPage();
+  EXPECT_EQ(recorded, (std::vector<int>{2}));
+  EXPECT_FALSE(pv->oMeta1()->file().empty());
+  for (int i = 0; i < 50 && recorded.size() < 3; ++i) QTest::qWait(5);
+  EXPECT_EQ(recorded, (std::vector<int>{2, 3, 4}));
+  EXPECT_EQ(pv->PrintPrv(1), 4);
+  EXPECT_EQ(prtest::pdfPages(pdf), 4);
+}
+
 }  // namespace
