@@ -171,6 +171,7 @@ QString dataFolder() {
 QString owner() {
   QString user = qEnvironmentVariable("USER");
   if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+  if (user.isEmpty()) user = QDir::home().dirName();
   if (user.isEmpty()) user = QStringLiteral("usuario");
   QString name = user + "@" + QSysInfo::machineHostName();
   for (QChar& c : name)

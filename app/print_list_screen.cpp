@@ -176,7 +176,7 @@ void PrintListScreen::showTotals() {
     const ChosenFormat f = chosenFormat();
     const int64_t labels = list.labels();
     std::string text = lb::jobTotalsText(labels, 1, f.perSheet);
-    if (!f.name.empty()) text += " de " + f.name;
+    if (!f.name.empty()) text += " (" + f.name + ")";
     totals->setText(QString::fromStdString(text));
   }
   if (QWidget* b = ui::controlById(dialog_.get(), kPrint)) b->setEnabled(!list.empty());
@@ -198,10 +198,12 @@ void PrintListScreen::addTyped() {
   if (code.empty()) return;
   if (printList().addCode(code) == PrintList::Added::NotStored) {
     stop(notStoredText(code));
+    // Kept to be corrected; the next scan types over it.
+    input->selectAll();
   } else {
     changed();
+    input->clear();
   }
-  input->clear();
   input->setFocus();
 }
 
@@ -231,8 +233,8 @@ void PrintListScreen::importCsv() {
   const QByteArray bytes = in.readAll();
   const PrintList::Imported r = printList().importCsv(std::string_view(bytes.constData(), size_t(bytes.size())));
   changed();
-  std::string text = "Se han añadido " + std::to_string(r.labels) + " etiquetas de " + std::to_string(r.lines) +
-                     " códigos nuevos.";
+  std::string text = "Etiquetas añadidas: " + std::to_string(r.labels) +
+                     "; códigos nuevos en la lista: " + std::to_string(r.lines) + ".";
   if (!r.refused.empty()) {
     text += "\n\nLíneas no importadas (" + std::to_string(r.refused.size()) + "):";
     for (const PrintList::Refused& f : r.refused) text += "\n" + f.why;

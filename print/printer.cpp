@@ -146,6 +146,9 @@ void TPRINTER::StartPage() {
       pagePainter_->setBrush(Qt::NoBrush);
       pagePainter_->drawRect(QRect(0, 0, metrics_.horzRes, metrics_.vertRes));
       pagePainter_->setPen(QPen(Qt::black));
+      // Played back on the screen at a fraction of the printer's
+      // resolution, lines thinner than a screen pixel still show.
+      pagePainter_->setRenderHint(QPainter::Antialiasing);
       out_ = pagePainter_.get();
       applyMapping();
     }

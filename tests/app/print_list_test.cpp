@@ -141,12 +141,13 @@ TEST_F(PrintListTest, ScannedCodesAddLabelsAndACodeNotStoredIsRefused) {
   EXPECT_EQ(lines(), (std::vector<std::pair<std::string, int64_t>>{{"5901234123457", 2}, {"ABC-1", 1}}));
   EXPECT_EQ(screen.table()->rowCount(), 2);
   EXPECT_EQ(screen.table()->item(0, 2)->text(), "2");
-  EXPECT_TRUE(ctl<QLineEdit>(screen.dialog(), 102)->text().isEmpty());
+  // The code not stored stays to be corrected, selected for the next scan.
+  EXPECT_EQ(ctl<QLineEdit>(screen.dialog(), 102)->selectedText(), "7701234567891");
   // Looking codes up leaves the product table and the page-1 values alone.
   EXPECT_EQ(codes.recno(), 3);
   EXPECT_EQ(qvtest::namedText("cBusqueda"), "antes");
   // The totals for the format chosen last (A4 21 labels): 3 labels, 1 sheet.
-  EXPECT_EQ(ctl<QLabel>(screen.dialog(), 130)->text(), "Total etiq.3\n1 Hojas de A4 21 ETIQ. 63,5X38,1 MM");
+  EXPECT_EQ(ctl<QLabel>(screen.dialog(), 130)->text(), "Total etiq.3\n1 Hojas (A4 21 ETIQ. 63,5X38,1 MM)");
   // A quantity typed in the list, and a line removed.
   screen.table()->item(1, 2)->setText("25");
   EXPECT_EQ(lines()[1].second, 25);
@@ -183,7 +184,7 @@ TEST_F(PrintListTest, ACsvFileIsImportedWithItsBadRowsReported) {
   ASSERT_EQ(prompts.asked.size(), 2u);
   EXPECT_EQ(prompts.asked[1].title, "Importación de la lista");
   EXPECT_EQ(prompts.asked[1].text,
-            "Se han añadido 5 etiquetas de 2 códigos nuevos.\n\nLíneas no importadas (2):\n"
+            "Etiquetas añadidas: 5; códigos nuevos en la lista: 2.\n\nLíneas no importadas (2):\n"
             "Línea 3: la cantidad \"0\" no es un número entero de 1 a 99999.\n"
             "Línea 5: El código 9999999999994 no está almacenado.");
 }

@@ -162,11 +162,11 @@ TEST_F(Sheet, OutlinesOnTheGeometryAndThePrinterOffsetMovesEverything) {
   const QImage moved = page(1);
   const auto dark = [](const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; };
   // A dark dot within one of `at` along the line through the band, and
-  // light two dots further inside.
+  // light three dots further inside.
   const auto lineAt = [&](const QImage& img, bool vertical, int at, int across, int inward) {
     bool found = false;
     for (int d = -1; d <= 1; ++d) found |= vertical ? dark(img, at + d, across) : dark(img, across, at + d);
-    const int inside = at + 2 * inward;
+    const int inside = at + 3 * inward;
     return found && !(vertical ? dark(img, inside, across) : dark(img, across, inside));
   };
   for (int n = 1; n <= 65; ++n) {
