@@ -22,6 +22,7 @@
 #include "tests/app/data_folder.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
+#include "tests/ui/when_open.h"
 #include "ui/control_id.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
@@ -85,20 +86,7 @@ class CodeBrowseTest : public qvtest::DataFolder {
   // Runs `fn` on the browse window once it is open and running; the window
   // is closed afterwards should `fn` leave it open.
   static void whenOpen(const std::function<void(QDialog*)>& fn) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* dlg = qobject_cast<QDialog*>(w);
-        if (!dlg || !dlg->isVisible() || dlg->windowTitle() != QStringLiteral("Seleccione Código")) continue;
-        timer->stop();
-        timer->deleteLater();
-        fn(dlg);
-        if (dlg->isVisible()) dlg->reject();
-        return;
-      }
-    });
-    timer->start();
+    qvtest::whenOpen(QStringLiteral("Seleccione Código"), fn);
   }
   static QPushButton* button(QWidget* w, const QString& text) {
     for (auto* b : w->findChildren<QPushButton*>())

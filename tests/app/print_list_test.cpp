@@ -16,12 +16,10 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 
 #include "app/print_list_screen.h"
@@ -31,6 +29,7 @@
 #include "tests/print/print_test_support.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
+#include "tests/ui/when_open.h"
 #include "ui/control_id.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
@@ -82,24 +81,6 @@ class PrintListTest : public qvtest::DataFolder {
     dialogs_.reset();
     guard_.reset();
     DataFolder::TearDown();
-  }
-
-  // Runs `fn` on the first visible dialog titled `title` once it runs.
-  static void whenOpen(const QString& title, const std::function<void(QDialog*)>& fn) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, title, fn] {
-      for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* dlg = qobject_cast<QDialog*>(w);
-        if (!dlg || !dlg->isVisible() || dlg->windowTitle() != title) continue;
-        timer->stop();
-        timer->deleteLater();
-        fn(dlg);
-        if (dlg->isVisible()) dlg->reject();
-        return;
-      }
-    });
-    timer->start();
   }
 
   static std::vector<std::pair<std::string, int64_t>> lines() {
@@ -158,7 +139,7 @@ TEST_F(PrintListTest, ScannedCodesAddLabelsAndACodeNotStoredIsRefused) {
 
 TEST_F(PrintListTest, RowsChosenInTheBrowseAreAdded) {
   qv::PrintListScreen screen(nullptr);
-  whenOpen(QStringLiteral("Seleccione Código"), [](QDialog* dlg) {
+  qvtest::whenOpen(QStringLiteral("Seleccione Código"), [](QDialog* dlg) {
     auto* view = dlg->findChild<QTableView*>();
     ASSERT_NE(view, nullptr);
     view->selectionModel()->clearSelection();
@@ -217,7 +198,7 @@ TEST_F(PrintListTest, ThePreviewHoldsThePagesTheListNeeds) {
   qv::PrintListScreen screen(nullptr);
   pr::TMULTIPREVIEW* preview = nullptr;
   QString totals;
-  whenOpen(QStringLiteral("Generador de etiquetas"), [&](QDialog* dlg) {
+  qvtest::whenOpen(QStringLiteral("Generador de etiquetas"), [&](QDialog* dlg) {
     // Design 2 (barcode only) on the A4 21 format, from label 10.
     ctl<QListWidget>(dlg, 102)->setCurrentRow(1);
     ctl<QSpinBox>(dlg, 141)->setValue(10);
