@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 #include "print/preview.h"
@@ -264,6 +266,37 @@ TEST_F(GenLabel, ThePrintButtonRunsTheSheetIntoAPreview) {
   previews[0]->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(pr::openPreviews(), before);
+  pr::resetPrinterSetup();
+}
+
+// The code in hand from a start label: a blank quantity fills the rest of
+// the sheet, a number takes as many sheets as it needs; a quantity that is
+// not a whole number above 0 is refused. On the marked A4 21 format.
+TEST_F(GenLabel, TheStartLabelAndTheQuantityGiveTheSheetsOfTheJob) {
+  openOnAPdfPrinter();
+  ctl<QListWidget>(102)->setCurrentRow(1);
+  ctl<QSpinBox>(141)->setValue(7);
+  const struct {
+    const char* quantity;
+    int pages;
+  } cases[] = {{"", 1}, {"15", 1}, {"16", 2}, {"100", 6}, {"0", 0}};
+  for (const auto& c : cases) {
+    ctl<QLineEdit>(143)->setText(QString::fromLatin1(c.quantity));
+    prompts.asked.clear();
+    ctl<QPushButton>(1)->click();
+    pr::TMULTIPREVIEW* preview = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* p = qobject_cast<pr::TMULTIPREVIEW*>(w); p && p->isVisible()) preview = p;
+    if (c.pages == 0) {
+      EXPECT_EQ(preview, nullptr);
+      EXPECT_EQ(messages(), std::vector<std::string>{std::string("Atención.....: ") + lb::kQuantityText});
+      continue;
+    }
+    ASSERT_NE(preview, nullptr) << c.quantity;
+    EXPECT_EQ(preview->pageCount(), c.pages) << c.quantity;
+    preview->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   pr::resetPrinterSetup();
 }
 
