@@ -261,6 +261,17 @@ std::string catalogueNote(const CatalogueProduct& p) {
   return note;
 }
 
+std::string catalogueLine(const CatalogueProduct& p) {
+  const FormatMeasures m = formatMeasures(p);
+  const auto fixed = [](double v, int decimals) { return QString::number(v, 'f', decimals).toStdString(); };
+  std::string line = p.brand + " " + p.part + "\t" + p.description;
+  for (const std::string& f : {fixed(m.margenSup, 2), fixed(m.margenIzd, 2), fixed(m.altoEtiq, 2),
+                               fixed(m.anchoEtiq, 2), fixed(m.separaHorz, 3), fixed(m.separaVert, 3),
+                               std::to_string(m.filas), std::to_string(m.columnas), m.hoja})
+    line += "\t" + f;
+  return line;
+}
+
 std::string catalogueLabelSize(const CatalogueProduct& p) {
   return spanish(p.width) + " x " + spanish(p.height) + " mm";
 }

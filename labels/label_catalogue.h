@@ -79,6 +79,12 @@ FormatMeasures formatMeasures(const CatalogueProduct& p);
 // sheet.
 std::string catalogueNote(const CatalogueProduct& p);
 
+// One line of the catalogue for a command line: brand and part,
+// description, then the measures exactly as the new format stores them
+// (MARGENSUP MARGENIZD ALTOETIQ ANCHOETIQ SEPARAHORZ SEPARAVERT FILAS
+// COLUMNAS HOJA), separated by tabs.
+std::string catalogueLine(const CatalogueProduct& p);
+
 // The label size and the paper as the catalogue list shows them
 // ("63,5 x 38,1 mm", "A4" / "US-Letter" / "73 x 124 mm").
 std::string catalogueLabelSize(const CatalogueProduct& p);

@@ -6,6 +6,7 @@
 //   qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits]
 //                  [--vertical] [--dpi N] [--color NAME] [--check] [--set X]
 //                  [--preview | --print [--printer NAME]]
+//   qvlabel catalogue [TEXT]
 //
 // Exit codes: 0 done, 2 usage or error (with a message on standard error).
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include "barcode/colors.h"
 #include "barcode/ean_upc.h"
 #include "barcode/qt/image_device.h"
+#include "labels/label_catalogue.h"
 #include "tools/qvlabel_print.h"
 #include "tools/qvlabel_render.h"
 #include "ui/qt_translations.h"
@@ -37,6 +39,9 @@ constexpr const char* kUsage =
     "  qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits] [--vertical]\n"
     "                 [--dpi N] [--color NAME] [--check] [--set A|B|C]\n"
     "                 [--preview | --print [--printer NAME]]  (through the printer device)\n"
+    "  qvlabel catalogue [TEXT]                 (label-sheet products whose brand, part, description\n"
+    "                                            or paper hold every word of TEXT, with the measures\n"
+    "                                            of the format each would become)\n"
     "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
 
 struct UsageError : std::runtime_error {
@@ -239,6 +244,20 @@ int Render(const std::vector<std::string>& argv, int argc, char** cargv) {
   return 0;
 }
 
+int Catalogue(const std::vector<std::string>& argv) {
+  std::string text;
+  for (const std::string& word : argv) text += (text.empty() ? "" : " ") + word;
+  const lb::Catalogue c = lb::readCatalogue();
+  for (const std::string& fault : c.faults) std::cerr << "qvlabel: " << fault << '\n';
+  if (c.products.empty()) {
+    std::cerr << "qvlabel: " << lb::kCatalogueMissing << '\n';
+    return 2;
+  }
+  for (const lb::CatalogueProduct& p : c.products)
+    if (lb::catalogueMatches(p, text)) std::cout << lb::catalogueLine(p) << '\n';
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -253,6 +272,7 @@ int main(int argc, char** argv) {
     if (command == "check") return Check(rest);
     if (command == "parts") return Parts(rest);
     if (command == "render") return Render(rest, argc, argv);
+    if (command == "catalogue") return Catalogue(rest);
     if (command == "--help" || command == "-h" || command == "help") {
       std::cout << kUsage;
       return 0;
