@@ -7,8 +7,11 @@
 //                  [--vertical] [--dpi N] [--color NAME] [--check] [--set X]
 //                  [--preview | --print [--printer NAME]]
 //   qvlabel catalogue [TEXT]
+//   qvlabel import DATAFOLDER FILE.csv
+//   qvlabel export DATAFOLDER FILE.csv
 //
-// Exit codes: 0 done, 2 usage or error (with a message on standard error).
+// Exit codes: 0 done, 2 usage or error (with a message on standard error);
+// import: 1 when some rows were refused.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -23,6 +26,7 @@
 #include "barcode/code_parts.h"
 #include "barcode/colors.h"
 #include "barcode/ean_upc.h"
+#include "app/product_csv_tool.h"
 #include "barcode/qt/image_device.h"
 #include "labels/label_catalogue.h"
 #include "tools/qvlabel_print.h"
@@ -42,6 +46,9 @@ constexpr const char* kUsage =
     "  qvlabel catalogue [TEXT]                 (label-sheet products whose brand, part, description\n"
     "                                            or paper hold every word of TEXT, with the measures\n"
     "                                            of the format each would become)\n"
+    "  qvlabel import DATAFOLDER FILE.csv       (product codes validated and stored; exit 1 when some rows\n"
+    "                                            were refused)\n"
+    "  qvlabel export DATAFOLDER FILE.csv       (the product table for spreadsheets)\n"
     "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
 
 struct UsageError : std::runtime_error {
@@ -258,6 +265,15 @@ int Catalogue(const std::vector<std::string>& argv) {
   return 0;
 }
 
+int Codes(const std::string& command, const std::vector<std::string>& argv) {
+  if (argv.size() != 2) throw UsageError(command + " takes DATAFOLDER and FILE.csv");
+  std::string report;
+  const int code = command == "import" ? qv::importCodesFile(argv[0], argv[1], report)
+                                       : qv::exportCodesFile(argv[0], argv[1], report);
+  (code == 2 ? std::cerr : std::cout) << report;
+  return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -273,6 +289,7 @@ int main(int argc, char** argv) {
     if (command == "parts") return Parts(rest);
     if (command == "render") return Render(rest, argc, argv);
     if (command == "catalogue") return Catalogue(rest);
+    if (command == "import" || command == "export") return Codes(command, rest);
     if (command == "--help" || command == "-h" || command == "help") {
       std::cout << kUsage;
       return 0;
