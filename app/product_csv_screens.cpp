@@ -86,13 +86,16 @@ std::unique_ptr<QDialog> importPreview(const ImportPlan& plan, const std::string
     }
     table->setVerticalHeaderLabels(lines);
   }
+  table->resizeColumnsToContents();
   table->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(table, 1);
 
   auto* buttons = new QHBoxLayout;
+  layout->addLayout(buttons);
   QPushButton* go = button(dlg.get(), buttons, "&Importar");
   QPushButton* cancel = button(dlg.get(), buttons, "&Cancelar");
   go->setEnabled(plan.fault.empty() && !plan.rows.empty());
+  go->setDefault(go->isEnabled());
   QDialog* raw = dlg.get();
   QObject::connect(go, &QPushButton::clicked, raw, &QDialog::accept);
   QObject::connect(cancel, &QPushButton::clicked, raw, &QDialog::reject);
@@ -109,6 +112,7 @@ std::unique_ptr<QDialog> importSummary(const std::string& text, QWidget* parent)
   shown->setReadOnly(true);
   layout->addWidget(shown, 1);
   auto* buttons = new QHBoxLayout;
+  layout->addLayout(buttons);
   QPushButton* save = button(dlg.get(), buttons, "&Guardar informe…");
   QPushButton* close = button(dlg.get(), buttons, "&Cerrar");
   QDialog* raw = dlg.get();
