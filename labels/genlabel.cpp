@@ -14,6 +14,7 @@
 #include "data/blanks.h"
 #include "data/catalog.h"
 #include "data/tables.h"
+#include "labels/catalogue_screen.h"
 #include "labels/label_formats.h"
 #include "labels/label_run.h"
 #include "print/printer_dialogs.h"
@@ -37,10 +38,11 @@ using qv::workAreas;
 struct Measure {
   int id;
   const char* field;
+  bool mayBeNegative;
 };
 constexpr Measure kMeasures[] = {
-    {106, "ANCHOETIQ"}, {110, "SEPARAHORZ"}, {107, "ALTOETIQ"}, {108, "SEPARAVERT"},
-    {109, "MARGENIZD"}, {111, "MARGENSUP"},  {113, "COLUMNAS"}, {112, "FILAS"},
+    {106, "ANCHOETIQ", false}, {110, "SEPARAHORZ", true}, {107, "ALTOETIQ", false}, {108, "SEPARAVERT", true},
+    {109, "MARGENIZD", true},  {111, "MARGENSUP", true},  {113, "COLUMNAS", false}, {112, "FILAS", false},
 };
 constexpr int kDesignList = 102, kFormatList = 103, kLastRow = 104, kTotals = 125, kPrinter = 127;
 constexpr int kPrint = 1, kNew = 105, kDelete = 123, kChoosePrinter = 126, kClose = 2;
@@ -227,7 +229,12 @@ bool GenLabelScreen::buildDialog(const std::string& cTitle) {
           decimals = f.decimals;
         }
     spin->setDecimals(decimals);
-    spin->setRange(0, std::pow(10.0, width - (decimals > 0 ? decimals + 1 : 0)) - std::pow(10.0, -decimals));
+    const int digits = width - (decimals > 0 ? decimals + 1 : 0);
+    const double step = std::pow(10.0, -decimals);
+    // Margins and gaps may be negative (the sign takes a digit): a sheet
+    // whose labels start closer to the paper's edge than the run's own
+    // offset, labels that overlap their pitch by a hair.
+    spin->setRange(m.mayBeNegative ? step - std::pow(10.0, digits - 1) : 0, std::pow(10.0, digits) - step);
     QObject::connect(spin, &QDoubleSpinBox::editingFinished, dlg, [this, id = m.id] { saveMeasure(id); });
   }
   if (auto* check = control<QCheckBox>(dlg, kLastRow)) {
@@ -347,7 +354,9 @@ void GenLabelScreen::chooseFormat(int row) {
 
 void GenLabelScreen::newFormat() {
   if (pending_) saveFormat();
-  const std::string name = NEWLABEL(oFormat_);
+  const NewFormatChoice choice = chooseNewFormat(dialog_.get());
+  if (choice.kind == NewFormatChoice::Cancelled) return;
+  const std::string name = choice.product ? NEWLABEL(oFormat_, formatMeasures(*choice.product)) : NEWLABEL(oFormat_);
   if (name.empty()) return;
   selectedFormat_ = name;
   formatNames_.push_back(name);
@@ -357,7 +366,13 @@ void GenLabelScreen::newFormat() {
     list->setCurrentRow(list->count() - 1);
   }
   showFormat();
-  xb::prompter().message(xb::MsgKind::Info, kNewFormatTitle, kNewFormatText);
+  if (!choice.product) {
+    xb::prompter().message(xb::MsgKind::Info, kNewFormatTitle, kNewFormatText);
+    return;
+  }
+  const std::string note = catalogueNote(*choice.product);
+  xb::prompter().message(xb::MsgKind::Info, kNewFormatTitle,
+                         std::string(kCatalogueDoneText) + (note.empty() ? "" : "\r\n\r\n" + note));
 }
 
 void GenLabelScreen::deleteFormat() {

@@ -65,6 +65,10 @@ std::optional<std::string> HeadlessPrompter::openFile(const std::string& title, 
   return std::nullopt;
 }
 
+std::optional<std::string> Prompter::saveFile(const std::string&, const std::string&, const std::string&) {
+  return std::nullopt;
+}
+
 void HeadlessPrompter::beep(int, int) {}
 
 int ScriptedPrompter::alert(const std::string& message, const std::vector<std::string>& buttons,
@@ -98,6 +102,12 @@ std::optional<std::string> ScriptedPrompter::input(const std::string& title, con
 std::optional<std::string> ScriptedPrompter::openFile(const std::string& title, const std::string& filter) {
   asked.push_back({"file", title, {}, {}, 0, filter, {}});
   return takeFirst(fileAnswers, std::optional<std::string>());
+}
+
+std::optional<std::string> ScriptedPrompter::saveFile(const std::string& title, const std::string&,
+                                                      const std::string& suggested) {
+  asked.push_back({"save", title, {}, {}, 0, suggested, {}});
+  return takeFirst(saveAnswers, std::optional<std::string>());
 }
 
 void ScriptedPrompter::beep(int hz, int ms) {

@@ -43,6 +43,10 @@ class Prompter {
   // patterns separated by "|" ("Etiquetas (*.eti)| *.eti|"). The chosen
   // path; nothing when cancelled.
   virtual std::optional<std::string> openFile(const std::string& title, const std::string& filter) = 0;
+  // The platform's file-save dialog, starting on `suggested`; the path
+  // chosen, nothing when cancelled. A prompter without one cancels.
+  virtual std::optional<std::string> saveFile(const std::string& title, const std::string& filter,
+                                              const std::string& suggested);
 
   // A tone of `hz` for `ms` milliseconds (0 hz: the default beep).
   virtual void beep(int hz, int ms) = 0;
@@ -93,6 +97,7 @@ class ScriptedPrompter : public Prompter {
   // padded like the real box's.
   std::vector<std::optional<std::string>> inputAnswers;
   std::vector<std::optional<std::string>> fileAnswers;
+  std::vector<std::optional<std::string>> saveAnswers;
   std::function<void()> onProcessEvents;
 
   int alert(const std::string& message, const std::vector<std::string>& buttons, const std::string& title,
@@ -103,6 +108,9 @@ class ScriptedPrompter : public Prompter {
   std::optional<std::string> input(const std::string& title, const std::string& prompt, const std::string& initial,
                                    const std::string& picture) override;
   std::optional<std::string> openFile(const std::string& title, const std::string& filter) override;
+  // Recorded as "save", the suggested name as its value.
+  std::optional<std::string> saveFile(const std::string& title, const std::string& filter,
+                                      const std::string& suggested) override;
   void beep(int hz, int ms) override;
   void processEvents() override;
 };
