@@ -38,11 +38,10 @@ using qv::workAreas;
 struct Measure {
   int id;
   const char* field;
-  bool mayBeNegative;
 };
 constexpr Measure kMeasures[] = {
-    {106, "ANCHOETIQ", false}, {110, "SEPARAHORZ", true}, {107, "ALTOETIQ", false}, {108, "SEPARAVERT", true},
-    {109, "MARGENIZD", true},  {111, "MARGENSUP", true},  {113, "COLUMNAS", false}, {112, "FILAS", false},
+    {106, "ANCHOETIQ"}, {110, "SEPARAHORZ"}, {107, "ALTOETIQ"}, {108, "SEPARAVERT"},
+    {109, "MARGENIZD"}, {111, "MARGENSUP"},  {113, "COLUMNAS"}, {112, "FILAS"},
 };
 constexpr int kDesignList = 102, kFormatList = 103, kLastRow = 104, kTotals = 125, kPrinter = 127;
 constexpr int kPrint = 1, kNew = 105, kDelete = 123, kChoosePrinter = 126, kClose = 2;
@@ -229,12 +228,7 @@ bool GenLabelScreen::buildDialog(const std::string& cTitle) {
           decimals = f.decimals;
         }
     spin->setDecimals(decimals);
-    const int digits = width - (decimals > 0 ? decimals + 1 : 0);
-    const double step = std::pow(10.0, -decimals);
-    // Margins and gaps may be negative (the sign takes a digit): a sheet
-    // whose labels start closer to the paper's edge than the run's own
-    // offset, labels that overlap their pitch by a hair.
-    spin->setRange(m.mayBeNegative ? step - std::pow(10.0, digits - 1) : 0, std::pow(10.0, digits) - step);
+    spin->setRange(0, std::pow(10.0, width - (decimals > 0 ? decimals + 1 : 0)) - std::pow(10.0, -decimals));
     QObject::connect(spin, &QDoubleSpinBox::editingFinished, dlg, [this, id = m.id] { saveMeasure(id); });
   }
   if (auto* check = control<QCheckBox>(dlg, kLastRow)) {

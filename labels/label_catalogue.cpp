@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -14,8 +15,6 @@ namespace lb {
 namespace {
 
 constexpr double kMmPerPoint = 25.4 / 72;
-// Where the print run puts a format's first label: its margins plus these.
-constexpr double kRunTopMm = 3, kRunLeftMm = 4;
 constexpr int kNameWidth = 25;
 
 struct Paper {
@@ -229,10 +228,10 @@ FormatMeasures formatMeasures(const CatalogueProduct& p) {
              QString::number(rounded(p.paperHeight, 0)).toStdString();
   m.altoEtiq = rounded(p.height, 2);
   m.anchoEtiq = rounded(p.width, 2);
-  m.margenSup = rounded(p.top - kRunTopMm, 2);
-  m.margenIzd = rounded(p.left - kRunLeftMm, 2);
-  m.separaHorz = p.rows > 1 ? rounded((p.stepY - m.altoEtiq) / 10, 3) : 0;
-  m.separaVert = p.columns > 1 ? rounded((p.stepX - m.anchoEtiq) / 10, 3) : 0;
+  m.margenSup = rounded(p.top, 2);
+  m.margenIzd = rounded(p.left, 2);
+  m.separaHorz = p.rows > 1 ? std::max(0.0, rounded((p.stepY - m.altoEtiq) / 10, 3)) : 0;
+  m.separaVert = p.columns > 1 ? std::max(0.0, rounded((p.stepX - m.anchoEtiq) / 10, 3)) : 0;
   m.filas = p.rows;
   m.columnas = p.columns;
   return m;

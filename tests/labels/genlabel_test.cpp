@@ -232,10 +232,10 @@ TEST_F(GenLabel, NewAndDeletedFormatsUpdateTheList) {
   EXPECT_EQ(messages().back(), "DISEÑO BORRADO: La etiqueta seleccionada ha sido eliminada de la lista.");
 }
 
-TEST_F(GenLabel, ANewFormatFromTheCatalogueTakesTheSheetsMeasuresAndKeepsNegativeMargins) {
+TEST_F(GenLabel, ANewFormatFromTheCatalogueTakesTheSheetsMeasuresAndPaper) {
   open();
-  // Round labels from the paper's very corner: margins below the run's own
-  // offset, laid out by their bounding square.
+  // Round labels from the paper's very corner, laid out by their bounding
+  // square.
   lb::CatalogueProduct p;
   p.brand = "Herma";
   p.part = "4464";
@@ -254,12 +254,9 @@ TEST_F(GenLabel, ANewFormatFromTheCatalogueTakesTheSheetsMeasuresAndKeepsNegativ
   ASSERT_EQ(prompts.asked.front().kind, "input");
   EXPECT_EQ(prompts.asked.front().value, formatName("HERMA 4464"));
   EXPECT_EQ(items(103).last(), QStringLiteral("HERMA 4464"));
-  EXPECT_DOUBLE_EQ(measure(111), -3);
-  EXPECT_DOUBLE_EQ(measure(109), -4);
+  EXPECT_DOUBLE_EQ(measure(111), 0);
+  EXPECT_DOUBLE_EQ(measure(109), 0);
   EXPECT_DOUBLE_EQ(measure(110), 0.15);
-  // Leaving a negative margin stores it as it is.
-  edit(111, measure(111));
-  EXPECT_EQ(stored(9, "MARGENSUP").num(), -3);
   EXPECT_EQ(stored(9, "HOJA").text(), "A5        ");
   EXPECT_TRUE(stored(9, "PRNULTFILA").logical());
   EXPECT_EQ(messages().back(), std::string("NUEVO DISEÑO: ") + lb::kCatalogueDoneText + "\r\n\r\n" +

@@ -21,6 +21,7 @@
 #include "data/tdatabase.h"
 #include "labels/catalogue_screen.h"
 #include "labels/label_formats.h"
+#include "labels/label_layout.h"
 #include "labels/label_run.h"
 #include "labels/sheet_paper.h"
 #include "tests/labels/label_tables_fixture.h"
@@ -144,10 +145,9 @@ TEST_F(CatalogueFormats, ThreeWellKnownSheetsPrintTheirLabelsWithinOnePrinterDot
     ASSERT_EQ(run.columns, s.nx);
     ASSERT_EQ(run.rows, s.ny);
     bc::ImageDevice page(int(std::lround(210 / 25.4 * kDpi)), int(std::lround(297 / 25.4 * kDpi)), kDpi);
-    for (int r = 0; r < s.ny; ++r)
-      for (int k = 0; k < s.nx; ++k) {
-        double top = run.top + r * (run.labelHeight + run.rowGap), left = run.left + k * (run.labelWidth + run.columnGap);
-        double bottom = top + run.labelHeight, right = left + run.labelWidth;
+    for (int64_t n = 1; n <= int64_t(s.ny) * s.nx; ++n) {
+        const lb::LabelBox box = lb::labelBox(run, n);
+        double top = box.top, left = box.left, bottom = box.bottom, right = box.right;
         page.Cmtr2Pix(top, left);
         page.Cmtr2Pix(bottom, right);
         page.Box(int(std::lround(top)), int(std::lround(left)), int(std::lround(bottom)), int(std::lround(right)),
@@ -238,14 +238,14 @@ TEST_F(OwnCatalogue, AliasesShapesAndPapersBecomeFormatsAndWhatCannotBeReadIsRep
     const char* paper;
     const char* note;
   } cases[] = {
-      {"ALIAS-FIRST", "MARCA ALIAS-FIRST", "LETTER", 9.7, 3.62, 25.4, 63.5, 0, 0.635, 10, 3, "63,5 x 25,4 mm",
+      {"ALIAS-FIRST", "MARCA ALIAS-FIRST", "LETTER", 12.7, 7.62, 25.4, 63.5, 0, 0.635, 10, 3, "63,5 x 25,4 mm",
        "US-Letter", ""},
-      {"R1", "MARCA R1", "LETTER", 9.7, 3.62, 25.4, 63.5, 0, 0.635, 10, 3, "63,5 x 25,4 mm", "US-Letter", ""},
-      {"REDONDA", "MARCA REDONDA", "A5", -3, -2, 20, 20, 0.2, 0.2, 6, 4, "20 x 20 mm", "A5",
+      {"R1", "MARCA R1", "LETTER", 12.7, 7.62, 25.4, 63.5, 0, 0.635, 10, 3, "63,5 x 25,4 mm", "US-Letter", ""},
+      {"REDONDA", "MARCA REDONDA", "A5", 0, 2, 20, 20, 0.2, 0.2, 6, 4, "20 x 20 mm", "A5",
        "Etiqueta redonda: se coloca por el cuadrado que la contiene."},
-      {"CD-TARJETA", "MARCA CD-TARJETA", "73x124", 7, 6, 60, 50, 0, 0, 1, 1, "50 x 60 mm", "73 x 123,8 mm",
+      {"CD-TARJETA", "MARCA CD-TARJETA", "73x124", 10, 10, 60, 50, 0, 0, 1, 1, "50 x 60 mm", "73 x 123,8 mm",
        "Etiqueta de CD/DVD: se coloca por el rectángulo que la contiene."},
-      {"DOS-GRUPOS-CON-UN-NOMBRE-LARGO", "MARCA DOS-GRUPOS-CON-UN-N", "297x420", 7, 6, 20, 40, 0.5, 0.5, 3, 2,
+      {"DOS-GRUPOS-CON-UN-NOMBRE-LARGO", "MARCA DOS-GRUPOS-CON-UN-N", "297x420", 10, 10, 20, 40, 0.5, 0.5, 3, 2,
        "40 x 20 mm", "A3",
        "Etiqueta elíptica: se coloca por el rectángulo que la contiene. La hoja tiene 2 grupos de etiquetas: solo "
        "se imprime el primero (6 etiquetas)."},

@@ -268,8 +268,8 @@ TEST(QvlabelCatalogue, ListsTheMatchingProductsWithTheMeasuresOfTheirFormats) {
     std::string out;
   } cases[] = {
       // 7160: 181.4 x 108 pt at (21.2, 43.9) pt, pitch 187.2 x 108 pt.
-      {{"avery", "l7160"}, "Avery L7160\tMailing labels\t12.49\t3.48\t38.10\t63.99\t0.000\t0.205\t7\t3\tA4\n"},
-      {{"Herma 4614"}, "Herma 4614\tAllround Labels\t10.00\t1.70\t33.80\t66.00\t0.000\t0.000\t8\t3\tA4\n"},
+      {{"avery", "l7160"}, "Avery L7160\tMailing labels\t15.49\t7.48\t38.10\t63.99\t0.000\t0.205\t7\t3\tA4\n"},
+      {{"Herma 4614"}, "Herma 4614\tAllround Labels\t13.00\t5.70\t33.80\t66.00\t0.000\t0.000\t8\t3\tA4\n"},
       {{"no hay tal hoja"}, ""},
   };
   for (const auto& c : cases) {
