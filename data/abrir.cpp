@@ -11,6 +11,7 @@
 #include "xbase/error.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -37,17 +38,6 @@ void realWait() {
 RetryWait& retryWait() {
   static RetryWait wait = realWait;
   return wait;
-}
-
-std::string trimmedRight(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
-
-std::string trimmed(std::string_view s) {
-  const size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  return std::string(s.substr(b, s.find_last_not_of(' ') - b + 1));
 }
 
 bool exclusiveMode(std::string_view mode) { return !mode.empty() && (mode[0] == 'E' || mode[0] == 'e'); }
@@ -110,7 +100,7 @@ bool ABRIR(std::string_view alias, const std::string& file, std::string_view mod
       retryWait()();
     }
     CGBELL();
-    if (DECIS("FICHERO " + trimmed(NAME(file)) + " NO ESTA DISPONIBLE. ¿ Desea reintentar ?") != "S") {
+    if (DECIS("FICHERO " + std::string(xb::trim(NAME(file))) + " NO ESTA DISPONIBLE. ¿ Desea reintentar ?") != "S") {
       xb::setNetError(false);
       return false;
     }
@@ -119,7 +109,7 @@ bool ABRIR(std::string_view alias, const std::string& file, std::string_view mod
 
 bool USADA(std::string_view alias) {
   auto& areas = workAreas();
-  const std::string wanted = xb::upper1252(trimmed(alias));
+  const std::string wanted = xb::upper1252(xb::trim(alias));
   for (int n = 1; n <= kUsadaAreas; ++n) {
     auto& a = areas.area(n);
     if (a.used() && xb::upper1252(a.alias()) == wanted) return true;
@@ -138,7 +128,7 @@ bool SET_INDEX(const std::vector<std::string>& names) {
       if (!a.addIndex(names[i])) fError = 1;
       joined += names[i] + " ";
     }
-    openRegistry().INDICES[size_t(areas.selected())] = trimmedRight(joined);
+    openRegistry().INDICES[size_t(areas.selected())] = std::string(xb::trimRight(joined));
   }
   return fError == 0;
 }

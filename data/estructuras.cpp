@@ -13,6 +13,7 @@
 #include "xbase/error.h"
 #include "xbase/expr.h"
 #include "xbase/routines.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -141,9 +142,7 @@ xb::Value CREARDBF(std::string_view templateName, bool keepTemplate) {
     if (SET_INDEX({folder + kDictionaryIndex}) && d.seek(xb::Value(xb::upper1252(templateName)))) {
       xb::Value text = d.fieldGet(std::string_view("ESTRUCTURA"));
       if (text.isText()) {
-        std::string s = text.text();
-        while (!s.empty() && s.back() == ' ') s.pop_back();
-        structure = structureFromText(s);
+        structure = structureFromText(xb::trimRight(text.text()));
         fromDictionary = true;
       }
     }

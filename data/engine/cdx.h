@@ -4,8 +4,9 @@
 // number. This layer knows nothing of tables or expressions: callers hand it
 // encoded keys (see index_key.h) and record numbers.
 //
-// The page layout, the lock layout and the change counter are described at
-// the top of cdx.cpp.
+// The header layout, the lock layout, the change counter and the write order
+// are described at the top of cdx_file.cpp, the page layout at the top of
+// cdx_page.cpp.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,9 @@
 #include <vector>
 
 namespace xb::engine {
+
+// The longest key in bytes: a compact index page must hold two of them.
+inline constexpr int kMaxKeyLength = 240;
 
 struct TagInfo {
   std::string name;     // upper case, at most 10 characters
@@ -103,7 +107,7 @@ class CdxFile {
   // sound.
   std::vector<std::string> check();
 
-  struct Impl;  // internal state, defined in cdx.cpp
+  struct Impl;  // internal state, defined in cdx_internal.h
 
  private:
   explicit CdxFile(std::unique_ptr<Impl> impl);
@@ -150,7 +154,7 @@ class CdxTag {
   // empty bound: open end).
   int64_t count(const std::string& low, const std::string& high);
 
-  struct Impl;  // internal state, defined in cdx.cpp
+  struct Impl;  // internal state, defined in cdx_internal.h
 
  private:
   friend class CdxFile;

@@ -1,26 +1,39 @@
+// Tree pages of a compound index (.cdx), 512 bytes each, and their
+// conversion from and to Nodes. Integers are little-endian unless marked BE;
+// page pointers are byte offsets in the file, 0xFFFFFFFF meaning none.
+//
+// Interior page: 0-1 attributes (0, +1 on the root), 2-3 entry count, 4-7
+// left sibling, 8-11 right sibling, from 12 the entries: key, record number
+// (BE), child page (BE). Each entry's key and record number are those of
+// the greatest entry below the child.
+//
+// Leaf page: 0-1 attributes (2, +1 on the root), 2-3 entry count, 4-7 and
+// 8-11 siblings, 12-13 free bytes, 14-17 record number mask, 18 duplicate
+// count mask, 19 trailing count mask, 20-22 bits of record number,
+// duplicate count and trailing count, 23 bytes per entry, from 24 the packed
+// entries (little-endian: record number in the low bits, then duplicate
+// count, then trailing count). Key bytes grow down from byte 511: each key
+// stores only what follows its shared prefix with the previous key and
+// precedes its trailing fill (blank for character keys, 0 for numbers and
+// dates). We write the duplicate and trailing counts with the bits the key
+// length needs and give the record number the rest of whole bytes; readers
+// take the widths from each page.
+//
+// Decoding trusts nothing: entry counts, bit widths and the stored part of
+// every key are checked against the page and the key length before any
+// byte is copied.
 #include "data/engine/cdx_page.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
+#include "data/engine/byte_order.h"
+
 namespace xb::engine::cdx {
 
 namespace {
 
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]); }
-void putLe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-void putLe16(uint8_t* p, uint16_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-}
-void putBe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (24 - 8 * i));
-}
 uint64_t mask64(int bits) { return bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1; }
 
 }  // namespace

@@ -2,22 +2,12 @@
 
 #include <ctime>
 
+#include "data/engine/byte_order.h"
+
 namespace xb::engine {
 
 namespace {
 
-uint16_t le16(std::string_view b, size_t at) { return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8)); }
-uint32_t le32(std::string_view b, size_t at) {
-  return uint32_t(uint8_t(b[at])) | (uint32_t(uint8_t(b[at + 1])) << 8) | (uint32_t(uint8_t(b[at + 2])) << 16) |
-         (uint32_t(uint8_t(b[at + 3])) << 24);
-}
-void put16(std::string& b, size_t at, uint16_t v) {
-  b[at] = char(v & 0xFF);
-  b[at + 1] = char(v >> 8);
-}
-void put32(std::string& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
-}
 
 }  // namespace
 
@@ -130,9 +120,9 @@ std::string headerBytes(const DbfHeader& h) {
   b[1] = char(h.year);
   b[2] = char(h.month);
   b[3] = char(h.day);
-  put32(b, 4, h.count);
-  put16(b, 8, h.headerLen);
-  put16(b, 10, h.recordLen);
+  putLe32(b, 4, h.count);
+  putLe16(b, 8, h.headerLen);
+  putLe16(b, 10, h.recordLen);
   b[28] = char(h.flags);
   b[29] = char(h.codePage);
   size_t pos = kDbfFixedHeader;
@@ -140,7 +130,7 @@ std::string headerBytes(const DbfHeader& h) {
     const FieldDef& f = h.fields[i];
     for (size_t k = 0; k < f.name.size() && k < 10; ++k) b[pos + k] = f.name[k];
     b[pos + 11] = f.type;
-    put32(b, pos + 12, h.offsets[i]);
+    putLe32(b, pos + 12, h.offsets[i]);
     b[pos + 16] = char(f.width & 0xFF);
     b[pos + 17] = char(f.type == 'C' ? (f.width >> 8) : f.decimals);
   }
@@ -150,7 +140,7 @@ std::string headerBytes(const DbfHeader& h) {
 
 std::string countBytes(uint32_t count) {
   std::string b(4, '\0');
-  put32(b, 0, count);
+  putLe32(b, 0, count);
   return b;
 }
 

@@ -7,16 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/engine/byte_order.h"
+#include "xbase/text.h"
+
 namespace xb::engine {
 
 namespace {
-
-std::string_view trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
 
 bool validDate(int y, int m, int d) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -25,16 +21,10 @@ bool validDate(int y, int m, int d) {
   return d <= (m == 2 && leap ? 29 : days[m - 1]);
 }
 
-uint32_t le32(std::string_view b, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | uint8_t(b[at + size_t(i)]);
-  return v;
-}
-
 uint64_t le64(std::string_view b) { return uint64_t(le32(b, 0)) | (uint64_t(le32(b, 4)) << 32); }
 
 double parseNumber(std::string_view text) {
-  std::string_view t = trim(text);
+  std::string_view t = xb::trim(text, " \t");
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);
   double v = 0;
   auto r = std::from_chars(t.data(), t.data() + t.size(), v);
@@ -119,7 +109,7 @@ std::string julianToDtos(int32_t jd) {
 }
 
 bool numericTextSound(std::string_view bytes) {
-  std::string_view t = trim(bytes);
+  std::string_view t = xb::trim(bytes, " \t");
   if (t.empty()) return true;
   size_t i = 0;
   if (t[0] == '-' || t[0] == '+') ++i;
@@ -227,7 +217,7 @@ std::optional<uint32_t> decodeMemoRef(std::string_view bytes, bool binary) {
     if (bytes.size() != 4) return std::nullopt;
     return le32(bytes, 0);
   }
-  std::string_view t = trim(bytes);
+  std::string_view t = xb::trim(bytes, " \t");
   if (t.empty()) return 0u;
   uint64_t n = 0;
   for (char c : t) {

@@ -3,18 +3,10 @@
 #include <algorithm>
 #include <map>
 
+#include "data/engine/byte_order.h"
 #include "data/engine/table_lock.h"
 
 namespace xb::engine {
-
-namespace {
-
-uint32_t be32(const unsigned char* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-void putBe32(std::string& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (24 - 8 * i)) & 0xFF);
-}
-
-}  // namespace
 
 std::unique_ptr<MemoFile> MemoFile::open(const std::string& path, bool writable, std::string* fault, int* errnoOut) {
   auto f = File::open(path, writable ? File::Mode::ReadWrite : File::Mode::ReadOnly, errnoOut);

@@ -1,0 +1,225 @@
+// Inside a table handle: its state, shared by table.cpp (open, create, rows,
+// appends, locks) and table_pack.cpp (pack, append from another table, the
+// consistency check). Not part of the engine's interface.
+#pragma once
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "data/engine/byte_order.h"
+#include "data/engine/dbf_header.h"
+#include "data/engine/memo.h"
+#include "data/engine/os_file.h"
+#include "data/engine/table.h"
+#include "data/engine/table_lock.h"
+#include "xbase/error.h"
+
+namespace xb::engine {
+
+namespace table_detail {
+
+inline constexpr int kOsNotFound = 2;
+
+// Hands a table error (subsystem DBFCDX, subcode 1000 + gen) to the handler.
+ErrorAnswer fail(int gen, int os, std::string description, const std::string& file, std::string operation,
+                 bool canRetry = false, bool canDefault = true);
+// "damaged file NAME: what", the description of every corruption error.
+std::string damaged(const std::string& file, const std::string& what);
+// The operating-system code the handler looks at for an errno.
+int osCodeOf(int err);
+// Names equal without regard to case.
+bool sameName(std::string_view a, std::string_view b);
+bool hasMemoField(const Structure& fields);
+// Called with the open marker of `table` held, so no pack of it is running.
+// A pack killed between its two renames left the new memo file in place and
+// the new table as the work file: the rename is finished and the answer is
+// true (the caller opens the table again). Work files of a pack killed
+// before that are removed; the table and memo they would have replaced are
+// intact.
+bool finishInterruptedPack(const std::string& table, bool hasMemo);
+
+}  // namespace table_detail
+
+using namespace table_detail;
+
+struct Table::Impl {
+  std::string path;
+  OpenMode mode = OpenMode::Shared;
+  bool readOnly = false;
+  File file;
+  std::unique_ptr<MemoFile> memo;
+  DbfHeader h;
+  std::unique_ptr<TableLocks> locks;
+  int64_t recno = 0;
+  std::string row;   // the buffer
+  std::string disk;  // the row as read or last written
+  bool dirty = false;
+  std::map<int, std::string> pendingMemo;
+  bool stamped = false;  // header date written during this session
+  // Exclusive use only: rows heldFirst..h.count appended but not yet
+  // written (held is empty and heldFirst 0 when there are none), and the
+  // view that reads rows.
+  std::string held;
+  int64_t heldFirst = 0;
+  FileView view;
+  static constexpr size_t kHeldLimit = size_t(1) << 18;
+
+  std::string blankRow() const { return std::string(h.recordLen, ' '); }
+  uint64_t rowOffset(int64_t n) const { return uint64_t(h.headerLen) + uint64_t(n - 1) * h.recordLen; }
+  bool shared() const { return mode != OpenMode::Exclusive; }
+  bool binaryRefs() const { return binaryMemoRefs(h.version); }
+  std::string_view fieldBytes(const std::string& r, int i) const {
+    return std::string_view(r).substr(h.offsets[size_t(i)], size_t(h.fields[size_t(i)].width));
+  }
+
+  // Re-reads the record count from the header; false (after the handler)
+  // when it is damaged.
+  bool refreshCount() {
+    // The count first, then the size: rows are written before the count
+    // that covers them, so the size read after it is never too small.
+    unsigned char b[4];
+    bool got = file.readAt(4, b, 4) == 4;
+    int64_t size = file.size();
+    if (!got || size < 0) {
+      fail(kGenRead, errno, "cannot read the record count", path, "recordCount");
+      return false;
+    }
+    uint32_t c = le32(b);
+    std::string fault = checkCount(h, c, uint64_t(size));
+    if (!fault.empty()) {
+      fail(kGenCorruption, 0, damaged(path, fault), path, "recordCount");
+      return false;
+    }
+    h.count = c;
+    return true;
+  }
+
+  bool stampDate() {
+    if (stamped) return true;
+    std::string d = todayBytes();
+    stamped = file.writeAt(1, d.data(), d.size());
+    return stamped;
+  }
+
+  bool writable(const char* op) {
+    if (!readOnly) return true;
+    fail(kGenReadonly, 0, "table opened read-only", path, op);
+    return false;
+  }
+
+  bool isHeld(int64_t n) const { return heldFirst > 0 && n >= heldFirst && n <= int64_t(h.count); }
+  char* heldRow(int64_t n) { return held.data() + size_t(n - heldFirst) * h.recordLen; }
+
+  // Writes the held rows, then the count that covers them. On a write
+  // failure the rows are gone: the count stays what the file says.
+  bool writeHeld() {
+    if (held.empty()) return true;
+    const int64_t first = heldFirst;
+    held.push_back('\x1A');
+    std::string count = countBytes(uint32_t(h.count));
+    bool ok = file.writeAt(rowOffset(first), held.data(), held.size()) && file.writeAt(4, count.data(), count.size());
+    const int err = errno;
+    held.clear();
+    heldFirst = 0;
+    if (!ok) {
+      h.count = uint32_t(first - 1);
+      if (recno >= first) clearBuffer();
+      fail(kGenWrite, err, std::string("cannot append rows: ") + std::strerror(err), path, "append");
+      return false;
+    }
+    stampDate();
+    return true;
+  }
+
+  void dropChanges() {
+    row = disk;
+    pendingMemo.clear();
+    dirty = false;
+  }
+
+  void flush() {
+    if (!dirty || recno == 0) return;
+    if (!writable("flush")) {
+      dropChanges();
+      return;
+    }
+    if (shared() && !locks->rowLocked(recno)) {
+      fail(kGenUnlocked, 0, "row " + std::to_string(recno) + " written without a lock", path, "flush");
+      dropChanges();
+      return;
+    }
+    for (const auto& [field, text] : pendingMemo) {
+      const FieldDef& f = h.fields[size_t(field)];
+      uint32_t old = decodeMemoRef(fieldBytes(disk, field), binaryRefs()).value_or(0);
+      std::string fault;
+      auto block = memo->write(old, text, &fault);
+      if (!block) {
+        fail(kGenWrite, 0, "memo of field " + f.name + ": " + fault, memo->path(), "flush");
+        dropChanges();
+        return;
+      }
+      row.replace(h.offsets[size_t(field)], size_t(f.width), encodeMemoRef(*block, f.width, binaryRefs()));
+    }
+    pendingMemo.clear();
+    if (isHeld(recno)) {
+      std::memcpy(heldRow(recno), row.data(), row.size());
+      disk = row;
+      dirty = false;
+      return;
+    }
+    if (!file.writeAt(rowOffset(recno), row.data(), row.size())) {
+      fail(kGenWrite, errno, std::string("cannot write row: ") + std::strerror(errno), path, "flush");
+      dropChanges();
+      return;
+    }
+    stampDate();
+    disk = row;
+    dirty = false;
+  }
+
+  // Loads row n into the buffer; false (after the handler) on a read fault.
+  bool load(int64_t n) {
+    if (!shared()) {
+      const uint64_t end = rowOffset(n) + h.recordLen;
+      if (isHeld(n)) {
+        row.assign(heldRow(n), h.recordLen);
+      } else {
+        if (end > view.size()) view = FileView::map(file, UINT64_MAX);
+        if (end > view.size()) return loadRead(n);
+        row.assign(view.data() + rowOffset(n), h.recordLen);
+      }
+      disk = row;
+      recno = n;
+      dirty = false;
+      pendingMemo.clear();
+      return true;
+    }
+    return loadRead(n);
+  }
+
+  bool loadRead(int64_t n) {
+    std::string r(h.recordLen, '\0');
+    if (file.readAt(rowOffset(n), r.data(), r.size()) != long(r.size())) {
+      fail(kGenCorruption, 0, damaged(path, "row " + std::to_string(n) + " cannot be read whole"), path, "read");
+      return false;
+    }
+    row = disk = std::move(r);
+    recno = n;
+    dirty = false;
+    pendingMemo.clear();
+    return true;
+  }
+
+  void clearBuffer() {
+    recno = 0;
+    row = disk = blankRow();
+    dirty = false;
+    pendingMemo.clear();
+  }
+};
+
+}  // namespace xb::engine

@@ -1,0 +1,359 @@
+// Work area: its orders (the tags of the attached index files), keys,
+// building tags, and the upkeep of every attached tag when a row changes.
+//
+// Unique tags keep the lowest-numbered row of each key. When the row that
+// holds a unique key leaves it, the next row with that key takes its place:
+// it is looked up in a non-unique tag with the same key and condition when
+// one is attached, otherwise by a scan of the table.
+#include <algorithm>
+
+#include "data/engine/os_file.h"
+#include "data/engine/workarea_internal.h"
+#include "xbase/codepage.h"
+#include "xbase/error.h"
+
+namespace xb::engine {
+
+using namespace detail;
+
+namespace {
+
+char keyLetter(KeyType t) {
+  switch (t) {
+    case KeyType::Numeric: return 'N';
+    case KeyType::Date: return 'D';
+    case KeyType::Logical: return 'L';
+    default: return 'C';
+  }
+}
+
+}  // namespace
+
+ReadScope::ReadScope(CdxFile* f, bool shared) : f_(shared ? f : nullptr) {
+  if (f_ && !detail::waitFor([&] { return f_->beginRead(); })) {
+    xb::Error e;
+    e.genCode = kGenLock;
+    e.subsystem = "DBFCDX";
+    e.subCode = 1038;
+    e.description = "índice bloqueado por otro proceso";
+    e.filename = f_->path();
+    e.operation = "lectura de índice";
+    f_ = nullptr;
+    xb::raise(e);
+  }
+}
+
+// --- Row changes ----------------------------------------------------------
+
+void WorkArea::beginChange() {
+  if (pending_) return;
+  auto p = std::make_unique<Pending>();
+  p->oldKeys.reserve(orders_.size());
+  for (auto& o : orders_) p->oldKeys.push_back(forOf(*o) ? std::optional<std::string>(keyOf(*o)) : std::nullopt);
+  pending_ = std::move(p);
+}
+
+bool WorkArea::appendBlank(bool releaseLocks) {
+  if (!haveTable("APPEND")) return false;
+  flushRow();
+  if (releaseLocks) {
+    table_->unlockAll();
+    fileLocked_ = false;
+  }
+  if (!table_->appendBlank()) return false;
+  recno_ = table_->recno();
+  phantom_ = bof_ = eof_ = false;
+  auto p = std::make_unique<Pending>();
+  p->appended = true;
+  p->oldKeys.assign(orders_.size(), std::nullopt);
+  pending_ = std::move(p);
+  for (auto& o : orders_) {
+    o->at.reset();
+    o->cursorValid = false;
+  }
+  return true;
+}
+
+void WorkArea::flushRow() {
+  if (!pending_) return;
+  std::unique_ptr<Pending> p = std::move(pending_);
+  try {
+    table_->flush();
+  } catch (...) {
+    pending_ = std::move(p);  // still unwritten: the next attempt keeps the indexes in step
+    throw;
+  }
+  if (!p->appended && table_->rawRow() != table_->rawRowOnDisk()) return;  // the write was refused
+  const auto r = recno_;
+  std::vector<std::optional<std::string>> now;
+  now.reserve(orders_.size());
+  for (auto& o : orders_) now.push_back(forOf(*o) ? std::optional<std::string>(keyOf(*o)) : std::nullopt);
+  for (auto& f : files_) {
+    bool touched = false;
+    for (size_t i = 0; i < orders_.size(); ++i)
+      if (orders_[i]->file == f.get() && now[i] != p->oldKeys[i]) touched = true;
+    if (!touched) continue;
+    if (!beginIndexWrite(*f, "escritura de índice")) continue;
+    for (size_t i = 0; i < orders_.size(); ++i) {
+      Order& o = *orders_[i];
+      if (o.file != f.get() || now[i] == p->oldKeys[i]) continue;
+      if (p->oldKeys[i]) indexRemove(o, *p->oldKeys[i], r);
+      if (now[i]) indexInsert(o, *now[i], r);
+      o.cursorValid = false;
+    }
+    endIndexWrite(*f);
+  }
+  if (!phantom_ && table_->recno() != r) table_->read(r);
+  for (size_t i = 0; i < orders_.size(); ++i)
+    orders_[i]->at = IndexEntry{now[i] ? *now[i] : keyOf(*orders_[i]), static_cast<uint32_t>(r)};
+}
+
+bool WorkArea::beginIndexWrite(IndexFile& f, const char* operation) {
+  // Rows reach the table file before any index entry that names them.
+  table_->writeHeldRows();
+  f.release();
+  if (waitFor([&] { return f.cdx->beginWrite(); })) return true;
+  raise(kGenLock, "índice bloqueado por otro proceso", operation);
+  if (!shared()) f.hold();
+  return false;
+}
+
+void WorkArea::endIndexWrite(IndexFile& f) {
+  f.cdx->endWrite();
+  if (!shared()) f.hold();
+}
+
+void WorkArea::indexInsert(Order& o, const std::string& key, int64_t recno) {
+  IndexEntry e{key, static_cast<uint32_t>(recno)};
+  if (o.info.unique && o.tag->seek(key) && o.tag->current().key == key) {
+    IndexEntry holder = o.tag->current();
+    if (holder.recno <= e.recno) return;
+    o.tag->remove(holder);
+  }
+  o.tag->insert(e);
+}
+
+void WorkArea::indexRemove(Order& o, const std::string& key, int64_t recno) {
+  if (!o.tag->remove(IndexEntry{key, static_cast<uint32_t>(recno)}) || !o.info.unique) return;
+  if (std::optional<uint32_t> next = uniqueSuccessor(o, key, recno)) o.tag->insert(IndexEntry{key, *next});
+}
+
+std::optional<uint32_t> WorkArea::uniqueSuccessor(Order& o, const std::string& key, int64_t recno) {
+  for (auto& s : orders_) {
+    if (s->file != o.file || s->info.unique || s->info.keyExpr != o.info.keyExpr || s->info.forExpr != o.info.forExpr)
+      continue;
+    s->cursorValid = false;
+    for (bool ok = s->tag->seek(key); ok && s->tag->valid() && s->tag->current().key == key; ok = s->tag->next())
+      if (s->tag->current().recno != recno) return s->tag->current().recno;
+    return std::nullopt;
+  }
+  std::optional<uint32_t> next;
+  RowScan scan(*this);
+  const int64_t count = table_->recordCount();
+  for (int64_t r = 1; r <= count && !next; ++r)
+    if (r != recno && table_->read(r) && forOf(o) && keyOf(o) == key) next = static_cast<uint32_t>(r);
+  return next;
+}
+
+// --- Keys --------------------------------------------------------------------
+
+std::string WorkArea::keyOf(Order& o) {
+  xb::Value v = o.key.eval(this);
+  std::optional<std::string> k;
+  if (keyTypeOf(v) == o.type) k = encodeKey(v, o.info.keyLength);
+  if (!k) {
+    raise(kGenDataType, "la clave " + cp1252ToUtf8(o.info.keyExpr) + " no da un valor de su tipo", "INDEX KEY");
+    return std::string(static_cast<size_t>(o.info.keyLength), static_cast<char>(o.info.fill));
+  }
+  return *k;
+}
+
+bool WorkArea::forOf(Order& o) {
+  if (!o.cond.valid()) return true;
+  xb::Value v = o.cond.eval(this);
+  return v.isLogical() && v.logical();
+}
+
+xb::Value WorkArea::evalBlank(const xb::Expr& e) {
+  blankRow_ = true;
+  struct Reset {
+    bool& b;
+    ~Reset() { b = false; }
+  } reset{blankRow_};
+  return e.eval(this);
+}
+
+// --- Indexes ---------------------------------------------------------------------
+
+std::unique_ptr<WorkArea::Order> WorkArea::makeOrder(IndexFile* file, const TagInfo& info) {
+  auto o = std::make_unique<Order>();
+  o->file = file;
+  o->info = info;
+  o->key = xb::Expr::compile(info.keyExpr);
+  if (!info.forExpr.empty()) o->cond = xb::Expr::compile(info.forExpr);
+  if (!o->key.valid()) return o;
+  xb::Value blank = evalBlank(o->key);
+  std::optional<KeyType> t = keyTypeOf(blank);
+  o->type = t.value_or(KeyType::Character);
+  o->info.fill = keyFill(o->type);
+  if (!o->info.keyLength) o->info.keyLength = naturalKeyLength(blank);
+  o->tag = file ? file->cdx->tag(info.name) : nullptr;
+  if (o->tag) o->tag->setFill(o->info.fill);
+  return o;
+}
+
+void WorkArea::loadOrders() {
+  struct Kept {
+    std::string file, tag, top, bottom;
+  };
+  std::vector<Kept> kept;
+  for (const auto& o : orders_) kept.push_back({o->file->cdx->path(), o->info.name, o->top, o->bottom});
+  const int wasActive = active_;
+  orders_.clear();
+  active_ = 0;
+  for (auto& f : files_) {
+    ReadScope lock(f->cdx.get(), shared());
+    for (const TagInfo& t : f->cdx->tags()) {
+      orders_.push_back(makeOrder(f.get(), t));
+      for (size_t i = 0; i < kept.size(); ++i) {
+        if (kept[i].file != f->cdx->path() || kept[i].tag != t.name) continue;
+        orders_.back()->top = kept[i].top;
+        orders_.back()->bottom = kept[i].bottom;
+        if (static_cast<int>(i) + 1 == wasActive) active_ = static_cast<int>(orders_.size());
+      }
+    }
+  }
+  if (!phantom_) refreshEntries();
+}
+
+bool WorkArea::addIndex(const std::string& path) {
+  if (!haveTable("ORDLISTADD")) return false;
+  flushRow();
+  for (const auto& f : files_)
+    if (resolveName(f->cdx->path()) == resolveName(path)) return true;  // attached already
+  std::unique_ptr<CdxFile> f = CdxFile::open(path, !table_->readOnly());
+  if (!f) return false;
+  const bool hadOrder = active_ > 0;
+  const size_t before = orders_.size();
+  auto file = std::make_unique<IndexFile>();
+  file->cdx = std::move(f);
+  if (!shared()) file->hold();
+  files_.push_back(std::move(file));
+  loadOrders();
+  if (!hadOrder && orders_.size() > before) {
+    active_ = static_cast<int>(before) + 1;
+    goTop();
+  }
+  return true;
+}
+
+void WorkArea::clearIndexes() {
+  if (!table_) return;
+  flushRow();
+  orders_.clear();
+  files_.clear();
+  active_ = 0;
+}
+
+EntryList WorkArea::collectEntries(Order& o) {
+  EntryList entries(o.info.keyLength);
+  {
+    RowScan scan(*this);
+    const int64_t count = table_->recordCount();
+    entries.reserve(static_cast<size_t>(count));
+    for (int64_t r = 1; r <= count; ++r) {
+      if (!table_->read(r)) break;
+      if (forOf(o)) entries.add(keyOf(o), static_cast<uint32_t>(r));
+    }
+  }
+  // Sorted by key, then record: a unique tag keeps the first of each key.
+  entries.sort();
+  return entries;
+}
+
+bool WorkArea::createTag(const std::string& indexPath, const std::string& tagName, const std::string& keyText,
+                         const std::string& forText, bool unique, bool descending) {
+  if (!haveTable("INDEX")) return false;
+  flushRow();
+  if (!table_->exclusive() && !fileLocked_) {
+    raise(kGenShared, "crear una etiqueta requiere uso exclusivo", "INDEX");
+    return false;
+  }
+  TagInfo info;
+  info.name = upper1252(tagName);
+  info.keyExpr = keyText;
+  info.forExpr = forText;
+  info.unique = unique;
+  info.descending = descending;
+  auto o = makeOrder(nullptr, info);
+  if (!o->key.valid() || (!forText.empty() && !o->cond.valid())) return false;
+  if (!keyTypeOf(evalBlank(o->key))) {
+    raise(kGenDataType, "tipo de clave no válido en " + cp1252ToUtf8(keyText), "INDEX");
+    return false;
+  }
+  if (o->info.keyLength < 1 || o->info.keyLength > kMaxKeyLength) {
+    raise(kGenDataWidth, "longitud de clave no válida en " + cp1252ToUtf8(keyText), "INDEX");
+    return false;
+  }
+  IndexFile* target = nullptr;
+  for (auto& f : files_)
+    if (resolveName(f->cdx->path()) == resolveName(indexPath)) target = f.get();
+  if (!target) {
+    std::unique_ptr<CdxFile> cdx =
+        fileExists(indexPath) ? CdxFile::open(indexPath, true) : CdxFile::create(indexPath);
+    if (!cdx) return false;
+    auto file = std::make_unique<IndexFile>();
+    file->cdx = std::move(cdx);
+    if (!shared()) file->hold();
+    files_.push_back(std::move(file));
+    target = files_.back().get();
+  }
+  EntryList entries = collectEntries(*o);
+  if (!beginIndexWrite(*target, "INDEX")) return false;
+  target->cdx->buildTag(o->info, entries);
+  endIndexWrite(*target);
+  loadOrders();
+  setOrder(std::string_view(o->info.name));
+  goTop();
+  return true;
+}
+
+bool WorkArea::setOrder(std::string_view tagName) {
+  if (!table_) return false;
+  flushRow();
+  if (tagName.empty()) {
+    active_ = 0;
+    return true;
+  }
+  const std::string wanted = upper1252(tagName);
+  for (size_t i = 0; i < orders_.size(); ++i) {
+    if (orders_[i]->info.name == wanted) {
+      active_ = static_cast<int>(i) + 1;
+      orders_[i]->cursorValid = false;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool WorkArea::setOrder(int order) {
+  if (!table_ || order < 0 || order > static_cast<int>(orders_.size())) return false;
+  flushRow();
+  active_ = order;
+  if (Order* o = activeOrder()) o->cursorValid = false;
+  return true;
+}
+
+std::vector<OrderInfo> WorkArea::orders() const {
+  std::vector<OrderInfo> out;
+  for (const auto& o : orders_) out.push_back(OrderInfo{o->file->cdx->path(), o->info, keyLetter(o->type)});
+  return out;
+}
+
+std::vector<std::string> WorkArea::indexFiles() const {
+  std::vector<std::string> out;
+  for (const auto& f : files_) out.push_back(f->cdx->path());
+  return out;
+}
+
+}  // namespace xb::engine
