@@ -14,7 +14,7 @@
 #include "labels/printer_dialogs.h"
 #include "labels/printer_setup.h"
 #include "tests/ui/qt_app.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace lbtest {
 
