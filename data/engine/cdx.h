@@ -49,8 +49,12 @@ class EntryList {
   int keyLength() const { return keyLength_; }
   size_t size() const { return recnos_.size(); }
   void reserve(size_t n);
-  // `key` must be exactly keyLength() bytes.
+  // `key` must be exactly keyLength() bytes (a shorter one is padded with
+  // blanks, a longer one cut).
   void add(std::string_view key, uint32_t recno);
+  // Lengthens every key to `keyLength` bytes, padded with blanks (character
+  // keys only).
+  void widen(int keyLength);
   std::string_view key(size_t i) const { return std::string_view(keys_).substr(i * size_t(keyLength_), size_t(keyLength_)); }
   uint32_t recno(size_t i) const { return recnos_[i]; }
   // Sorts by key bytes (unsigned), then record number: the order

@@ -57,8 +57,23 @@ void EntryList::reserve(size_t n) {
 }
 
 void EntryList::add(std::string_view key, uint32_t recno) {
-  keys_.append(key.data(), size_t(keyLength_));
+  const size_t L = size_t(keyLength_);
+  keys_.append(key.data(), std::min(key.size(), L));
+  if (key.size() < L) keys_.append(L - key.size(), ' ');
   recnos_.push_back(recno);
+}
+
+void EntryList::widen(int keyLength) {
+  if (keyLength <= keyLength_) return;
+  const size_t from = size_t(keyLength_), to = size_t(keyLength);
+  std::string keys;
+  keys.reserve(recnos_.capacity() * to);
+  for (size_t i = 0; i < recnos_.size(); ++i) {
+    keys.append(keys_, i * from, from);
+    keys.append(to - from, ' ');
+  }
+  keys_ = std::move(keys);
+  keyLength_ = keyLength;
 }
 
 void EntryList::sort() {

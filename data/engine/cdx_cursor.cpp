@@ -115,7 +115,10 @@ bool CdxTag::prev() {
       i = t.idx - 1;
       if (i < 0) {
         Node& n = t.tree.node(off);
-        if (n.left == kNone) return t.valid = false;
+        if (n.left == kNone) {
+          t.tree.checkChainEnd(off, false);
+          return t.valid = false;
+        }
         off = n.left;
         i = std::numeric_limits<int>::max();
       }

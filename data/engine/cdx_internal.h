@@ -159,6 +159,7 @@ struct Tree {
   // the walk must stay above (order check), if any.
   bool forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_t afterRec);
   void checkSpan(uint32_t off);
+  void checkChainEnd(uint32_t off, bool last);
   std::string walkKey;  // forward's and backward's last entry, kept to spare an allocation a step
   bool backward(uint32_t& off, int& idx, const std::string* beforeKey, uint32_t beforeRec);
   std::vector<uint32_t> allPages();

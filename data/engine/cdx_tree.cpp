@@ -75,6 +75,8 @@ bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_
   for (;;) {
     Node& n = node(off);
     if (!n.leaf) bad("page " + std::to_string(off) + " in the leaf chain is not a leaf");
+    // Only a root leaf (an empty tree) is ever left without entries.
+    if (n.size() == 0 && off != hdr.root) bad("leaf page " + std::to_string(off) + " is empty");
     if (idx < n.size()) {
       if (haveLast && compareEntry(n.key(idx), n.recnos[size_t(idx)], lastKey, lastRec) <= 0)
         bad("leaf page " + std::to_string(off) + " out of order (cycle?)");
@@ -85,7 +87,10 @@ bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_
       lastRec = n.recnos.back();
       haveLast = true;
     }
-    if (n.right == kNone) return false;
+    if (n.right == kNone) {
+      checkChainEnd(off, true);
+      return false;
+    }
     if (--steps == 0) bad("leaf chain longer than the file (cycle)");
     off = n.right;
     idx = 0;
@@ -103,18 +108,34 @@ bool Tree::backward(uint32_t& off, int& idx, const std::string* beforeKey, uint3
   for (;;) {
     Node& n = node(off);
     if (!n.leaf) bad("page " + std::to_string(off) + " in the leaf chain is not a leaf");
+    // Only a root leaf (an empty tree) is ever left without entries.
+    if (n.size() == 0 && off != hdr.root) bad("leaf page " + std::to_string(off) + " is empty");
     if (idx >= n.size()) idx = n.size() - 1;
     if (idx >= 0) {
       if (haveLast && compareEntry(n.key(idx), n.recnos[size_t(idx)], lastKey, lastRec) >= 0)
         bad("leaf page " + std::to_string(off) + " out of order (cycle?)");
       return true;
     }
-    if (n.left == kNone) return false;
+    if (n.left == kNone) {
+      checkChainEnd(off, false);
+      return false;
+    }
     if (--steps == 0) bad("leaf chain longer than the file (cycle)");
     off = n.left;
     idx = std::numeric_limits<int>::max();
     checkSpan(off);
   }
+}
+
+// A walk that reaches the end of the leaf chain must stand on the tree's
+// last (or first) leaf: a chain cut short would otherwise end the walk
+// early, silently.
+void Tree::checkChainEnd(uint32_t off, bool last) {
+  Path path;
+  descend(path, [last](const Node&, int) { return last; }, last);
+  if (path.back().off != off)
+    bad("leaf chain ends at page " + std::to_string(off) + ", not at the " + (last ? "last" : "first") + " leaf " +
+        std::to_string(path.back().off));
 }
 
 bool Tree::insert(std::string_view key, uint32_t recno) {

@@ -67,8 +67,10 @@ std::string parseDescriptors(std::string_view header, DbfHeader& h) {
     if (f.width < 1) return where + " (" + f.name + ") has width 0";
     if ((f.type == 'N' || f.type == 'F') && f.decimals >= f.width && f.decimals > 0)
       return where + " (" + f.name + ") has more decimals than width";
-    if ((f.type == 'D' && f.width != 8) || (f.type == 'L' && f.width != 1) ||
-        (f.type == 'M' && f.width != 10 && f.width != 4))
+    const bool pointer = f.type == 'M' || f.type == 'G' || f.type == 'P' || f.type == 'W';
+    const bool eight = f.type == 'D' || f.type == 'B' || f.type == 'T' || f.type == 'Y';
+    if ((eight && f.width != 8) || (f.type == 'L' && f.width != 1) || (f.type == 'I' && f.width != 4) ||
+        (pointer && f.width != (binaryMemoRefs(h.version) ? 4 : 10)))
       return where + " (" + f.name + ") has width " + std::to_string(f.width) + " for type " + f.type;
     if (uint64_t(at) + uint64_t(f.width) > h.recordLen)
       return where + " (" + f.name + ") lies beyond the record length " + std::to_string(h.recordLen);

@@ -34,6 +34,8 @@ double parseNumber(std::string_view text) {
 
 }  // namespace
 
+bool memoPointerType(char type) { return type == 'M' || type == 'G' || type == 'P' || type == 'W'; }
+
 bool writableType(char type) { return std::strchr("CNFDLM", type) != nullptr && type != '\0'; }
 
 std::string validateFieldDef(FieldDef& f) {

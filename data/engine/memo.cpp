@@ -57,6 +57,12 @@ uint32_t MemoFile::nextFree(std::string* fault) {
 }
 
 std::optional<std::string> MemoFile::read(uint32_t block, std::string* fault) const {
+  auto m = readBlock(block, fault);
+  if (!m) return std::nullopt;
+  return std::move(m->bytes);
+}
+
+std::optional<MemoBlock> MemoFile::readBlock(uint32_t block, std::string* fault) const {
   int64_t size = file_.size();
   uint64_t at = uint64_t(block) * blockSize_;
   if (block < firstBlock()) {
@@ -78,24 +84,31 @@ std::optional<std::string> MemoFile::read(uint32_t block, std::string* fault) co
              " bytes, beyond the end of the memo file";
     return std::nullopt;
   }
-  std::string text(length, '\0');
-  if (length > 0 && file_.readAt(at + 8, text.data(), length) != long(length)) {
+  MemoBlock m;
+  m.kind = be32(head);
+  m.bytes.assign(length, '\0');
+  if (length > 0 && file_.readAt(at + 8, m.bytes.data(), length) != long(length)) {
     *fault = "cannot read memo block " + std::to_string(block);
     return std::nullopt;
   }
-  return text;
+  return m;
 }
 
-bool MemoFile::writeMemo(uint64_t block, std::string_view text, uint64_t blocks) {
+bool MemoFile::writeMemo(uint64_t block, std::string_view text, uint64_t blocks, uint32_t kind) {
   std::string b(8, '\0');
-  putBe32(b, 0, 1);
+  putBe32(b, 0, kind);
   putBe32(b, 4, uint32_t(text.size()));
   b.append(text);
   b.resize(size_t(blocks * blockSize_), '\0');
   return file_.writeAt(block * blockSize_, b.data(), b.size());
 }
 
-std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fault) {
+std::optional<uint32_t> MemoFile::write(std::string_view text, std::string* fault, uint32_t kind) {
+  if (text.size() > 0xFFFFFFF0u) {
+    *fault = "memo text too long";
+    return std::nullopt;
+  }
+  if (text.empty()) return 0u;
   if (!takeBriefLock(file_, kMemoLock)) {
     *fault = "the memo file is locked by another user";
     return std::nullopt;
@@ -122,7 +135,7 @@ std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fau
     *fault = "the memo file is full";
     return std::nullopt;
   }
-  if (!writeMemo(start, text, blocks)) {
+  if (!writeMemo(start, text, blocks, kind)) {
     *fault = "cannot write the memo";
     return std::nullopt;
   }
@@ -133,27 +146,6 @@ std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fau
     return std::nullopt;
   }
   return uint32_t(start);
-}
-
-std::optional<uint32_t> MemoFile::write(uint32_t oldBlock, std::string_view text, std::string* fault) {
-  if (text.size() > 0xFFFFFFF0u) {
-    *fault = "memo text too long";
-    return std::nullopt;
-  }
-  if (text.empty()) return 0u;
-  if (oldBlock != 0) {
-    // A damaged old pointer is simply replaced by a fresh memo.
-    std::string ignored;
-    auto old = read(oldBlock, &ignored);
-    if (old && blocksFor(text.size()) <= blocksFor(old->size())) {
-      if (!writeMemo(oldBlock, text, blocksFor(text.size()))) {
-        *fault = "cannot write the memo";
-        return std::nullopt;
-      }
-      return oldBlock;
-    }
-  }
-  return append(text, fault);
 }
 
 std::vector<std::string> MemoFile::check(const std::vector<std::pair<int64_t, uint32_t>>& refs) {

@@ -80,7 +80,7 @@ bool sameName(std::string_view a, std::string_view b) {
 
 bool hasMemoField(const Structure& fields) {
   for (const auto& f : fields)
-    if (f.type == 'M') return true;
+    if (memoPointerType(f.type)) return true;
   return false;
 }
 

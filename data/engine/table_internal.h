@@ -154,9 +154,8 @@ struct Table::Impl {
     }
     for (const auto& [field, text] : pendingMemo) {
       const FieldDef& f = h.fields[size_t(field)];
-      uint32_t old = decodeMemoRef(fieldBytes(disk, field), binaryRefs()).value_or(0);
       std::string fault;
-      auto block = memo->write(old, text, &fault);
+      auto block = memo->write(text, &fault);
       if (!block) {
         fail(kGenWrite, 0, "memo of field " + f.name + ": " + fault, memo->path(), "flush");
         dropChanges();

@@ -143,13 +143,13 @@ bool Table::pack() {
     if (r[0] == '*') continue;
     for (int i = 0; i < fieldCount(); ++i) {
       const FieldDef& f = m.h.fields[size_t(i)];
-      if (f.type != 'M') continue;
+      if (!memoPointerType(f.type)) continue;
       auto ref = decodeMemoRef(m.fieldBytes(r, i), m.binaryRefs());
       if (!ref) return abandon(kGenCorruption, "damaged memo pointer in row " + std::to_string(n));
       if (*ref == 0) continue;
-      auto text = m.memo->read(*ref, &fault);
-      if (!text) return abandon(kGenCorruption, "row " + std::to_string(n) + ": " + fault);
-      auto block = outMemo->write(0, *text, &fault);
+      auto blockRead = m.memo->readBlock(*ref, &fault);
+      if (!blockRead) return abandon(kGenCorruption, "row " + std::to_string(n) + ": " + fault);
+      auto block = outMemo->write(blockRead->bytes, &fault, blockRead->kind);
       if (!block) return abandon(kGenWrite, fault);
       r.replace(m.h.offsets[size_t(i)], size_t(f.width), encodeMemoRef(*block, f.width, m.binaryRefs()));
     }
@@ -231,7 +231,10 @@ std::vector<std::string> Table::check() {
         case 'L':
           if (std::string_view("TtFfYyNn? ").find(b[0]) == std::string_view::npos) bad(f, "not a logical");
           break;
-        case 'M': {
+        case 'M':
+        case 'G':
+        case 'P':
+        case 'W': {
           auto ref = decodeMemoRef(b, m.binaryRefs());
           if (!ref)
             bad(f, "damaged memo pointer");

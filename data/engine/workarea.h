@@ -187,6 +187,7 @@ class WorkArea : public xb::RowSource {
   std::unique_ptr<Order> makeOrder(IndexFile* file, const TagInfo& info);
   void loadOrders();
   std::string keyOf(Order& o);
+  std::string keyOf(Order& o, const xb::Value& v);
   bool forOf(Order& o);
   xb::Value evalBlank(const xb::Expr& e);
   std::optional<std::string> searchKey(const Order& o, const xb::Value& v, const char* operation);
@@ -198,7 +199,9 @@ class WorkArea : public xb::RowSource {
   bool tagStep(Order& o, bool forward);
   bool naturalScan(int64_t from, bool forward);
   bool naturalStep(bool forward);
-  EntryList collectEntries(Order& o);
+  // The entries of every row for the order, sorted. With `widest`, a
+  // character key grows to its widest value (*widest: the widest seen).
+  EntryList collectEntries(Order& o, int* widest = nullptr);
   bool beginIndexWrite(IndexFile& f, const char* operation);
   void endIndexWrite(IndexFile& f);
   void indexInsert(Order& o, const std::string& key, int64_t recno);

@@ -157,8 +157,9 @@ std::optional<uint32_t> WorkArea::uniqueSuccessor(Order& o, const std::string& k
 
 // --- Keys --------------------------------------------------------------------
 
-std::string WorkArea::keyOf(Order& o) {
-  xb::Value v = o.key.eval(this);
+std::string WorkArea::keyOf(Order& o) { return keyOf(o, o.key.eval(this)); }
+
+std::string WorkArea::keyOf(Order& o, const xb::Value& v) {
   std::optional<std::string> k;
   if (keyTypeOf(v) == o.type) k = encodeKey(v, o.info.keyLength);
   if (!k) {
@@ -197,6 +198,22 @@ std::unique_ptr<WorkArea::Order> WorkArea::makeOrder(IndexFile* file, const TagI
   o->type = t.value_or(KeyType::Character);
   o->info.fill = keyFill(o->type);
   if (!o->info.keyLength) o->info.keyLength = naturalKeyLength(blank);
+  if (file && o->type != KeyType::Character && o->info.keyLength != naturalKeyLength(blank)) {
+    // Numbers and dates are 8 bytes, logicals 1: a tag that claims other
+    // keys is damaged, and its entries cannot be compared with the rows'.
+    xb::Error e;
+    e.genCode = kGenCorruption;
+    e.subsystem = "DBFCDX";
+    e.subCode = 1012;
+    e.description = "corrupt index file " + file->cdx->path().substr(file->cdx->path().find_last_of('/') + 1) +
+                    ": tag " + info.name + " holds keys of " + std::to_string(o->info.keyLength) +
+                    " bytes, its key needs " + std::to_string(naturalKeyLength(blank));
+    e.filename = file->cdx->path();
+    e.operation = "ORDLISTADD";
+    e.canDefault = true;
+    xb::raise(e);
+    return nullptr;
+  }
   o->tag = file ? file->cdx->tag(info.name) : nullptr;
   if (o->tag) o->tag->setFill(o->info.fill);
   return o;
@@ -214,7 +231,9 @@ void WorkArea::loadOrders() {
   for (auto& f : files_) {
     ReadScope lock(f->cdx.get(), shared());
     for (const TagInfo& t : f->cdx->tags()) {
-      orders_.push_back(makeOrder(f.get(), t));
+      std::unique_ptr<Order> order = makeOrder(f.get(), t);
+      if (!order) continue;
+      orders_.push_back(std::move(order));
       for (size_t i = 0; i < kept.size(); ++i) {
         if (kept[i].file != f->cdx->path() || kept[i].tag != t.name) continue;
         orders_.back()->top = kept[i].top;
@@ -255,7 +274,7 @@ void WorkArea::clearIndexes() {
   active_ = 0;
 }
 
-EntryList WorkArea::collectEntries(Order& o) {
+EntryList WorkArea::collectEntries(Order& o, int* widest) {
   EntryList entries(o.info.keyLength);
   {
     RowScan scan(*this);
@@ -263,7 +282,18 @@ EntryList WorkArea::collectEntries(Order& o) {
     entries.reserve(static_cast<size_t>(count));
     for (int64_t r = 1; r <= count; ++r) {
       if (!table_->read(r)) break;
-      if (forOf(o)) entries.add(keyOf(o), static_cast<uint32_t>(r));
+      if (!forOf(o)) continue;
+      xb::Value v = o.key.eval(this);
+      if (widest && v.isText()) {
+        // A key whose texts vary in length is as long as the widest one.
+        const int n = static_cast<int>(std::min<size_t>(v.text().size(), size_t(kMaxKeyLength) + 1));
+        *widest = std::max(*widest, n);
+        if (n > o.info.keyLength && n <= kMaxKeyLength) {
+          entries.widen(n);
+          o.info.keyLength = n;
+        }
+      }
+      entries.add(keyOf(o, v), static_cast<uint32_t>(r));
     }
   }
   // Sorted by key, then record: a unique tag keeps the first of each key.
@@ -287,8 +317,13 @@ bool WorkArea::createTag(const std::string& indexPath, const std::string& tagNam
   info.descending = descending;
   auto o = makeOrder(nullptr, info);
   if (!o->key.valid() || (!forText.empty() && !o->cond.valid())) return false;
-  if (!keyTypeOf(evalBlank(o->key))) {
+  const xb::Value blank = evalBlank(o->key);
+  if (!keyTypeOf(blank)) {
     raise(kGenDataType, "tipo de clave no válido en " + cp1252ToUtf8(keyText), "INDEX");
+    return false;
+  }
+  if (o->cond.valid() && !evalBlank(o->cond).isLogical()) {
+    raise(kGenDataType, "la condición FOR " + cp1252ToUtf8(forText) + " no da un valor lógico", "INDEX");
     return false;
   }
   if (o->info.keyLength < 1 || o->info.keyLength > kMaxKeyLength) {
@@ -308,7 +343,20 @@ bool WorkArea::createTag(const std::string& indexPath, const std::string& tagNam
     files_.push_back(std::move(file));
     target = files_.back().get();
   }
-  EntryList entries = collectEntries(*o);
+  // Character keys take the length of their widest value (the blank row's
+  // included), so that a key expression whose texts vary in length (TRIM)
+  // is padded, never cut.
+  int widest = o->type == KeyType::Character ? static_cast<int>(blank.text().size()) : 0;
+  EntryList entries = collectEntries(*o, o->type == KeyType::Character ? &widest : nullptr);
+  if (o->type == KeyType::Character && (widest == 0 || widest > kMaxKeyLength)) {
+    raise(kGenDataWidth,
+          widest == 0 ? "la longitud de la clave " + cp1252ToUtf8(keyText) +
+                            " no se puede saber: da un texto vacío en todas las filas"
+                      : "la clave " + cp1252ToUtf8(keyText) + " da textos de más de " +
+                            std::to_string(kMaxKeyLength) + " caracteres",
+          "INDEX");
+    return false;
+  }
   if (!beginIndexWrite(*target, "INDEX")) return false;
   target->cdx->buildTag(o->info, entries);
   endIndexWrite(*target);
