@@ -35,8 +35,14 @@
 // Lock layout of a .cdx file: one byte at offset 2^32 (beyond any page a
 // 32-bit pointer can name, so it never hides data from readers that ignore
 // locks) is the index lock, shared while reading pages, exclusive while
-// changing them. Locks are open-file-description locks and never wait in
-// the kernel; we poll for at most the lock wait (setLockWait). Every public
+// changing them. The byte after it is the gate that keeps readers from
+// starving a writer: a writer holds it exclusively while it waits for the
+// index lock, and a reader takes the index lock only by passing the gate
+// (holding it shared for that instant), so once a writer waits no new
+// reader starts, and the readers of the moment, which hold the index lock
+// for one step of a walk, let it in. Locks are open-file-description
+// locks and never wait in the kernel; we poll for at most the lock wait
+// (setLockWait). Every public
 // operation takes the lock it needs for its own length unless the caller
 // holds one through beginRead/beginWrite.
 //
@@ -87,6 +93,7 @@ using namespace cdx;
 namespace {
 
 constexpr uint64_t kLockOffset = uint64_t(1) << 32;
+constexpr uint64_t kGateOffset = kLockOffset + 1;
 constexpr size_t kCacheLimit = 32768;
 // Bytes of a header that change after it is written: root, free list, counter.
 constexpr size_t kHeaderFields = 12;
@@ -386,9 +393,31 @@ bool CdxFile::Impl::tryAcquire(bool exclusive) {
   if (exclusive ? held == Held::Exclusive : held != Held::None) return true;
   if (exclusive && !file.writable()) return false;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMs);
-  while (!file.tryLock(kLockOffset, 1, exclusive)) {
+  auto pause = [&] {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::microseconds(500));
+    return true;
+  };
+  if (exclusive) {
+    // A writer holds the gate while it waits, so that no new reader starts
+    // and the readers of the moment finish their step and let it in.
+    while (!file.tryLock(kGateOffset, 1, true))
+      if (!pause()) return false;
+    bool got;
+    while (!(got = file.tryLock(kLockOffset, 1, true)) && pause()) {
+    }
+    file.unlock(kGateOffset, 1);
+    if (!got) return false;
+  } else {
+    // A reader passes the gate only while no writer waits at it.
+    for (;;) {
+      if (file.tryLock(kGateOffset, 1, false)) {
+        const bool got = file.tryLock(kLockOffset, 1, false);
+        file.unlock(kGateOffset, 1);
+        if (got) break;
+      }
+      if (!pause()) return false;
+    }
   }
   Held before = held;
   held = exclusive ? Held::Exclusive : Held::Shared;

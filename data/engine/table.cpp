@@ -285,13 +285,13 @@ int64_t Table::recordCount() {
 
 bool Table::read(int64_t recno) {
   Impl& m = *impl_;
-  m.flush();
+  m.writeRow();
   if (recno < 1) {
     m.clearBuffer();
     return false;
   }
-  if (recno > int64_t(m.h.count) && m.shared()) m.refreshCount();
-  if (recno > int64_t(m.h.count) || !m.load(recno)) {
+  if (recno > int64_t(m.h.count) && m.shared() && recno != m.appending) m.refreshCount();
+  if ((recno > int64_t(m.h.count) && recno != m.appending) || !m.load(recno)) {
     m.clearBuffer();
     return false;
   }
@@ -406,51 +406,68 @@ bool Table::appendBlank() {
     setNetError(true);
     return false;
   }
-  struct Release {
-    File& f;
-    bool on;
-    ~Release() {
-      if (on) f.unlock(kAppendLock, 1);
-    }
-  } release{m.file, shared};
-  if (shared && !m.refreshCount()) return false;
+  // Held until the row is counted or abandoned.
+  auto letGo = [&] {
+    if (shared) m.file.unlock(kAppendLock, 1);
+    return false;
+  };
+  if (shared && !m.refreshCount()) return letGo();
   if (!shared && m.held.size() >= Impl::kHeldLimit && !m.writeHeld()) return false;
   int64_t n = int64_t(m.h.count) + 1;
   if (n > int64_t(0xFFFFFFFEu) || m.rowOffset(n + 1) > (uint64_t(1) << 40)) {
     fail(kGenWrite, 0, "the table is full", m.path, "append");
-    return false;
+    return letGo();
   }
   if (!m.locks->lockRow(n)) {
     setNetError(true);
-    return false;
+    return letGo();
   }
   if (!shared) {
     if (m.heldFirst == 0) m.heldFirst = n;
     m.held.append(m.h.recordLen, ' ');
+    m.h.count = uint32_t(n);
+    m.dirty = false;
   } else {
-    std::string bytes = m.blankRow();
-    bytes.push_back('\x1A');
-    std::string count = countBytes(uint32_t(n));
-    if (!m.file.writeAt(m.rowOffset(n), bytes.data(), bytes.size()) || !m.file.writeAt(4, count.data(), count.size())) {
-      m.locks->unlockRow(n);
-      fail(kGenWrite, errno, std::string("cannot append a row: ") + std::strerror(errno), m.path, "append");
-      return false;
-    }
-    m.stampDate();
+    // Nothing reaches the file yet: the row is written whole, memos first,
+    // and counted after (writeRow, publish).
+    m.appending = n;
+    m.dirty = true;
   }
-  m.h.count = uint32_t(n);
   m.recno = n;
   m.row = m.disk = m.blankRow();
-  m.dirty = false;
   m.pendingMemo.clear();
   return true;
+}
+
+bool Table::writeRow() { return impl_->writeRow(); }
+
+bool Table::mayWrite() { return impl_->mayWrite(); }
+
+bool Table::publish() { return impl_->publish(); }
+
+void Table::discard() {
+  impl_->dropChanges();
+  impl_->abandonAppend();
+}
+
+int64_t Table::rowsInFile() const {
+  const Impl& m = *impl_;
+  const int64_t size = m.file.size();
+  if (size < int64_t(m.h.headerLen) || m.h.recordLen == 0) return 0;
+  return (size - int64_t(m.h.headerLen)) / m.h.recordLen;
+}
+
+bool Table::rowsBeyondCount() const {
+  const Impl& m = *impl_;
+  const int64_t count = m.appending ? m.appending - 1 : int64_t(m.h.count);
+  return m.heldFirst == 0 && rowsInFile() > count;
 }
 
 bool Table::lockRow(int64_t recno) {
   Impl& m = *impl_;
   if (recno < 1) return false;
-  if (recno > int64_t(m.h.count) && m.shared()) m.refreshCount();
-  if (recno > int64_t(m.h.count)) return false;
+  if (recno > int64_t(m.h.count) && m.shared() && recno != m.appending) m.refreshCount();
+  if (recno > int64_t(m.h.count) && recno != m.appending) return false;
   if (!m.locks->lockRow(recno)) {
     setNetError(true);
     return false;
@@ -489,8 +506,8 @@ bool Table::isRowLocked(int64_t recno) const { return impl_->locks->rowLocked(re
 bool Table::isFileLocked() const { return impl_->locks->fileLocked(); }
 
 void Table::writeHeldRows() {
-  impl_->flush();
-  impl_->writeHeld();
+  impl_->writeRow();
+  impl_->writeHeld(false);
 }
 
 void Table::commit() {

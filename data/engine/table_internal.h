@@ -65,6 +65,13 @@ struct Table::Impl {
   // view that reads rows.
   std::string held;
   int64_t heldFirst = 0;
+  // Exclusive use: rows are in the file ahead of the count that covers them
+  // (writeHeld without the count), to be counted by publish().
+  bool countBehind = false;
+  // Shared use: the row being appended (0: none), numbered the count plus
+  // one; the append lock is held from appendBlank until it is counted
+  // (publish) or abandoned.
+  int64_t appending = 0;
   FileView view;
   static constexpr size_t kHeldLimit = size_t(1) << 18;
 
@@ -114,14 +121,14 @@ struct Table::Impl {
   bool isHeld(int64_t n) const { return heldFirst > 0 && n >= heldFirst && n <= int64_t(h.count); }
   char* heldRow(int64_t n) { return held.data() + size_t(n - heldFirst) * h.recordLen; }
 
-  // Writes the held rows, then the count that covers them. On a write
-  // failure the rows are gone: the count stays what the file says.
-  bool writeHeld() {
-    if (held.empty()) return true;
+  // Writes the held rows, then (unless `withCount` is false, which leaves
+  // that to publish()) the count that covers them. On a write failure the
+  // rows are gone: the count stays what the file says.
+  bool writeHeld(bool withCount = true) {
+    if (held.empty()) return !withCount || publishCount();
     const int64_t first = heldFirst;
     held.push_back('\x1A');
-    std::string count = countBytes(uint32_t(h.count));
-    bool ok = file.writeAt(rowOffset(first), held.data(), held.size()) && file.writeAt(4, count.data(), count.size());
+    bool ok = file.writeAt(rowOffset(first), held.data(), held.size());
     const int err = errno;
     held.clear();
     heldFirst = 0;
@@ -131,6 +138,46 @@ struct Table::Impl {
       fail(kGenWrite, err, std::string("cannot append rows: ") + std::strerror(err), path, "append");
       return false;
     }
+    countBehind = true;
+    return !withCount || publishCount();
+  }
+
+  // Writes the count of an exclusive table's rows written ahead of it.
+  bool publishCount() {
+    if (!countBehind) return true;
+    std::string count = countBytes(uint32_t(h.count));
+    if (!file.writeAt(4, count.data(), count.size())) {
+      fail(kGenWrite, errno, std::string("cannot write the record count: ") + std::strerror(errno), path, "append");
+      return false;
+    }
+    countBehind = false;
+    stampDate();
+    return true;
+  }
+
+  // Gives up the row being appended: nothing of it is counted.
+  void abandonAppend() {
+    if (!appending) return;
+    locks->unlockRow(appending);
+    file.unlock(kAppendLock, 1);
+    appending = 0;
+    clearBuffer();
+  }
+
+  // Counts the appended row written by writeRow and lets go of the append
+  // lock; for an exclusive table, writes the count of rows written ahead.
+  bool publish() {
+    if (!appending) return publishCount();
+    if (dirty && recno == appending && !writeRow()) return false;
+    std::string count = countBytes(uint32_t(appending));
+    if (!file.writeAt(4, count.data(), count.size())) {
+      fail(kGenWrite, errno, std::string("cannot append a row: ") + std::strerror(errno), path, "append");
+      abandonAppend();
+      return false;
+    }
+    h.count = uint32_t(appending);
+    appending = 0;
+    file.unlock(kAppendLock, 1);
     stampDate();
     return true;
   }
@@ -141,43 +188,60 @@ struct Table::Impl {
     dirty = false;
   }
 
-  void flush() {
-    if (!dirty || recno == 0) return;
-    if (!writable("flush")) {
-      dropChanges();
-      return;
-    }
+  // Whether the buffer's change may be written (see Table::mayWrite).
+  bool mayWrite() {
+    if (!dirty || recno == 0) return true;
+    if (!writable("flush")) return refuse();
     if (shared() && !locks->rowLocked(recno)) {
       fail(kGenUnlocked, 0, "row " + std::to_string(recno) + " written without a lock", path, "flush");
-      dropChanges();
-      return;
+      return refuse();
     }
-    for (const auto& [field, text] : pendingMemo) {
-      const FieldDef& f = h.fields[size_t(field)];
+    return true;
+  }
+
+  // A write that cannot be made: the change is dropped, an append given up.
+  bool refuse() {
+    dropChanges();
+    abandonAppend();
+    return false;
+  }
+
+  // Writes the buffer when it changed: its memos (new blocks), then the row
+  // bytes; an appended row is written with the 0x1A after it and counted
+  // only by publish(). False (after the handler) when nothing was written.
+  bool writeRow() {
+    if (!dirty || recno == 0) return true;
+    if (!mayWrite()) return false;
+    for (auto it = pendingMemo.begin(); it != pendingMemo.end(); it = pendingMemo.erase(it)) {
+      const FieldDef& f = h.fields[size_t(it->first)];
       std::string fault;
-      auto block = memo->write(text, &fault);
+      auto block = memo->write(it->second, &fault);
       if (!block) {
         fail(kGenWrite, 0, "memo of field " + f.name + ": " + fault, memo->path(), "flush");
-        dropChanges();
-        return;
+        return refuse();
       }
-      row.replace(h.offsets[size_t(field)], size_t(f.width), encodeMemoRef(*block, f.width, binaryRefs()));
+      row.replace(h.offsets[size_t(it->first)], size_t(f.width), encodeMemoRef(*block, f.width, binaryRefs()));
     }
-    pendingMemo.clear();
     if (isHeld(recno)) {
       std::memcpy(heldRow(recno), row.data(), row.size());
       disk = row;
       dirty = false;
-      return;
+      return true;
     }
-    if (!file.writeAt(rowOffset(recno), row.data(), row.size())) {
+    std::string bytes = row;
+    if (recno == appending) bytes.push_back('\x1A');
+    if (!file.writeAt(rowOffset(recno), bytes.data(), bytes.size())) {
       fail(kGenWrite, errno, std::string("cannot write row: ") + std::strerror(errno), path, "flush");
-      dropChanges();
-      return;
+      return refuse();
     }
-    stampDate();
+    if (recno != appending) stampDate();
     disk = row;
     dirty = false;
+    return true;
+  }
+
+  void flush() {
+    if (writeRow()) publish();
   }
 
   // Loads row n into the buffer; false (after the handler) on a read fault.

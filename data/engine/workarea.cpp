@@ -87,6 +87,8 @@ void WorkArea::close() {
   structureId_ = ++g_structureIds;
 }
 
+bool WorkArea::flush() { return !table_ || flushRow(); }
+
 void WorkArea::commit() {
   if (!table_) return;
   flushRow();
@@ -266,9 +268,10 @@ int64_t WorkArea::appendFrom(const std::string& path) {
   const int64_t n = Table::appendFrom(*table_, path);
   const int64_t after = table_->recordCount();
   if (after > before) {
+    writeAllRows();
     RowScan scan(*this);
     for (auto& f : files_) {
-      if (!beginIndexWrite(*f, "APPEND FROM")) break;
+      if (!lockForWrite({f.get()}, "APPEND FROM")) break;
       for (int64_t r = before + 1; r <= after; ++r) {
         if (!table_->read(r)) break;
         for (auto& o : orders_)
@@ -290,7 +293,7 @@ bool WorkArea::pack() {
     std::vector<std::pair<TagInfo, EntryList>> rebuilt;
     for (auto& o : orders_)
       if (o->file == f.get()) rebuilt.emplace_back(o->info, collectEntries(*o));
-    if (!beginIndexWrite(*f, "PACK")) return false;
+    if (!lockForWrite({f.get()}, "PACK")) return false;
     for (auto& [info, entries] : rebuilt) f->cdx->buildTag(info, entries);
     endIndexWrite(*f);
   }
@@ -308,12 +311,17 @@ std::vector<std::string> WorkArea::check() {
     ReadScope lock(f->cdx.get(), shared());
     for (std::string& s : f->cdx->check()) faults.push_back(f->cdx->path() + ": " + s);
   }
+  const int64_t count = table_->recordCount(), written = table_->rowsInFile();
   for (auto& o : orders_) {
     EntryList want = collectEntries(*o);
+    // Walked a step at a time, each under its own read lock, so that a
+    // waiting writer gets in. Entries naming rows that the file holds past
+    // the record count were left by an append stopped before its count:
+    // those rows do not exist, and the next append clears the entries.
     std::vector<IndexEntry> have;
-    {
-      ReadScope lock(o->file->cdx.get(), shared());
-      for (bool ok = o->tag->first(); ok && o->tag->valid(); ok = o->tag->next()) have.push_back(o->tag->current());
+    for (bool ok = o->tag->first(); ok && o->tag->valid(); ok = o->tag->next()) {
+      const int64_t r = o->tag->current().recno;
+      if (r <= count || r > written) have.push_back(o->tag->current());
     }
     o->cursorValid = false;
     const std::string where = o->file->cdx->path() + " tag " + o->info.name + ": ";

@@ -60,6 +60,10 @@ class WorkArea : public xb::RowSource {
   void close();
   // Writes the pending row change and the table's buffers.
   void commit();
+  // Writes the pending row change now, with every tag it touches: all of
+  // it, or (refused for want of an index lock, or failed) nothing, which
+  // answers false after the error went to the handler.
+  bool flush();
 
   // --- Navigation -------------------------------------------------------
   void goTop();
@@ -176,7 +180,9 @@ class WorkArea : public xb::RowSource {
   bool haveTable(const char* operation) const;
   bool shared() const;
   void raise(int genCode, const std::string& description, const std::string& operation) const;
-  void flushRow();
+  // Writes the pending row change with the upkeep of every tag it touches,
+  // all or nothing; false when it was refused or failed (see workarea_index.cpp).
+  bool flushRow();
   void beginChange();
   void setPhantom();
   bool loadRow(int64_t recno);
@@ -202,7 +208,17 @@ class WorkArea : public xb::RowSource {
   // The entries of every row for the order, sorted. With `widest`, a
   // character key grows to its widest value (*widest: the widest seen).
   EntryList collectEntries(Order& o, int* widest = nullptr);
-  bool beginIndexWrite(IndexFile& f, const char* operation);
+  // Takes the write lock of one index file (a few waits); false when refused.
+  bool beginIndexWrite(IndexFile& f);
+  // Takes the write locks of every file, or none: a refusal is a run-time
+  // error (generic 41, retry and default allowed); false on default.
+  bool lockForWrite(const std::vector<IndexFile*>& files, const char* operation);
+  // Writes every row an exclusive table holds back and its count, before a
+  // whole tag is built or rebuilt from the rows.
+  void writeAllRows();
+  // Removes the entries of every tag that name rows past `count` (left by
+  // an append stopped before its count), before an append reuses them.
+  void clearEntriesBeyondCount(int64_t count);
   void endIndexWrite(IndexFile& f);
   void indexInsert(Order& o, const std::string& key, int64_t recno);
   void indexRemove(Order& o, const std::string& key, int64_t recno);

@@ -9,6 +9,7 @@
 
 #include "data/engine/os_file.h"
 #include "data/engine/workarea_internal.h"
+#include "data/engine/workspace.h"
 #include "xbase/codepage.h"
 #include "xbase/error.h"
 
@@ -61,6 +62,7 @@ bool WorkArea::appendBlank(bool releaseLocks) {
     fileLocked_ = false;
   }
   if (!table_->appendBlank()) return false;
+  if (table_->rowsBeyondCount()) clearEntriesBeyondCount(table_->recno() - 1);
   recno_ = table_->recno();
   phantom_ = bof_ = eof_ = false;
   auto p = std::make_unique<Pending>();
@@ -74,46 +76,114 @@ bool WorkArea::appendBlank(bool releaseLocks) {
   return true;
 }
 
-void WorkArea::flushRow() {
-  if (!pending_) return;
-  std::unique_ptr<Pending> p = std::move(pending_);
-  try {
-    table_->flush();
-  } catch (...) {
-    pending_ = std::move(p);  // still unwritten: the next attempt keeps the indexes in step
-    throw;
-  }
-  if (!p->appended && table_->rawRow() != table_->rawRowOnDisk()) return;  // the write was refused
+bool WorkArea::flushRow() {
+  if (!pending_) return true;
+  const bool appended = pending_->appended;
   const auto r = recno_;
+  auto giveUp = [&] {
+    pending_.reset();
+    table_->discard();
+    if (appended)
+      setPhantom();
+    else
+      table_->read(r);
+    return false;
+  };
+  // A change the row's lock does not cover is refused before anything else;
+  // when the handler ends the operation it stays pending, to be written
+  // once the row is locked.
+  if (!table_->mayWrite()) return giveUp();
+  // The keys the row will have, from the buffer, before anything is written.
   std::vector<std::optional<std::string>> now;
   now.reserve(orders_.size());
   for (auto& o : orders_) now.push_back(forOf(*o) ? std::optional<std::string>(keyOf(*o)) : std::nullopt);
-  for (auto& f : files_) {
-    bool touched = false;
+  std::vector<IndexFile*> touched;
+  for (auto& f : files_)
     for (size_t i = 0; i < orders_.size(); ++i)
-      if (orders_[i]->file == f.get() && now[i] != p->oldKeys[i]) touched = true;
-    if (!touched) continue;
-    if (!beginIndexWrite(*f, "escritura de índice")) continue;
-    for (size_t i = 0; i < orders_.size(); ++i) {
-      Order& o = *orders_[i];
-      if (o.file != f.get() || now[i] == p->oldKeys[i]) continue;
-      if (p->oldKeys[i]) indexRemove(o, *p->oldKeys[i], r);
-      if (now[i]) indexInsert(o, *now[i], r);
-      o.cursorValid = false;
+      if (orders_[i]->file == f.get() && now[i] != pending_->oldKeys[i]) {
+        touched.push_back(f.get());
+        break;
+      }
+  // All or nothing: every index file the change touches is locked before
+  // the row is written; when one cannot be had, nothing is written.
+  if (!lockForWrite(touched, "escritura de índice")) return giveUp();
+  std::unique_ptr<Pending> p = std::move(pending_);
+  size_t released = 0;
+  auto releaseIndexes = [&] {
+    for (; released < touched.size(); ++released) endIndexWrite(*touched[released]);
+  };
+  try {
+    // Rows reach the table file before any index entry that names them,
+    // and an appended row is counted only after its entries.
+    if (!table_->writeRow()) {
+      releaseIndexes();
+      return giveUp();
     }
-    endIndexWrite(*f);
+    if (!touched.empty()) table_->writeHeldRows();
+    for (IndexFile* f : touched) {
+      for (size_t i = 0; i < orders_.size(); ++i) {
+        Order& o = *orders_[i];
+        if (o.file != f || now[i] == p->oldKeys[i]) continue;
+        if (p->oldKeys[i]) indexRemove(o, *p->oldKeys[i], r);
+        if (now[i]) indexInsert(o, *now[i], r);
+        o.cursorValid = false;
+      }
+    }
+    releaseIndexes();
+  } catch (...) {
+    releaseIndexes();
+    table_->discard();
+    throw;
   }
+  const bool counted = table_->publish();
   if (!phantom_ && table_->recno() != r) table_->read(r);
   for (size_t i = 0; i < orders_.size(); ++i)
     orders_[i]->at = IndexEntry{now[i] ? *now[i] : keyOf(*orders_[i]), static_cast<uint32_t>(r)};
+  return counted;
 }
 
-bool WorkArea::beginIndexWrite(IndexFile& f, const char* operation) {
-  // Rows reach the table file before any index entry that names them.
+bool WorkArea::lockForWrite(const std::vector<IndexFile*>& files, const char* operation) {
+  for (;;) {
+    size_t got = 0;
+    while (got < files.size() && beginIndexWrite(*files[got])) ++got;
+    if (got == files.size()) return true;
+    for (size_t i = 0; i < got; ++i) endIndexWrite(*files[i]);
+    xb::Error e;
+    e.genCode = kGenLock;
+    e.subsystem = "DBFCDX";
+    e.subCode = 1000 + kGenLock;
+    e.description = "índice bloqueado por otro proceso";
+    e.filename = files[got]->cdx->path();
+    e.operation = operation;
+    e.canRetry = true;
+    e.canDefault = true;
+    setNetError(true);
+    if (xb::raise(e).kind != xb::ErrorAnswer::Retry) return false;
+  }
+}
+
+void WorkArea::clearEntriesBeyondCount(int64_t count) {
+  std::vector<IndexFile*> all;
+  for (auto& f : files_) all.push_back(f.get());
+  if (all.empty() || !lockForWrite(all, "APPEND")) return;
+  for (auto& o : orders_) {
+    std::vector<IndexEntry> stale;
+    for (bool ok = o->tag->first(); ok && o->tag->valid(); ok = o->tag->next())
+      if (o->tag->current().recno > count) stale.push_back(o->tag->current());
+    for (const IndexEntry& e : stale) o->tag->remove(e);
+    o->cursorValid = false;
+  }
+  for (IndexFile* f : all) endIndexWrite(*f);
+}
+
+void WorkArea::writeAllRows() {
   table_->writeHeldRows();
+  table_->publish();
+}
+
+bool WorkArea::beginIndexWrite(IndexFile& f) {
   f.release();
   if (waitFor([&] { return f.cdx->beginWrite(); })) return true;
-  raise(kGenLock, "índice bloqueado por otro proceso", operation);
   if (!shared()) f.hold();
   return false;
 }
@@ -252,6 +322,7 @@ bool WorkArea::addIndex(const std::string& path) {
     if (resolveName(f->cdx->path()) == resolveName(path)) return true;  // attached already
   std::unique_ptr<CdxFile> f = CdxFile::open(path, !table_->readOnly());
   if (!f) return false;
+  f->setLockWait(indexLockWait());
   const bool hadOrder = active_ > 0;
   const size_t before = orders_.size();
   auto file = std::make_unique<IndexFile>();
@@ -337,6 +408,7 @@ bool WorkArea::createTag(const std::string& indexPath, const std::string& tagNam
     std::unique_ptr<CdxFile> cdx =
         fileExists(indexPath) ? CdxFile::open(indexPath, true) : CdxFile::create(indexPath);
     if (!cdx) return false;
+    cdx->setLockWait(indexLockWait());
     auto file = std::make_unique<IndexFile>();
     file->cdx = std::move(cdx);
     if (!shared()) file->hold();
@@ -357,7 +429,8 @@ bool WorkArea::createTag(const std::string& indexPath, const std::string& tagNam
           "INDEX");
     return false;
   }
-  if (!beginIndexWrite(*target, "INDEX")) return false;
+  writeAllRows();
+  if (!lockForWrite({target}, "INDEX")) return false;
   target->cdx->buildTag(o->info, entries);
   endIndexWrite(*target);
   loadOrders();

@@ -202,6 +202,9 @@ TEST_F(TableTest, RowAndFileLocksBetweenTwoOpeners) {
   ASSERT_TRUE(a->appendBlank());
   a->unlockAll();
   ASSERT_TRUE(a->appendBlank());  // row 2 stays locked by a
+  // A row exists for others once it is written whole and counted.
+  EXPECT_EQ(b->recordCount(), 1);
+  a->flush();
   // b sees the rows a appended.
   EXPECT_EQ(b->recordCount(), 2);
   setNetError(false);
@@ -219,6 +222,7 @@ TEST_F(TableTest, RowAndFileLocksBetweenTwoOpeners) {
   EXPECT_TRUE(netError());
   a->unlockAll();
   EXPECT_TRUE(b->appendBlank());
+  b->flush();
   EXPECT_EQ(a->recordCount(), 3);
 }
 
