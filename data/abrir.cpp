@@ -95,6 +95,7 @@ bool ABRIR(std::string_view alias, const std::string& file, std::string_view mod
       }
       if (!shared) {
         reg.ABIERTA[size_t(n)] = false;
+        reg.PROPIA[size_t(n)] = true;
         return SET_INDEX(indexes);
       }
       retryWait()();
@@ -138,13 +139,15 @@ void CERRAR(std::string_view alias) {
   if (!alias.empty() && areas.select(alias) == 0) return;
   const size_t n = size_t(areas.selected());
   OpenRegistry& reg = openRegistry();
-  if (!reg.ABIERTA[n]) {
-    reg.INDICES[n] = " ";
-    areas.close();
+  if (reg.ABIERTA[n]) {
+    RECU_IND();
+    reg.ABIERTA[n] = false;
     return;
   }
-  RECU_IND();
-  reg.ABIERTA[n] = false;
+  if (!reg.PROPIA[n] && areas.area().used()) return;
+  reg.INDICES[n] = " ";
+  reg.PROPIA[n] = false;
+  areas.close();
 }
 
 void RECU_IND() {
@@ -165,14 +168,32 @@ void RECU_IND() {
   if (areas.area().used()) areas.area().goTo(reg.ULT_REC[n]);
 }
 
-void INDEXA(const std::string& table, const std::string& bag, const std::string& key, const std::string& tag,
+bool USOEXCLUSIVO(const std::string& table, std::string_view alias, bool* inUse) {
+  auto& areas = workAreas();
+  if (inUse) *inUse = false;
+  areas.select(0);
+  xb::setNetError(false);
+  if (areas.use(table, alias, OpenMode::Exclusive)) return true;
+  if (!xb::netError()) return false;
+  if (inUse) *inUse = true;
+  TABLAENUSO(table);
+  return false;
+}
+
+void TABLAENUSO(const std::string& table) {
+  xb::prompter().alert("La tabla " + QUITAR_CAM(table) + " está en uso por otra copia del programa: se deja como está.",
+                       {"&Aceptar"}, "Atención.....", 1);
+}
+
+bool INDEXA(const std::string& table, const std::string& bag, const std::string& key, const std::string& tag,
             bool unique) {
   auto& areas = workAreas();
   const xb::engine::SelectGuard keep(areas, areas.selected());
-  areas.select(0);
+  bool inUse = false;
+  if (!USOEXCLUSIVO(table, "EL_FILE", &inUse)) return !inUse;
   const ScopedArea transient(areas);
-  if (!areas.use(table, "EL_FILE", OpenMode::Exclusive)) return;
   areas.area().createTag(bag, tag, key, "!Deleted()", unique);
+  return true;
 }
 
 std::string QUITAR_CAM(std::string_view path) {
@@ -196,6 +217,7 @@ void REGULAAREA(std::string_view alias) {
   areas.area(n).close();
   openRegistry().INDICES[size_t(n)] = " ";
   openRegistry().ABIERTA[size_t(n)] = false;
+  openRegistry().PROPIA[size_t(n)] = false;
 }
 
 std::string GETNEWALIAS(std::string_view prefix) {

@@ -596,7 +596,8 @@ std::unique_ptr<CdxFile> CdxFile::open(const std::string& path, bool writable) {
     if (file) break;
     Error e;
     e.genCode = kGenOpen;
-    e.osCode = err == ENOENT ? 2 : err == EACCES || err == EPERM ? kOsAccessDenied : err;
+    // A permission refused is not a sharing conflict (5, 32): it keeps its own code.
+    e.osCode = err == ENOENT ? 2 : err == kOsAccessDenied || err == kOsSharingViolation ? 1000 + err : err;
     e.subsystem = "DBFCDX";
     e.description = "cannot open index file " + shortName(real);
     e.filename = real;

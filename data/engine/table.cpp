@@ -64,9 +64,11 @@ std::string damaged(const std::string& file, const std::string& what) {
 }
 
 int osCodeOf(int err) {
-  if (err == EACCES || err == EPERM || err == EROFS) return kOsAccessDenied;
+  // A permission refused or a read-only folder is not another copy using
+  // the file: those keep the system's own code, never the sharing codes
+  // (32, 5) that make the open be retried as "not available".
   if (err == ENOENT) return kOsNotFound;
-  return err;
+  return err == kOsAccessDenied || err == kOsSharingViolation ? 1000 + err : err;
 }
 
 bool sameName(std::string_view a, std::string_view b) {
@@ -116,25 +118,32 @@ std::optional<File> writeEmptyTable(const std::string& path, const DbfHeader& h,
     *fault = "the table is open in another process";
     return std::nullopt;
   }
+  // From here the file is ours (held exclusively): a create that fails
+  // (a full disk, a file-size limit) leaves no file behind.
+  auto failed = [&](const std::string& what) -> std::optional<File> {
+    *fault = what;
+    f.reset();
+    removeFile(path);
+    return std::nullopt;
+  };
   std::string bytes = headerBytes(h);
   bytes.push_back('\x1A');
-  if (!f->truncate(0) || !f->writeAt(0, bytes.data(), bytes.size())) {
-    *fault = std::string("cannot write the table header: ") + std::strerror(errno);
-    return std::nullopt;
-  }
+  if (!f->truncate(0) || !f->writeAt(0, bytes.data(), bytes.size()))
+    return failed(std::string("cannot write the table header: ") + std::strerror(errno));
   // A memo file is made only for a table with memo fields; it replaces any
   // file whose name differs only in case. A table without memo fields
   // leaves files of the memo's name alone: another table may own one (the
   // name rule gives Name.dbf and Name.eti the same memo name).
   std::string memoPath = Table::memoNameFor(path);
   if (h.version == 0xF5) {
-    if (sameName(memoPath, path)) {
-      *fault = "the memo file would have the table's own name";
-      return std::nullopt;
-    }
+    if (sameName(memoPath, path)) return failed("the memo file would have the table's own name");
     while (removeFile(memoPath)) {
     }
-    if (!MemoFile::create(memoPath, fault)) return std::nullopt;
+    std::string memoFault;
+    if (!MemoFile::create(memoPath, &memoFault)) {
+      removeFile(memoPath);
+      return failed(memoFault);
+    }
   }
   return f;
 }

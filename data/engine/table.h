@@ -69,6 +69,8 @@ class Table {
   // also copies the deletion flag. Answers the count of rows appended, or
   // -1 when the source cannot be opened or an append is refused.
   static int64_t appendFrom(Table& target, const std::string& sourcePath, bool withDeleted = false);
+  // The same from a table already open (one held exclusively, say).
+  static int64_t appendFrom(Table& target, Table& source, bool withDeleted = false);
 
   // The memo file name for a table file name (see create()).
   static std::string memoNameFor(const std::string& tablePath);

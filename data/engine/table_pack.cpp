@@ -75,6 +75,11 @@ bool table_detail::finishInterruptedPack(const std::string& table, bool hasMemo)
 int64_t Table::appendFrom(Table& target, const std::string& sourcePath, bool withDeleted) {
   auto source = open(sourcePath, OpenMode::ReadOnly);
   if (!source) return -1;
+  return appendFrom(target, *source, withDeleted);
+}
+
+int64_t Table::appendFrom(Table& target, Table& sourceTable, bool withDeleted) {
+  Table* source = &sourceTable;
   const Structure& to = target.structure();
   std::vector<std::pair<int, int>> pairs;  // target field, source field
   for (int i = 0; i < int(to.size()); ++i) {

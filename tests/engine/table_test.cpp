@@ -3,12 +3,16 @@
 #include "data/engine/table.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "data/engine/os_file.h"
 #include "tests/engine/table_test_util.h"
 #include "xbase/error.h"
 
@@ -455,6 +459,53 @@ TEST_F(TableTest, AppendFromReportsNumbersThatDoNotFit) {
   EXPECT_EQ(rec.errors[0].genCode, kGenDataWidth);
   ASSERT_TRUE(b->read(1));
   EXPECT_EQ(b->rawRow(), "    ");
+}
+
+}  // namespace
+}  // namespace xb::engine
+
+namespace xb::engine {
+namespace {
+
+// A create that fails for want of space (here a file-size limit) leaves no
+// file behind, neither the table nor its memo.
+TEST_F(TableTest, ACreateThatCannotBeWrittenLeavesNoFile) {
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{40, 40};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    setErrorHandler([](const Error&) -> ErrorAnswer { return {ErrorAnswer::Default, {}}; });
+    const bool made = Table::create(path("full.dbf"), kProducts);
+    _exit(made ? 1 : fileExists(path("full.dbf")) || fileExists(path("full.fpt")) ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: created, 2: a file was left";
+}
+
+// A file that may not be written (permission refused, an immutable or
+// read-only file) is not "in use by another process": no network error,
+// and the error names the file.
+TEST_F(TableTest, AFileThatMayNotBeWrittenIsNotASharingConflict) {
+  ASSERT_TRUE(Table::create(path("ro.dbf"), kProducts));
+  const bool root = geteuid() == 0;
+  const std::string lock = (root ? "chattr +i " : "chmod a-w ") + path("ro.dbf") + " 2>/dev/null";
+  if (std::system(lock.c_str()) != 0) GTEST_SKIP() << "cannot make the file read-only here";
+  ErrorRecorder rec;
+  EXPECT_FALSE(Table::open(path("ro.dbf"), OpenMode::Shared));
+  std::system(((root ? "chattr -i " : "chmod u+w ") + path("ro.dbf")).c_str());
+  ASSERT_EQ(rec.errors.size(), 1u);
+  EXPECT_EQ(rec.errors[0].genCode, kGenOpen);
+  EXPECT_NE(rec.errors[0].osCode, kOsAccessDenied);
+  EXPECT_NE(rec.errors[0].osCode, kOsSharingViolation);
+  EXPECT_EQ(rec.errors[0].filename, path("ro.dbf"));
+  // The handlers take sharing conflicts quietly; this one is shown.
+  setNetError(false);
+  EXPECT_THROW(plainErrorHandler(rec.errors[0]), RuntimeError);
+  EXPECT_FALSE(netError());
 }
 
 }  // namespace
