@@ -288,7 +288,7 @@ bool Table::readOnly() const { return impl_->readOnly; }
 bool Table::exclusive() const { return impl_->mode == OpenMode::Exclusive; }
 
 int64_t Table::recordCount() {
-  if (impl_->shared()) impl_->refreshCount();
+  if (impl_->counting()) impl_->refreshCount();
   return impl_->h.count;
 }
 
@@ -299,7 +299,7 @@ bool Table::read(int64_t recno) {
     m.clearBuffer();
     return false;
   }
-  if (recno > int64_t(m.h.count) && m.shared() && recno != m.appending) m.refreshCount();
+  if (recno > int64_t(m.h.count) && m.counting() && recno != m.appending) m.refreshCount();
   if ((recno > int64_t(m.h.count) && recno != m.appending) || !m.load(recno)) {
     m.clearBuffer();
     return false;
@@ -407,7 +407,7 @@ bool Table::appendBlank() {
   Impl& m = *impl_;
   m.flush();
   if (!m.writable("append")) return false;
-  const bool shared = m.shared();
+  const bool shared = !m.holding();
   for (;;) {
     if (!shared || takeBriefLock(m.file, kAppendLock)) break;
     auto answer = fail(kGenAppendLock, 0, "append lock refused", m.path, "append", true);
@@ -448,6 +448,23 @@ bool Table::appendBlank() {
   return true;
 }
 
+bool Table::beginBatch() {
+  Impl& m = *impl_;
+  m.flush();
+  if (!m.shared() || !m.locks->fileLocked() || !m.refreshCount()) return false;
+  m.batch = true;
+  return true;
+}
+
+bool Table::endBatch() {
+  Impl& m = *impl_;
+  if (!m.batch) return true;
+  m.flush();
+  const bool ok = m.writeHeld();
+  m.batch = false;
+  return ok;
+}
+
 bool Table::writeRow() { return impl_->writeRow(); }
 
 bool Table::mayWrite() { return impl_->mayWrite(); }
@@ -475,13 +492,13 @@ bool Table::rowsBeyondCount() const {
 bool Table::lockRow(int64_t recno) {
   Impl& m = *impl_;
   if (recno < 1) return false;
-  if (recno > int64_t(m.h.count) && m.shared() && recno != m.appending) m.refreshCount();
+  if (recno > int64_t(m.h.count) && m.counting() && recno != m.appending) m.refreshCount();
   if (recno > int64_t(m.h.count) && recno != m.appending) return false;
   if (!m.locks->lockRow(recno)) {
     setNetError(true);
     return false;
   }
-  if (m.shared()) {
+  if (m.counting()) {
     m.refreshCount();
     if (m.recno == recno && !m.dirty) m.load(recno);
   }
@@ -494,7 +511,7 @@ bool Table::lockFile() {
     setNetError(true);
     return false;
   }
-  if (m.shared()) {
+  if (m.counting()) {
     m.refreshCount();
     if (m.recno != 0 && !m.dirty) m.load(m.recno);
   }

@@ -182,6 +182,13 @@ class Table {
   // Writes pending changes and flushes them to the disk.
   void commit();
 
+  // Batched appends in a shared table whose file lock this handle holds
+  // (no other process can append or lock a row meanwhile): new rows are
+  // held back and written in runs, rows then count, as in exclusive use.
+  // endBatch writes the last run. False when the file lock is not held.
+  bool beginBatch();
+  bool endBatch();
+
   // Removes deleted rows physically and gives back unused memo space. Needs
   // exclusive use (generic code 37 otherwise). Goes through work files
   // (name~pk.ext and its memo) renamed over the table and its memo.

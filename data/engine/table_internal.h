@@ -72,12 +72,19 @@ struct Table::Impl {
   // one; the append lock is held from appendBlank until it is counted
   // (publish) or abandoned.
   int64_t appending = 0;
+  // Shared use under the file lock: appends held back and written in runs,
+  // as in exclusive use (beginBatch).
+  bool batch = false;
   FileView view;
   static constexpr size_t kHeldLimit = size_t(1) << 18;
 
   std::string blankRow() const { return std::string(h.recordLen, ' '); }
   uint64_t rowOffset(int64_t n) const { return uint64_t(h.headerLen) + uint64_t(n - 1) * h.recordLen; }
   bool shared() const { return mode != OpenMode::Exclusive; }
+  // Whether the count must be read from the file: others may append.
+  bool counting() const { return shared() && !batch; }
+  // Whether appends are held back and written in runs.
+  bool holding() const { return !shared() || batch; }
   bool binaryRefs() const { return binaryMemoRefs(h.version); }
   std::string_view fieldBytes(const std::string& r, int i) const {
     return std::string_view(r).substr(h.offsets[size_t(i)], size_t(h.fields[size_t(i)].width));
@@ -246,6 +253,14 @@ struct Table::Impl {
 
   // Loads row n into the buffer; false (after the handler) on a read fault.
   bool load(int64_t n) {
+    if (isHeld(n)) {
+      row.assign(heldRow(n), h.recordLen);
+      disk = row;
+      recno = n;
+      dirty = false;
+      pendingMemo.clear();
+      return true;
+    }
     if (!shared()) {
       const uint64_t end = rowOffset(n) + h.recordLen;
       if (isHeld(n)) {

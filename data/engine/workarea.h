@@ -166,6 +166,16 @@ class WorkArea : public xb::RowSource {
   // attached index files; the area goes to the top.
   bool pack();
 
+  // Appends in bulk, for imports: with the file lock held (lockFile) or in
+  // exclusive use, rows appended (appendBlank(false)) until endBulk are
+  // written in runs and the attached tags are brought up to date once, at
+  // the end: a tag is rebuilt when the new rows are at least a quarter of the
+  // old ones, else their entries are inserted. A process stopped meanwhile
+  // leaves the rows it wrote, which the tags do not name yet (check says
+  // so; a re-index mends it). False when neither lock is held.
+  bool beginBulk();
+  bool endBulk();
+
   // Consistency of the table, memos and index files, and of every attached
   // tag against the rows: each tag holds exactly the entries its key and
   // FOR give. Empty when sound.
@@ -236,6 +246,7 @@ class WorkArea : public xb::RowSource {
   std::string filterText_;
   xb::Expr filter_;
   uint64_t structureId_ = 0;
+  int64_t bulkFirst_ = 0;  // first row appended in bulk; 0: not in bulk
 };
 
 }  // namespace xb::engine

@@ -78,6 +78,11 @@ bool WorkArea::appendBlank(bool releaseLocks) {
 
 bool WorkArea::flushRow() {
   if (!pending_) return true;
+  if (bulkFirst_ && pending_->appended) {
+    // Indexed at the end of the bulk.
+    pending_.reset();
+    return table_->writeRow();
+  }
   const bool appended = pending_->appended;
   const auto r = recno_;
   auto giveUp = [&] {
@@ -475,6 +480,54 @@ std::vector<std::string> WorkArea::indexFiles() const {
   std::vector<std::string> out;
   for (const auto& f : files_) out.push_back(f->cdx->path());
   return out;
+}
+
+bool WorkArea::beginBulk() {
+  if (!haveTable("APPEND")) return false;
+  flushRow();
+  if (table_->exclusive()) {
+    bulkFirst_ = table_->recordCount() + 1;
+    return true;
+  }
+  if (!table_->isFileLocked() || !table_->beginBatch()) return false;
+  bulkFirst_ = table_->recordCount() + 1;
+  return true;
+}
+
+bool WorkArea::endBulk() {
+  if (!table_ || !bulkFirst_) return false;
+  flushRow();
+  const int64_t first = bulkFirst_;
+  bulkFirst_ = 0;
+  const bool written = table_->endBatch();
+  writeAllRows();
+  const int64_t last = table_->recordCount();
+  bool rebuilt = false;
+  if (last >= first) {
+    const bool rebuild = (last - first + 1) * 4 >= first - 1;
+    RowScan scan(*this);
+    for (auto& f : files_) {
+      std::vector<std::pair<TagInfo, EntryList>> fresh;
+      if (rebuild)
+        for (auto& o : orders_)
+          if (o->file == f.get()) fresh.emplace_back(o->info, collectEntries(*o));
+      if (!lockForWrite({f.get()}, "APPEND")) return false;
+      if (rebuild) {
+        for (auto& [info, entries] : fresh) f->cdx->buildTag(info, entries);
+        rebuilt = true;
+      } else {
+        for (int64_t r = first; r <= last; ++r) {
+          if (!table_->read(r)) break;
+          for (auto& o : orders_)
+            if (o->file == f.get() && forOf(*o)) indexInsert(*o, keyOf(*o), r);
+        }
+      }
+      endIndexWrite(*f);
+    }
+  }
+  if (rebuilt) loadOrders();
+  for (auto& o : orders_) o->cursorValid = false;
+  return written;
 }
 
 }  // namespace xb::engine
