@@ -1,5 +1,6 @@
 #include "data/estructuras.h"
 
+#include <cerrno>
 #include <optional>
 
 #include "data/abrir.h"
@@ -54,11 +55,11 @@ bool replaceWith(const std::string& work, const std::string& tableName, bool old
   // structure no longer has goes.
   if (oldHasMemo && !hasMemoFields(fields)) removeFile(memo);
   if (!renameFile(work, table)) {
-    fileFault(operation, work, "cannot rename " + work + " to " + table);
+    fileFault(operation, work, "no se puede renombrar " + work + " como " + table + ": " + xb::engine::systemReason(errno));
     return false;
   }
   if (hasMemoFields(fields) && fileExists(Table::memoNameFor(work)) && !renameFile(Table::memoNameFor(work), memo)) {
-    fileFault(operation, Table::memoNameFor(work), "cannot rename the memo file of " + work);
+    fileFault(operation, Table::memoNameFor(work), "no se puede renombrar el archivo de memos de " + work + ": " + xb::engine::systemReason(errno));
     return false;
   }
   return true;
@@ -88,7 +89,7 @@ bool createTemplate(const std::string& work, const std::string& templateFile, co
   if (!Table::create(work, fields)) return false;
   removeFile(templateFile);
   if (!renameFile(work, templateFile)) {
-    fileFault("CREARDBF", work, "cannot rename " + work + " to " + templateFile);
+    fileFault("CREARDBF", work, "no se puede renombrar " + work + " como " + templateFile + ": " + xb::engine::systemReason(errno));
     return false;
   }
   if (!hasMemoFields(fields)) return true;

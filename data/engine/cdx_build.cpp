@@ -127,19 +127,19 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const EntryList& entries) {
   TagInfo info = infoIn;
   info.name = upper1252(info.name);
   auto argError = [&](const std::string& what) {
-    fail(f.path, kGenArgument, "cannot build tag " + info.name + " in " + shortName(f.path) + ": " + what);
+    fail(f.path, kGenArgument, "no se puede crear la etiqueta " + info.name + " en " + shortName(f.path) + ": " + what);
   };
   return guarded(static_cast<CdxTag*>(nullptr), [&]() -> CdxTag* {
     if (info.name.empty() || info.name.size() > size_t(kTagNameLength) ||
         info.name.find_first_of(" \0", 0, 2) != std::string::npos)
-      argError("bad tag name");
-    if (info.keyLength < 1 || info.keyLength > kMaxKeyLength) argError("key length out of range");
-    if (info.keyExpr.size() + info.forExpr.size() + 2 > kHeaderSize - 512) argError("expressions too long");
+      argError("nombre de etiqueta no válido");
+    if (info.keyLength < 1 || info.keyLength > kMaxKeyLength) argError("longitud de clave fuera de rango");
+    if (info.keyExpr.size() + info.forExpr.size() + 2 > kHeaderSize - 512) argError("expresiones demasiado largas");
     const size_t L = size_t(info.keyLength);
-    if (entries.keyLength() != info.keyLength) argError("key of the wrong length");
+    if (entries.keyLength() != info.keyLength) argError("clave de longitud distinta");
     for (size_t i = 1; i < entries.size(); ++i)
       if (compareEntry(entries.key(i - 1), entries.recno(i - 1), entries.key(i), entries.recno(i)) > 0)
-        argError("entries not sorted");
+        argError("entradas sin ordenar");
     Scope s(f, true);
     PageWriter writer(f);
     uint8_t page[kPageSize];
@@ -156,7 +156,7 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const EntryList& entries) {
       cur.left = prevOff;
       cur.right = next;
       cur.root = prevOff == kNone && next == kNone;
-      if (!encodePage(cur, fill, page)) f.bad("bulk page does not fit");
+      if (!encodePage(cur, fill, page)) f.bad("una página no cabe");
       writer.put(curOff, page);
       if (cur.size() > 0) {
         upperKeys.append(cur.key(cur.size() - 1));
@@ -215,7 +215,7 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const EntryList& entries) {
         in.left = prevOff;
         in.right = next;
         in.root = pages == 1;
-        if (!encodePage(in, fill, page)) f.bad("bulk page does not fit");
+        if (!encodePage(in, fill, page)) f.bad("una página no cabe");
         writer.put(off, page);
         upperKeys.append(in.key(in.size() - 1));
         upperEntries.push_back({in.recnos.back(), off});
@@ -240,9 +240,9 @@ CdxTag* CdxFile::buildTag(const TagInfo& infoIn, const EntryList& entries) {
       oldPages = old.allPages();
       oldPages.push_back(old.headerOff);
       oldPages.push_back(old.headerOff + kPageSize);
-      if (!f.dir.remove(dirKey(info.name), old.headerOff)) f.bad("tag " + info.name + " missing from the directory");
+      if (!f.dir.remove(dirKey(info.name), old.headerOff)) f.bad("la etiqueta " + info.name + " falta en el directorio");
     }
-    if (!f.dir.insert(dirKey(info.name), headerOff)) f.bad("directory refuses tag " + info.name);
+    if (!f.dir.insert(dirKey(info.name), headerOff)) f.bad("el directorio no admite la etiqueta " + info.name);
     f.commit();
     if (replaced) {
       for (uint32_t p : oldPages) f.freePage(replaced->impl_->tree, p);

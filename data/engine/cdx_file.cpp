@@ -108,10 +108,7 @@ std::string dirKey(const std::string& name) {
   return k;
 }
 
-std::string shortName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string shortName(const std::string& path) { return baseName(path); }
 
 void fail(const std::string& path, int gen, const std::string& what, int os) {
   Error e;
@@ -127,7 +124,7 @@ void fail(const std::string& path, int gen, const std::string& what, int os) {
 }
 
 void corrupt(const std::string& path, const std::string& what) {
-  fail(path, kGenCorruption, "corrupt index file " + shortName(path) + ": " + what);
+  fail(path, kGenCorruption, "archivo de índice dañado " + shortName(path) + ": " + what);
 }
 
 std::string tagNameOf(std::string_view key) {
@@ -144,7 +141,7 @@ std::string parseHeader(const uint8_t* raw, Header& h) {
   h.keyLength = raw[12] | raw[13] << 8;
   h.options = raw[14];
   h.descending = (raw[502] | raw[503] << 8) != 0;
-  if (h.keyLength < 1 || h.keyLength > kMaxKeyLength) return "key length " + std::to_string(h.keyLength) + " out of range";
+  if (h.keyLength < 1 || h.keyLength > kMaxKeyLength) return "longitud de clave " + std::to_string(h.keyLength) + " fuera de rango";
   auto text = [&](size_t from) {
     std::string s;
     for (size_t i = from; i < kHeaderSize && raw[i] != 0; ++i) s.push_back(char(raw[i]));
@@ -196,7 +193,7 @@ void patchHeader(Header& h) {
 void CdxFile::Impl::ensureSize() {
   if (sizeKnown) return;
   int64_t sz = file.size();
-  if (sz < 0) fail(path, kGenRead, "cannot read index file " + shortName(path), errno);
+  if (sz < 0) fail(path, kGenRead, "no se puede leer el archivo de índice " + shortName(path) + ": " + systemReason(errno), errno);
   size = uint64_t(sz);
   sizeKnown = true;
 }
@@ -204,10 +201,10 @@ void CdxFile::Impl::ensureSize() {
 void CdxFile::Impl::readPage(uint32_t off, uint8_t* buf, const std::string& what) {
   if (uint64_t(off) + kPageSize > size) ensureSize();
   if (off == kNone || off % kPageSize != 0 || off < kHeaderSize || uint64_t(off) + kPageSize > size)
-    bad(what + ": page pointer " + std::to_string(off) + " outside the file or not page-aligned");
+    bad(what + ": el puntero de página " + std::to_string(off) + " está fuera del archivo o no cae en una página");
   long got = file.readAt(off, buf, kPageSize);
-  if (got < 0) fail(path, kGenRead, "read error in index file " + shortName(path), errno);
-  if (got != long(kPageSize)) bad(what + ": page " + std::to_string(off) + " cut short");
+  if (got < 0) fail(path, kGenRead, "error al leer el archivo de índice " + shortName(path) + ": " + systemReason(errno), errno);
+  if (got != long(kPageSize)) bad(what + ": la página " + std::to_string(off) + " está cortada");
 }
 
 namespace {
@@ -221,7 +218,7 @@ void cdx::setWriteObserver(WriteObserver observer) { writeObserver() = std::move
 
 void CdxFile::Impl::writeBytes(uint64_t off, const uint8_t* buf, size_t n) {
   if (writeObserver()) writeObserver()(off, n);
-  if (!file.writeAt(off, buf, n)) fail(path, kGenWrite, "write error in index file " + shortName(path), errno);
+  if (!file.writeAt(off, buf, n)) fail(path, kGenWrite, "error al escribir el archivo de índice " + shortName(path) + ": " + systemReason(errno), errno);
 }
 
 void Tree::bad(const std::string& what) const { f->bad(label + ": " + what); }
@@ -233,7 +230,7 @@ Node& Tree::node(uint32_t off) {
   f->readPage(off, buf, label);
   Node n;
   std::string err = decodePage(buf, keyLength(), fill, n);
-  if (!err.empty()) bad("page " + std::to_string(off) + ": " + err);
+  if (!err.empty()) bad("página " + std::to_string(off) + ": " + err);
   return cache.emplace(off, std::move(n)).first->second;
 }
 
@@ -275,15 +272,15 @@ uint32_t CdxFile::Impl::allocPage() {
     readPage(off, buf, "free-page list");
     uint32_t next = le32(buf);
     if (std::any_of(buf + 4, buf + kPageSize, [](uint8_t b) { return b != 0; }))
-      bad("free-page list: page " + std::to_string(off) + " is not free");
+      bad("lista de páginas libres: la página " + std::to_string(off) + " no está libre");
     if (next != kNone && (next % kPageSize != 0 || next < kHeaderSize || uint64_t(next) + kPageSize > size))
-      bad("free-page list: bad link " + std::to_string(next));
-    if (next == off) bad("free-page list: page " + std::to_string(off) + " links to itself");
+      bad("lista de páginas libres: enlace no válido " + std::to_string(next));
+    if (next == off) bad("lista de páginas libres: la página " + std::to_string(off) + " se enlaza a sí misma");
     dir.hdr.freeHead = chainHead = next;
     markHeader(dir);
     return off;
   }
-  if (size + kPageSize > kNone) fail(path, kGenWrite, "index file " + shortName(path) + " is full");
+  if (size + kPageSize > kNone) fail(path, kGenWrite, "el archivo de índice " + shortName(path) + " está lleno");
   off = uint32_t(size);
   size += kPageSize;
   return off;
@@ -291,7 +288,7 @@ uint32_t CdxFile::Impl::allocPage() {
 
 uint32_t CdxFile::Impl::allocHeader() {
   ensureSize();
-  if (size + kHeaderSize > kNone) fail(path, kGenWrite, "index file " + shortName(path) + " is full");
+  if (size + kHeaderSize > kNone) fail(path, kGenWrite, "el archivo de índice " + shortName(path) + " está lleno");
   uint32_t off = uint32_t(size);
   size += kHeaderSize;
   return off;
@@ -340,7 +337,7 @@ void CdxFile::Impl::commit() {
     auto it = t->cache.find(off);
     if (it != t->cache.end()) it->second.root = off == t->hdr.root;
     if (it == t->cache.end() || !encodePage(it->second, t->fill, buf))
-      bad(t->label + ": page " + std::to_string(off) + " does not fit");
+      bad(t->label + ": la página " + std::to_string(off) + " no cabe");
     writeBytes(off, buf, kPageSize);
   };
   for (auto& [t, off] : dirtyOrder)
@@ -439,7 +436,7 @@ void CdxFile::Impl::acquireOrRaise(bool exclusive) {
     Error e;
     e.genCode = kGenLock;
     e.subsystem = "DBFCDX";
-    e.description = "index file " + shortName(path) + " is locked by another user";
+    e.description = "el archivo de índice " + shortName(path) + " está bloqueado por otra copia del programa";
     e.filename = path;
     e.canRetry = true;
     e.canDefault = true;
@@ -492,13 +489,13 @@ void CdxFile::Impl::refresh() {
 void CdxFile::Impl::reload() {
   sizeKnown = false;
   ensureSize();
-  if (size < kHeaderSize + kPageSize) bad("file shorter than a header and a root page");
+  if (size < kHeaderSize + kPageSize) bad("el archivo es más corto que una cabecera y una página raíz");
   uint8_t raw[kHeaderSize];
-  if (file.readAt(0, raw, kHeaderSize) != long(kHeaderSize)) bad("directory header cut short");
+  if (file.readAt(0, raw, kHeaderSize) != long(kHeaderSize)) bad("la cabecera del directorio está cortada");
   Header h;
   std::string err = parseHeader(raw, h);
-  if (!err.empty()) bad("directory header: " + err);
-  if (h.keyLength != kTagNameLength) bad("directory key length " + std::to_string(h.keyLength));
+  if (!err.empty()) bad("cabecera del directorio: " + err);
+  if (h.keyLength != kTagNameLength) bad("el directorio dice tener claves de " + std::to_string(h.keyLength) + " bytes");
   dir.hdr = h;
   dir.headerOff = 0;
   diskFreeHead = chainHead = h.freeHead;
@@ -541,12 +538,12 @@ void CdxFile::Impl::reload() {
 
 void CdxFile::Impl::loadTag(const std::string& name, uint32_t headerOff) {
   if (headerOff % kPageSize != 0 || headerOff < kHeaderSize || uint64_t(headerOff) + kHeaderSize > size)
-    bad("tag " + name + ": header offset " + std::to_string(headerOff) + " outside the file or not page-aligned");
+    bad("etiqueta " + name + ": la cabecera en " + std::to_string(headerOff) + " está fuera del archivo o no cae en una página");
   uint8_t raw[kHeaderSize];
-  if (file.readAt(headerOff, raw, kHeaderSize) != long(kHeaderSize)) bad("tag " + name + ": header cut short");
+  if (file.readAt(headerOff, raw, kHeaderSize) != long(kHeaderSize)) bad("etiqueta " + name + ": la cabecera está cortada");
   Header h;
   std::string err = parseHeader(raw, h);
-  if (!err.empty()) bad("tag " + name + ": " + err);
+  if (!err.empty()) bad("etiqueta " + name + ": " + err);
   CdxTag* t = findTag(name);
   if (!t) {
     tags.push_back(std::unique_ptr<CdxTag>(new CdxTag(std::make_unique<CdxTag::Impl>())));
@@ -556,7 +553,7 @@ void CdxFile::Impl::loadTag(const std::string& name, uint32_t headerOff) {
   CdxTag::Impl& ti = *t->impl_;
   ti.gone = false;
   ti.tree.f = this;
-  ti.tree.label = "tag " + name;
+  ti.tree.label = "etiqueta " + name;
   ti.tree.headerOff = headerOff;
   ti.tree.hdr = h;
   ti.tree.fill = ti.info.fill;
@@ -599,7 +596,7 @@ std::unique_ptr<CdxFile> CdxFile::open(const std::string& path, bool writable) {
     // A permission refused is not a sharing conflict (5, 32): it keeps its own code.
     e.osCode = err == ENOENT ? 2 : err == kOsAccessDenied || err == kOsSharingViolation ? 1000 + err : err;
     e.subsystem = "DBFCDX";
-    e.description = "cannot open index file " + shortName(real);
+    e.description = "no se puede abrir el archivo de índice " + shortName(real) + ": " + systemReason(err);
     e.filename = real;
     e.canRetry = true;
     e.canDefault = true;
@@ -610,7 +607,7 @@ std::unique_ptr<CdxFile> CdxFile::open(const std::string& path, bool writable) {
   impl->file = std::move(*file);
   impl->writable = writable;
   impl->dir.f = impl.get();
-  impl->dir.label = "directory";
+  impl->dir.label = "directorio";
   impl->dir.unique = true;
   std::unique_ptr<CdxFile> cdx(new CdxFile(std::move(impl)));
   bool ok = guarded(false, [&] {
@@ -631,7 +628,7 @@ std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) {
     e.genCode = kGenCreate;
     e.osCode = err;
     e.subsystem = "DBFCDX";
-    e.description = "cannot create index file " + shortName(real);
+    e.description = "no se puede crear el archivo de índice " + shortName(real) + ": " + systemReason(err);
     e.filename = real;
     e.canRetry = true;
     e.canDefault = true;
@@ -652,7 +649,7 @@ std::unique_ptr<CdxFile> CdxFile::create(const std::string& path) {
     e.genCode = kGenWrite;
     e.osCode = errno;
     e.subsystem = "DBFCDX";
-    e.description = "write error in index file " + shortName(real);
+    e.description = "error al escribir el archivo de índice " + shortName(real) + ": " + systemReason(errno);
     e.filename = real;
     e.canDefault = true;
     raise(e);
@@ -686,7 +683,7 @@ void CdxFile::Impl::removeTagLocked(const std::string& name) {
   Tree& tree = t->impl_->tree;
   std::vector<uint32_t> pages = tree.allPages();
   uint32_t headerOff = tree.headerOff;
-  if (!dir.remove(dirKey(name), headerOff)) bad("tag " + name + " missing from the directory");
+  if (!dir.remove(dirKey(name), headerOff)) bad("la etiqueta " + name + " falta en el directorio");
   commit();
   for (uint32_t p : pages) freePage(tree, p);
   freePage(tree, headerOff);
@@ -761,7 +758,7 @@ std::vector<std::string> CdxFile::check() {
     });
     return true;
   });
-  if (!ok) out.push_back("index file " + shortName(f.path) + " could not be read");
+  if (!ok) out.push_back("no se pudo leer el archivo de índice " + shortName(f.path));
   return out;
 }
 

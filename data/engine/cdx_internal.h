@@ -115,7 +115,7 @@ using namespace cdx;
 
 struct Tree {
   CdxFile::Impl* f = nullptr;
-  std::string label;  // "tag NAME" or "directory", for messages
+  std::string label;  // "etiqueta NAME" or "directorio", for messages
   uint32_t headerOff = 0;
   Header hdr;
   uint8_t fill = 0x20;
@@ -187,12 +187,12 @@ void Tree::descend(Path& path, Less&& less, bool rightmost) {
       path.push_back({off, lo});
       return;
     }
-    if (n.size() == 0) bad("interior page " + std::to_string(off) + " is empty");
+    if (n.size() == 0) bad("la página interior " + std::to_string(off) + " está vacía");
     if (lo == n.size()) lo = n.size() - 1;
     path.push_back({off, lo});
     off = n.children[size_t(lo)];
   }
-  bad("tree deeper than " + std::to_string(kMaxDepth) + " levels (cycle?)");
+  bad("árbol de más de " + std::to_string(kMaxDepth) + " niveles (¿un ciclo?)");
 }
 
 struct CdxTag::Impl {
@@ -281,7 +281,8 @@ namespace xb::engine::cdx {
 class Scope {
  public:
   Scope(CdxFile::Impl& f, bool write) : f_(f), write_(write) {
-    if (write && !f.writable) fail(f.path, kGenReadonly, "index file " + shortName(f.path) + " is open read-only");
+    if (write && !f.writable)
+      fail(f.path, kGenReadonly, "el archivo de índice " + shortName(f.path) + " está abierto solo para lectura");
     f.acquireOrRaise(write);
     (write ? f.writeDepth : f.readDepth)++;
     try {

@@ -112,7 +112,7 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
   out = Node{};
   out.keyLength = keyLength;
   uint16_t attr = le16(page);
-  if (attr > 3) return "unknown page attributes " + std::to_string(attr);
+  if (attr > 3) return "atributos de página desconocidos " + std::to_string(attr);
   out.leaf = (attr & kAttrLeaf) != 0;
   out.root = (attr & kAttrRoot) != 0;
   int n = le16(page + 2);
@@ -120,7 +120,7 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
   out.right = le32(page + 8);
   const size_t L = size_t(keyLength);
   if (!out.leaf) {
-    if (n > interiorCapacity(keyLength)) return "interior page claims " + std::to_string(n) + " entries";
+    if (n > interiorCapacity(keyLength)) return "la página interior dice tener " + std::to_string(n) + " entradas";
     out.keys.reserve(size_t(n) * L);
     out.recnos.reserve(size_t(n));
     out.children.reserve(size_t(n));
@@ -137,9 +137,9 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
   (void)recMask;
   if (bytes < 1 || bytes > 8 || recBits < 1 || recBits > 32 || dupBits > 16 || trailBits > 16 ||
       recBits + dupBits + trailBits > bytes * 8)
-    return "leaf bit widths do not fit (" + std::to_string(recBits) + "/" + std::to_string(dupBits) + "/" +
-           std::to_string(trailBits) + " bits in " + std::to_string(bytes) + " bytes)";
-  if (size_t(n) * size_t(bytes) > size_t(kLeafSpace)) return "leaf page claims " + std::to_string(n) + " entries";
+    return "los anchos de bits de la hoja no caben (" + std::to_string(recBits) + "/" + std::to_string(dupBits) + "/" +
+           std::to_string(trailBits) + " bits en " + std::to_string(bytes) + " bytes)";
+  if (size_t(n) * size_t(bytes) > size_t(kLeafSpace)) return "la hoja dice tener " + std::to_string(n) + " entradas";
   const int packedEnd = 24 + n * bytes;
   out.keys.reserve(size_t(n) * L);
   out.recnos.reserve(size_t(n));
@@ -152,11 +152,11 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
     uint32_t rec = uint32_t(v & mask64(recBits));
     int dup = int((v >> recBits) & mask64(dupBits));
     int trail = int((v >> (recBits + dupBits)) & mask64(trailBits));
-    if (dup + trail > keyLength) return "leaf entry " + std::to_string(i) + " counts exceed the key length";
-    if (i == 0 && dup != 0) return "first leaf entry shares bytes with no previous key";
+    if (dup + trail > keyLength) return "la entrada " + std::to_string(i) + " de la hoja pasa de la longitud de clave";
+    if (i == 0 && dup != 0) return "la primera entrada de la hoja comparte bytes con una clave que no hay";
     int stored = keyLength - dup - trail;
     pos -= stored;
-    if (pos < packedEnd) return "leaf key bytes overlap the packed entries";
+    if (pos < packedEnd) return "las claves de la hoja pisan sus entradas";
     size_t at = out.keys.size();
     if (dup > 0) out.keys.append(prev, size_t(dup));
     out.keys.append(reinterpret_cast<const char*>(page + pos), size_t(stored));

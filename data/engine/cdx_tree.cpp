@@ -62,7 +62,7 @@ void Tree::descendPrefix(std::string_view prefix, Path& path) {
 void Tree::checkSpan(uint32_t off) {
   Node& n = node(off);
   if (n.size() > 1 && compareEntry(n.key(0), n.recnos.front(), n.key(n.size() - 1), n.recnos.back()) > 0)
-    bad("leaf page " + std::to_string(off) + " out of order");
+    bad("la hoja " + std::to_string(off) + " está desordenada");
 }
 
 bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_t afterRec) {
@@ -74,12 +74,12 @@ bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_
   uint32_t lastRec = afterRec;
   for (;;) {
     Node& n = node(off);
-    if (!n.leaf) bad("page " + std::to_string(off) + " in the leaf chain is not a leaf");
+    if (!n.leaf) bad("la página " + std::to_string(off) + " de la cadena de hojas no es una hoja");
     // Only a root leaf (an empty tree) is ever left without entries.
-    if (n.size() == 0 && off != hdr.root) bad("leaf page " + std::to_string(off) + " is empty");
+    if (n.size() == 0 && off != hdr.root) bad("la hoja " + std::to_string(off) + " está vacía");
     if (idx < n.size()) {
       if (haveLast && compareEntry(n.key(idx), n.recnos[size_t(idx)], lastKey, lastRec) <= 0)
-        bad("leaf page " + std::to_string(off) + " out of order (cycle?)");
+        bad("la hoja " + std::to_string(off) + " está desordenada (¿un ciclo?)");
       return true;
     }
     if (n.size() > 0) {
@@ -91,7 +91,7 @@ bool Tree::forward(uint32_t& off, int& idx, const std::string* afterKey, uint32_
       checkChainEnd(off, true);
       return false;
     }
-    if (--steps == 0) bad("leaf chain longer than the file (cycle)");
+    if (--steps == 0) bad("la cadena de hojas es más larga que el archivo (un ciclo)");
     off = n.right;
     idx = 0;
     checkSpan(off);
@@ -107,20 +107,20 @@ bool Tree::backward(uint32_t& off, int& idx, const std::string* beforeKey, uint3
   uint32_t lastRec = beforeRec;
   for (;;) {
     Node& n = node(off);
-    if (!n.leaf) bad("page " + std::to_string(off) + " in the leaf chain is not a leaf");
+    if (!n.leaf) bad("la página " + std::to_string(off) + " de la cadena de hojas no es una hoja");
     // Only a root leaf (an empty tree) is ever left without entries.
-    if (n.size() == 0 && off != hdr.root) bad("leaf page " + std::to_string(off) + " is empty");
+    if (n.size() == 0 && off != hdr.root) bad("la hoja " + std::to_string(off) + " está vacía");
     if (idx >= n.size()) idx = n.size() - 1;
     if (idx >= 0) {
       if (haveLast && compareEntry(n.key(idx), n.recnos[size_t(idx)], lastKey, lastRec) >= 0)
-        bad("leaf page " + std::to_string(off) + " out of order (cycle?)");
+        bad("la hoja " + std::to_string(off) + " está desordenada (¿un ciclo?)");
       return true;
     }
     if (n.left == kNone) {
       checkChainEnd(off, false);
       return false;
     }
-    if (--steps == 0) bad("leaf chain longer than the file (cycle)");
+    if (--steps == 0) bad("la cadena de hojas es más larga que el archivo (un ciclo)");
     off = n.left;
     idx = std::numeric_limits<int>::max();
     checkSpan(off);
@@ -134,12 +134,12 @@ void Tree::checkChainEnd(uint32_t off, bool last) {
   Path path;
   descend(path, [last](const Node&, int) { return last; }, last);
   if (path.back().off != off)
-    bad("leaf chain ends at page " + std::to_string(off) + ", not at the " + (last ? "last" : "first") + " leaf " +
-        std::to_string(path.back().off));
+    bad("la cadena de hojas termina en la página " + std::to_string(off) + " y no en la " +
+        (last ? "última" : "primera") + " hoja, " + std::to_string(path.back().off));
 }
 
 bool Tree::insert(std::string_view key, uint32_t recno) {
-  if (key.size() != size_t(keyLength())) bad("key of " + std::to_string(key.size()) + " bytes for a tree of " + std::to_string(keyLength()));
+  if (key.size() != size_t(keyLength())) bad("clave de " + std::to_string(key.size()) + " bytes para un árbol de " + std::to_string(keyLength()));
   Path path;
   if (unique) {
     descendPrefix(key, path);
@@ -187,7 +187,7 @@ void Tree::settleInsert(Path& path, int k, bool appendHint) {
     Node& r = cache[rOff];
     n = &node(off);
     n->moveTail(chooseSplit(*n, appendHint), r);
-    if (!fits(*n, fill) || !fits(r, fill)) bad("page " + std::to_string(off) + " cannot be split");
+    if (!fits(*n, fill) || !fits(r, fill)) bad("la página " + std::to_string(off) + " no se puede partir");
     r.left = off;
     r.right = n->right;
     if (n->right != kNone) mut(n->right).left = rOff;
@@ -222,7 +222,7 @@ void Tree::settleInsert(Path& path, int k, bool appendHint) {
 }
 
 bool Tree::remove(std::string_view key, uint32_t recno) {
-  if (key.size() != size_t(keyLength())) bad("key of " + std::to_string(key.size()) + " bytes for a tree of " + std::to_string(keyLength()));
+  if (key.size() != size_t(keyLength())) bad("clave de " + std::to_string(key.size()) + " bytes para un árbol de " + std::to_string(keyLength()));
   Path path;
   descendEntry(key, recno, path);
   Step leaf = path.back();
@@ -283,7 +283,7 @@ void Tree::settleRemove(Path& path, int k) {
     uint32_t aOff = parent.children[size_t(j)], bOff = parent.children[size_t(j) + 1];
     Node& a = node(aOff);
     Node& b = node(bOff);
-    if (a.right != bOff || b.left != aOff || a.leaf != b.leaf) bad("sibling links of page " + std::to_string(aOff) + " disagree with the parent");
+    if (a.right != bOff || b.left != aOff || a.leaf != b.leaf) bad("los enlaces de la página " + std::to_string(aOff) + " no concuerdan con su padre");
     bool merge;
     if (a.leaf) {
       Node joined = a, rest = b;
@@ -321,14 +321,14 @@ std::vector<uint32_t> Tree::allPages() {
   for (int depth = 0; depth < kMaxDepth && !level.empty(); ++depth) {
     std::vector<uint32_t> next;
     for (uint32_t off : level) {
-      if (!seen.insert(off).second) bad("page " + std::to_string(off) + " reached twice");
+      if (!seen.insert(off).second) bad("la página " + std::to_string(off) + " se alcanza dos veces");
       out.push_back(off);
       Node& n = node(off);
       if (!n.leaf) next.insert(next.end(), n.children.begin(), n.children.end());
     }
     level = std::move(next);
   }
-  if (!level.empty()) bad("tree deeper than " + std::to_string(kMaxDepth) + " levels (cycle?)");
+  if (!level.empty()) bad("árbol de más de " + std::to_string(kMaxDepth) + " niveles (¿un ciclo?)");
   return out;
 }
 
@@ -340,9 +340,9 @@ bool CdxTag::insert(const IndexEntry& e) {
   CdxFile::Impl& f = *t.tree.f;
   return guarded(false, [&] {
     Scope s(f, true);
-    if (t.gone) fail(f.path, kGenNoOrder, "tag " + t.info.name + " no longer exists in " + shortName(f.path));
+    if (t.gone) fail(f.path, kGenNoOrder, "la etiqueta " + t.info.name + " ya no existe en " + shortName(f.path));
     if (e.key.size() != size_t(t.info.keyLength))
-      fail(f.path, kGenArgument, "key of the wrong length for tag " + t.info.name);
+      fail(f.path, kGenArgument, "clave de longitud distinta para la etiqueta " + t.info.name + " de " + shortName(f.path));
     bool done = t.tree.insert(e.key, e.recno);
     s.commit();
     return done;
@@ -354,7 +354,7 @@ bool CdxTag::remove(const IndexEntry& e) {
   CdxFile::Impl& f = *t.tree.f;
   return guarded(false, [&] {
     Scope s(f, true);
-    if (t.gone) fail(f.path, kGenNoOrder, "tag " + t.info.name + " no longer exists in " + shortName(f.path));
+    if (t.gone) fail(f.path, kGenNoOrder, "la etiqueta " + t.info.name + " ya no existe en " + shortName(f.path));
     if (e.key.size() != size_t(t.info.keyLength)) return false;
     bool done = t.tree.remove(e.key, e.recno);
     s.commit();

@@ -59,8 +59,7 @@ ErrorAnswer fail(int gen, int os, std::string description, const std::string& fi
 }
 
 std::string damaged(const std::string& file, const std::string& what) {
-  size_t slash = file.find_last_of('/');
-  return "damaged file " + (slash == std::string::npos ? file : file.substr(slash + 1)) + ": " + what;
+  return "archivo dañado " + baseName(file) + ": " + what;
 }
 
 int osCodeOf(int err) {
@@ -102,20 +101,20 @@ std::optional<File> writeEmptyTable(const std::string& path, const DbfHeader& h,
     int err = 0;
     f = File::open(path, File::Mode::ReadWrite, &err);
     if (!f) {
-      *fault = std::string("cannot open the existing file: ") + std::strerror(err);
+      *fault = "no se puede abrir el archivo que ya existe: " + systemReason(err);
       return std::nullopt;
     }
   } else {
     int err = 0;
     f = File::create(path, &err);
     if (!f) {
-      *fault = std::string("cannot create the file: ") + std::strerror(err);
+      *fault = "no se puede crear el archivo: " + systemReason(err);
       return std::nullopt;
     }
   }
   if (!f->tryLock(kOpenMarker, 1, true)) {
     *busy = true;
-    *fault = "the table is open in another process";
+    *fault = "la tabla está en uso por otra copia del programa";
     return std::nullopt;
   }
   // From here the file is ours (held exclusively): a create that fails
@@ -129,14 +128,14 @@ std::optional<File> writeEmptyTable(const std::string& path, const DbfHeader& h,
   std::string bytes = headerBytes(h);
   bytes.push_back('\x1A');
   if (!f->truncate(0) || !f->writeAt(0, bytes.data(), bytes.size()))
-    return failed(std::string("cannot write the table header: ") + std::strerror(errno));
+    return failed("no se puede escribir la cabecera de la tabla: " + systemReason(errno));
   // A memo file is made only for a table with memo fields; it replaces any
   // file whose name differs only in case. A table without memo fields
   // leaves files of the memo's name alone: another table may own one (the
   // name rule gives Name.dbf and Name.eti the same memo name).
   std::string memoPath = Table::memoNameFor(path);
   if (h.version == 0xF5) {
-    if (sameName(memoPath, path)) return failed("the memo file would have the table's own name");
+    if (sameName(memoPath, path)) return failed("el archivo de memos tendría el mismo nombre que la tabla");
     while (removeFile(memoPath)) {
     }
     std::string memoFault;
@@ -182,7 +181,7 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
   for (;;) {
     auto found = findCaseInsensitive(path);
     if (!found) {
-      if (fail(kGenOpen, kOsNotFound, "file not found", path, "open", true).kind == ErrorAnswer::Retry) continue;
+      if (fail(kGenOpen, kOsNotFound, "no se encuentra el archivo " + baseName(path), path, "open", true).kind == ErrorAnswer::Retry) continue;
       return nullptr;
     }
     auto impl = std::make_unique<Impl>();
@@ -191,15 +190,16 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
     int err = 0;
     auto f = File::open(*found, mode == OpenMode::ReadOnly ? File::Mode::ReadOnly : File::Mode::ReadWrite, &err);
     if (!f) {
-      if (fail(kGenOpen, osCodeOf(err), std::string("cannot open: ") + std::strerror(err), *found, "open", true)
+      if (fail(kGenOpen, osCodeOf(err), "no se puede abrir " + baseName(*found) + ": " + systemReason(err), *found, "open", true)
               .kind == ErrorAnswer::Retry)
         continue;
       return nullptr;
     }
     impl->file = std::move(*f);
     if (!impl->file.tryLock(kOpenMarker, 1, mode == OpenMode::Exclusive)) {
-      std::string why = mode == OpenMode::Exclusive ? "the table is open in another process"
-                                                    : "the table is open exclusively in another process";
+      std::string why = mode == OpenMode::Exclusive
+                            ? "la tabla " + baseName(*found) + " está en uso por otra copia del programa"
+                            : "la tabla " + baseName(*found) + " está en uso exclusivo por otra copia del programa";
       if (fail(kGenOpen, kOsSharingViolation, why, *found, "open", true).kind == ErrorAnswer::Retry) continue;
       return nullptr;
     }
@@ -228,7 +228,8 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
       impl->memo = MemoFile::open(memoPath, mode != OpenMode::ReadOnly, &fault, &merr);
       if (!impl->memo) {
         int gen = merr != 0 ? kGenOpen : kGenCorruption;
-        std::string what = merr != 0 ? "memo file " + memoPath + ": " + fault : damaged(memoPath, fault);
+        std::string what = merr != 0 ? "archivo de memos " + baseName(memoPath) + ": " + fault + ": " + systemReason(merr)
+                                    : damaged(memoPath, fault);
         if (fail(gen, merr != 0 ? osCodeOf(merr) : 0, what, memoPath, "open", merr != 0).kind ==
             ErrorAnswer::Retry)
           continue;
@@ -244,18 +245,18 @@ std::unique_ptr<Table> Table::open(const std::string& path, OpenMode mode) {
 bool Table::create(const std::string& path, const Structure& fields) {
   Structure checked = fields;
   std::string fault;
-  if (checked.empty()) fault = "a table needs at least one field";
-  if (checked.size() > 255) fault = "a table holds at most 255 fields";
+  if (checked.empty()) fault = "una tabla necesita al menos un campo";
+  if (checked.size() > 255) fault = "una tabla tiene como mucho 255 campos";
   uint64_t recordLen = 1;
   for (size_t i = 0; fault.empty() && i < checked.size(); ++i) {
     fault = validateFieldDef(checked[i]);
     for (size_t j = 0; fault.empty() && j < i; ++j)
-      if (checked[j].name == checked[i].name) fault = "field name " + checked[i].name + " appears twice";
+      if (checked[j].name == checked[i].name) fault = "el nombre de campo " + checked[i].name + " aparece dos veces";
     recordLen += uint64_t(checked[i].width);
   }
-  if (fault.empty() && recordLen > 65535) fault = "record longer than 65535 bytes";
+  if (fault.empty() && recordLen > 65535) fault = "la fila mide más de 65535 bytes";
   if (!fault.empty()) {
-    fail(kGenCreate, 0, "invalid structure: " + fault, path, "create");
+    fail(kGenCreate, 0, "estructura no válida para " + baseName(path) + ": " + fault, path, "create");
     return false;
   }
   DbfHeader h = newHeader(checked);
@@ -264,7 +265,7 @@ bool Table::create(const std::string& path, const Structure& fields) {
     bool busy = false;
     auto f = writeEmptyTable(target, h, &fault, &busy);
     if (f) return true;
-    auto answer = fail(kGenCreate, busy ? kOsSharingViolation : 0, fault, target, "create", true);
+    auto answer = fail(kGenCreate, busy ? kOsSharingViolation : 0, "no se puede crear " + baseName(target) + ": " + fault, target, "create", true);
     if (answer.kind != ErrorAnswer::Retry) return false;
   }
 }
@@ -322,7 +323,7 @@ bool Table::deleted() const { return impl_->row[0] == '*'; }
 Value Table::get(int field) {
   Impl& m = *impl_;
   if (field < 0 || field >= fieldCount()) {
-    fail(kGenArgument, 0, "field number " + std::to_string(field + 1) + " out of range", m.path, "get");
+    fail(kGenArgument, 0, "número de campo " + std::to_string(field + 1) + " fuera de rango en " + baseName(m.path), m.path, "get");
     return Value();
   }
   const FieldDef& f = m.h.fields[size_t(field)];
@@ -330,7 +331,7 @@ Value Table::get(int field) {
   if (auto p = m.pendingMemo.find(field); p != m.pendingMemo.end()) return Value(p->second);
   auto ref = decodeMemoRef(m.fieldBytes(m.row, field), m.binaryRefs());
   if (!ref) {
-    fail(kGenCorruption, 0, damaged(m.path, "bad memo pointer in field " + f.name + " of row " + std::to_string(m.recno)),
+    fail(kGenCorruption, 0, damaged(m.path, "puntero de memo no válido en el campo " + f.name + " de la fila " + std::to_string(m.recno)),
          m.path, "get");
     return Value(std::string());
   }
@@ -339,7 +340,7 @@ Value Table::get(int field) {
   auto text = m.memo->read(*ref, &fault);
   if (!text) {
     fail(kGenCorruption, 0,
-         damaged(m.memo->path(), "field " + f.name + " of row " + std::to_string(m.recno) + ": " + fault),
+         damaged(m.memo->path(), "campo " + f.name + " de la fila " + std::to_string(m.recno) + ": " + fault),
          m.memo->path(), "get");
     return Value(std::string());
   }
@@ -350,17 +351,17 @@ void Table::put(int field, const Value& v) {
   Impl& m = *impl_;
   if (!m.writable("put")) return;
   if (field < 0 || field >= fieldCount()) {
-    fail(kGenArgument, 0, "field number " + std::to_string(field + 1) + " out of range", m.path, "put");
+    fail(kGenArgument, 0, "número de campo " + std::to_string(field + 1) + " fuera de rango en " + baseName(m.path), m.path, "put");
     return;
   }
   if (m.recno == 0) {
-    fail(kGenArgument, 0, "no current row to assign", m.path, "put");
+    fail(kGenArgument, 0, "no hay fila actual a la que asignar en " + baseName(m.path), m.path, "put");
     return;
   }
   const FieldDef& f = m.h.fields[size_t(field)];
   if (f.type == 'M') {
     if (!v.isText()) {
-      fail(kGenDataType, 0, "memo field " + f.name + " takes a text", m.path, "put");
+      fail(kGenDataType, 0, "el campo memo " + f.name + " de " + baseName(m.path) + " admite solo textos", m.path, "put");
       return;
     }
     m.pendingMemo[field] = v.text();
@@ -374,14 +375,14 @@ void Table::put(int field, const Value& v) {
       m.dirty = true;
       return;
     case EncodeFault::Type:
-      fail(kGenDataType, 0, std::string("wrong type ") + v.typeLetter() + " for field " + f.name + " (" + f.type + ")",
+      fail(kGenDataType, 0, std::string("tipo ") + v.typeLetter() + " no válido para el campo " + f.name + " (" + f.type + ") de " + baseName(m.path),
            m.path, "put");
       return;
     case EncodeFault::Width: {
       char buf[64];
       std::snprintf(buf, sizeof buf, "%.*f", std::clamp(v.decimals(), 0, 15), v.num());
       fail(kGenDataWidth, 0,
-           std::string("value ") + buf + " does not fit field " + f.name + " (N " + std::to_string(f.width) + "," +
+           std::string("el valor ") + buf + " no cabe en el campo " + f.name + " (N " + std::to_string(f.width) + "," +
                std::to_string(f.decimals) + ")",
            m.path, "put");
       return;
@@ -410,7 +411,7 @@ bool Table::appendBlank() {
   const bool shared = !m.holding();
   for (;;) {
     if (!shared || takeBriefLock(m.file, kAppendLock)) break;
-    auto answer = fail(kGenAppendLock, 0, "append lock refused", m.path, "append", true);
+    auto answer = fail(kGenAppendLock, 0, "no se puede añadir a " + baseName(m.path) + ": otra copia del programa está añadiendo", m.path, "append", true);
     if (answer.kind == ErrorAnswer::Retry) continue;
     setNetError(true);
     return false;
@@ -424,7 +425,7 @@ bool Table::appendBlank() {
   if (!shared && m.held.size() >= Impl::kHeldLimit && !m.writeHeld()) return false;
   int64_t n = int64_t(m.h.count) + 1;
   if (n > int64_t(0xFFFFFFFEu) || m.rowOffset(n + 1) > (uint64_t(1) << 40)) {
-    fail(kGenWrite, 0, "the table is full", m.path, "append");
+    fail(kGenWrite, 0, "la tabla " + baseName(m.path) + " está llena", m.path, "append");
     return letGo();
   }
   if (!m.locks->lockRow(n)) {
@@ -542,7 +543,7 @@ void Table::commit() {
   if (m.readOnly) return;
   m.writeHeld();
   if (!m.file.sync() || (m.memo && !m.memo->sync()))
-    fail(kGenWrite, errno, std::string("cannot flush to disk: ") + std::strerror(errno), m.path, "commit");
+    fail(kGenWrite, errno, "no se puede grabar " + baseName(m.path) + " en el disco: " + systemReason(errno), m.path, "commit");
 }
 
 }  // namespace xb::engine

@@ -99,7 +99,7 @@ struct Table::Impl {
     bool got = file.readAt(4, b, 4) == 4;
     int64_t size = file.size();
     if (!got || size < 0) {
-      fail(kGenRead, errno, "cannot read the record count", path, "recordCount");
+      fail(kGenRead, errno, "no se puede leer el número de filas de " + baseName(path) + ": " + systemReason(errno), path, "recordCount");
       return false;
     }
     uint32_t c = le32(b);
@@ -121,7 +121,7 @@ struct Table::Impl {
 
   bool writable(const char* op) {
     if (!readOnly) return true;
-    fail(kGenReadonly, 0, "table opened read-only", path, op);
+    fail(kGenReadonly, 0, "la tabla " + baseName(path) + " está abierta solo para lectura", path, op);
     return false;
   }
 
@@ -142,7 +142,7 @@ struct Table::Impl {
     if (!ok) {
       h.count = uint32_t(first - 1);
       if (recno >= first) clearBuffer();
-      fail(kGenWrite, err, std::string("cannot append rows: ") + std::strerror(err), path, "append");
+      fail(kGenWrite, err, "no se pueden añadir filas a " + baseName(path) + ": " + systemReason(err), path, "append");
       return false;
     }
     countBehind = true;
@@ -154,7 +154,7 @@ struct Table::Impl {
     if (!countBehind) return true;
     std::string count = countBytes(uint32_t(h.count));
     if (!file.writeAt(4, count.data(), count.size())) {
-      fail(kGenWrite, errno, std::string("cannot write the record count: ") + std::strerror(errno), path, "append");
+      fail(kGenWrite, errno, "no se puede escribir el número de filas de " + baseName(path) + ": " + systemReason(errno), path, "append");
       return false;
     }
     countBehind = false;
@@ -178,7 +178,7 @@ struct Table::Impl {
     if (dirty && recno == appending && !writeRow()) return false;
     std::string count = countBytes(uint32_t(appending));
     if (!file.writeAt(4, count.data(), count.size())) {
-      fail(kGenWrite, errno, std::string("cannot append a row: ") + std::strerror(errno), path, "append");
+      fail(kGenWrite, errno, "no se puede añadir la fila a " + baseName(path) + ": " + systemReason(errno), path, "append");
       abandonAppend();
       return false;
     }
@@ -200,7 +200,7 @@ struct Table::Impl {
     if (!dirty || recno == 0) return true;
     if (!writable("flush")) return refuse();
     if (shared() && !locks->rowLocked(recno)) {
-      fail(kGenUnlocked, 0, "row " + std::to_string(recno) + " written without a lock", path, "flush");
+      fail(kGenUnlocked, 0, "la fila " + std::to_string(recno) + " de " + baseName(path) + " se escribe sin bloquearla", path, "flush");
       return refuse();
     }
     return true;
@@ -224,7 +224,7 @@ struct Table::Impl {
       std::string fault;
       auto block = memo->write(it->second, &fault);
       if (!block) {
-        fail(kGenWrite, 0, "memo of field " + f.name + ": " + fault, memo->path(), "flush");
+        fail(kGenWrite, 0, "memo del campo " + f.name + " en " + baseName(memo->path()) + ": " + fault, memo->path(), "flush");
         return refuse();
       }
       row.replace(h.offsets[size_t(it->first)], size_t(f.width), encodeMemoRef(*block, f.width, binaryRefs()));
@@ -238,7 +238,7 @@ struct Table::Impl {
     std::string bytes = row;
     if (recno == appending) bytes.push_back('\x1A');
     if (!file.writeAt(rowOffset(recno), bytes.data(), bytes.size())) {
-      fail(kGenWrite, errno, std::string("cannot write row: ") + std::strerror(errno), path, "flush");
+      fail(kGenWrite, errno, "no se puede escribir la fila en " + baseName(path) + ": " + systemReason(errno), path, "flush");
       return refuse();
     }
     if (recno != appending) stampDate();
@@ -282,7 +282,7 @@ struct Table::Impl {
   bool loadRead(int64_t n) {
     std::string r(h.recordLen, '\0');
     if (file.readAt(rowOffset(n), r.data(), r.size()) != long(r.size())) {
-      fail(kGenCorruption, 0, damaged(path, "row " + std::to_string(n) + " cannot be read whole"), path, "read");
+      fail(kGenCorruption, 0, damaged(path, "la fila " + std::to_string(n) + " no se puede leer entera"), path, "read");
       return false;
     }
     row = disk = std::move(r);

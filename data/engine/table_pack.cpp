@@ -106,7 +106,7 @@ bool Table::pack() {
   if (!m.writable("pack")) return false;
   if (!m.writeHeld()) return false;
   if (m.mode != OpenMode::Exclusive) {
-    fail(kGenShared, 0, "pack needs exclusive use", m.path, "pack");
+    fail(kGenShared, 0, "compactar " + baseName(m.path) + " requiere uso exclusivo", m.path, "pack");
     return false;
   }
   const std::string work = resolveName(packWorkName(m.path));
@@ -114,12 +114,12 @@ bool Table::pack() {
   auto abandon = [&](int gen, const std::string& fault) {
     removeFile(work);
     if (m.memo) removeFile(workMemo);
-    fail(gen, 0, gen == kGenCorruption ? damaged(m.path, "pack: " + fault) : "pack: " + fault, m.path, "pack");
+    fail(gen, 0, gen == kGenCorruption ? damaged(m.path, "al compactar: " + fault) : "al compactar " + baseName(m.path) + ": " + fault, m.path, "pack");
     return false;
   };
   std::string header(m.h.headerLen, '\0');
   if (m.file.readAt(0, header.data(), header.size()) != long(header.size()))
-    return abandon(kGenRead, "cannot read the header");
+    return abandon(kGenRead, "no se puede leer la cabecera");
   header.replace(4, 4, countBytes(0));
   // The work memo file exists before the work table and until the work
   // table is renamed: a work table without it is a finished one (see
@@ -136,24 +136,24 @@ bool Table::pack() {
   }
   int err = 0;
   auto out = File::create(work, &err);
-  if (!out) return abandon(kGenCreate, std::string("cannot create the work file: ") + std::strerror(err));
-  if (!out->tryLock(kOpenMarker, 1, true)) return abandon(kGenCreate, "the work file is in use");
+  if (!out) return abandon(kGenCreate, "no se puede crear el archivo de trabajo: " + systemReason(err));
+  if (!out->tryLock(kOpenMarker, 1, true)) return abandon(kGenCreate, "el archivo de trabajo está en uso");
   std::string buffer = header;
   uint64_t written = 0;
   uint32_t kept = 0;
   std::string r(m.h.recordLen, '\0');
   for (int64_t n = 1; n <= int64_t(m.h.count); ++n) {
     if (m.file.readAt(m.rowOffset(n), r.data(), r.size()) != long(r.size()))
-      return abandon(kGenCorruption, "row " + std::to_string(n) + " cannot be read whole");
+      return abandon(kGenCorruption, "la fila " + std::to_string(n) + " no se puede leer entera");
     if (r[0] == '*') continue;
     for (int i = 0; i < fieldCount(); ++i) {
       const FieldDef& f = m.h.fields[size_t(i)];
       if (!memoPointerType(f.type)) continue;
       auto ref = decodeMemoRef(m.fieldBytes(r, i), m.binaryRefs());
-      if (!ref) return abandon(kGenCorruption, "damaged memo pointer in row " + std::to_string(n));
+      if (!ref) return abandon(kGenCorruption, "puntero de memo dañado en la fila " + std::to_string(n));
       if (*ref == 0) continue;
       auto blockRead = m.memo->readBlock(*ref, &fault);
-      if (!blockRead) return abandon(kGenCorruption, "row " + std::to_string(n) + ": " + fault);
+      if (!blockRead) return abandon(kGenCorruption, "fila " + std::to_string(n) + ": " + fault);
       auto block = outMemo->write(blockRead->bytes, &fault, blockRead->kind);
       if (!block) return abandon(kGenWrite, fault);
       r.replace(m.h.offsets[size_t(i)], size_t(f.width), encodeMemoRef(*block, f.width, m.binaryRefs()));
@@ -161,7 +161,7 @@ bool Table::pack() {
     buffer += r;
     ++kept;
     if (buffer.size() >= (1u << 16)) {
-      if (!out->writeAt(written, buffer.data(), buffer.size())) return abandon(kGenWrite, std::strerror(errno));
+      if (!out->writeAt(written, buffer.data(), buffer.size())) return abandon(kGenWrite, systemReason(errno));
       written += buffer.size();
       buffer.clear();
     }
@@ -170,12 +170,12 @@ bool Table::pack() {
   std::string count = countBytes(kept);
   if (!out->writeAt(written, buffer.data(), buffer.size()) || !out->writeAt(4, count.data(), count.size()) ||
       !out->sync() || (outMemo && !outMemo->sync()))
-    return abandon(kGenWrite, std::strerror(errno));
+    return abandon(kGenWrite, systemReason(errno));
   const std::string memoPath = m.memo ? m.memo->path() : std::string();
-  if (m.memo && !renameFile(workMemo, memoPath)) return abandon(kGenWrite, "cannot rename the work memo file");
+  if (m.memo && !renameFile(workMemo, memoPath)) return abandon(kGenWrite, "no se puede renombrar el archivo de memos de trabajo");
   if (!renameFile(work, m.path)) {
     // The new memo file is in place: the next opener finishes the rename.
-    fail(kGenWrite, errno, std::string("pack: cannot rename the work file: ") + std::strerror(errno), m.path, "pack");
+    fail(kGenWrite, errno, "al compactar " + baseName(m.path) + ": no se puede renombrar el archivo de trabajo: " + systemReason(errno), m.path, "pack");
     return false;
   }
   if (m.memo) {

@@ -43,7 +43,7 @@ void WorkArea::raise(int genCode, const std::string& description, const std::str
   e.genCode = genCode;
   e.subsystem = "DBFCDX";
   e.subCode = 1000 + genCode;
-  e.description = description;
+  e.description = table_ ? description + " (" + baseName(table_->path()) + ")" : description;
   e.filename = table_ ? table_->path() : std::string();
   e.operation = operation;
   xb::raise(e);

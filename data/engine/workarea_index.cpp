@@ -36,7 +36,7 @@ ReadScope::ReadScope(CdxFile* f, bool shared) : f_(shared ? f : nullptr) {
     e.genCode = kGenLock;
     e.subsystem = "DBFCDX";
     e.subCode = 1038;
-    e.description = "índice bloqueado por otro proceso";
+    e.description = "el índice " + baseName(f_->path()) + " está bloqueado por otra copia del programa";
     e.filename = f_->path();
     e.operation = "lectura de índice";
     f_ = nullptr;
@@ -157,7 +157,8 @@ bool WorkArea::lockForWrite(const std::vector<IndexFile*>& files, const char* op
     e.genCode = kGenLock;
     e.subsystem = "DBFCDX";
     e.subCode = 1000 + kGenLock;
-    e.description = "índice bloqueado por otro proceso";
+    e.description = "el índice " + baseName(files[got]->cdx->path()) +
+                    " está bloqueado por otra copia del programa: no se ha escrito nada";
     e.filename = files[got]->cdx->path();
     e.operation = operation;
     e.canRetry = true;
@@ -280,9 +281,9 @@ std::unique_ptr<WorkArea::Order> WorkArea::makeOrder(IndexFile* file, const TagI
     e.genCode = kGenCorruption;
     e.subsystem = "DBFCDX";
     e.subCode = 1012;
-    e.description = "corrupt index file " + file->cdx->path().substr(file->cdx->path().find_last_of('/') + 1) +
-                    ": tag " + info.name + " holds keys of " + std::to_string(o->info.keyLength) +
-                    " bytes, its key needs " + std::to_string(naturalKeyLength(blank));
+    e.description = "archivo de índice dañado " + baseName(file->cdx->path()) + ": la etiqueta " + info.name +
+                    " tiene claves de " + std::to_string(o->info.keyLength) + " bytes y su clave necesita " +
+                    std::to_string(naturalKeyLength(blank));
     e.filename = file->cdx->path();
     e.operation = "ORDLISTADD";
     e.canDefault = true;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 
@@ -506,6 +507,72 @@ TEST_F(TableTest, AFileThatMayNotBeWrittenIsNotASharingConflict) {
   setNetError(false);
   EXPECT_THROW(plainErrorHandler(rec.errors[0]), RuntimeError);
   EXPECT_FALSE(netError());
+}
+
+}  // namespace
+}  // namespace xb::engine
+
+namespace xb::engine {
+namespace {
+
+// What the error dialog and the log show: Spanish, the file named, the
+// fault in plain words.
+TEST_F(TableTest, ErrorDescriptionsNameTheFileAndSayWhatIsWrongInSpanish) {
+  ASSERT_TRUE(Table::create(path("CodPro.dbf"), kProducts));
+  struct Case {
+    const char* what;
+    std::function<void()> cause;
+    const char* said;
+  };
+  std::unique_ptr<Table> holder;
+  const Case cases[] = {
+      {"damaged", [&] {
+         std::string d = readBytes(path("CodPro.dbf"));
+         d[8] = 5, d[9] = 0;
+         writeBytes(path("CodPro.dbf"), d);
+         Table::open(path("CodPro.dbf"), OpenMode::Shared);
+       },
+       "archivo dañado CodPro.dbf: la cabecera dice medir 5 bytes"},
+      {"in use", [&] {
+         ASSERT_TRUE(Table::create(path("CodPro.dbf"), kProducts));
+         holder = Table::open(path("CodPro.dbf"), OpenMode::Shared);
+         Table::open(path("CodPro.dbf"), OpenMode::Exclusive);
+         holder.reset();
+       },
+       "la tabla CodPro.dbf está en uso por otra copia del programa"},
+      {"not found", [&] { Table::open(path("Nada.dbf"), OpenMode::Shared); }, "no se encuentra el archivo Nada.dbf"},
+  };
+  for (const Case& c : cases) {
+    ErrorRecorder rec;
+    c.cause();
+    ASSERT_FALSE(rec.errors.empty()) << c.what;
+    EXPECT_NE(rec.errors[0].description.find(c.said), std::string::npos) << c.what << ": " << rec.errors[0].description;
+  }
+  // A memo that cannot be written for want of space.
+  ASSERT_TRUE(Table::create(path("CodPro.dbf"), kProducts));
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    auto t = Table::open(path("CodPro.dbf"), OpenMode::Shared);
+    rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string said;
+    setErrorHandler([&](const Error& e) -> ErrorAnswer {
+      if (said.empty()) said = e.description;
+      return {ErrorAnswer::Default, {}};
+    });
+    if (!t || !t->appendBlank()) _exit(3);
+    t->put(4, Value(std::string(8192, 'x')));
+    t->flush();
+    _exit(said.find("CodPro.fpt") != std::string::npos && said.find("llegó al tamaño máximo") != std::string::npos
+              ? (t->recordCount() == 0 ? 0 : 4)
+              : 5);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "4: a row was counted without its memo, 5: the description";
 }
 
 }  // namespace
