@@ -79,6 +79,30 @@ sqlite3_stmt* prepare(sqlite3* db, const char* text) {
   return st;
 }
 
+// Inserts rows first..last with the prepared statement, one step each.
+void insertRows(sqlite3_stmt* st, long long first, long long last) {
+  for (long long i = first; i <= last; ++i) {
+    const std::string c = codeOf(i), d = descOf(i);
+    sqlite3_bind_text(st, 1, c.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, d.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(st, 3, priceOf(i));
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+}
+
+// Appends rows first..last; `single`: each under its own lock, released
+// after it (the shared path), else all with the locks kept.
+void appendRows(WorkArea& a, long long first, long long last, bool single) {
+  for (long long i = first; i <= last; ++i) {
+    a.appendBlank(single);
+    a.fieldPut(0, xb::Value(codeOf(i)));
+    a.fieldPut(1, xb::Value(descOf(i)));
+    a.fieldPut(2, xb::Value(priceOf(i), 2));
+    if (single) a.unlock();
+  }
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -120,25 +144,13 @@ int main(int argc, char** argv) {
   auto t0 = Clock::now();
   areas.use(dbf, "B", OpenMode::Exclusive);
   WorkArea& a = areas.area();
-  for (long long i = 1; i <= rows; ++i) {
-    a.appendBlank(false);
-    a.fieldPut(0, xb::Value(codeOf(i)));
-    a.fieldPut(1, xb::Value(descOf(i)));
-    a.fieldPut(2, xb::Value(priceOf(i), 2));
-  }
+  appendRows(a, 1, rows, false);
   a.commit();
   const double eImport = since(t0);
   t0 = Clock::now();
   sql(db, "BEGIN");
   sqlite3_stmt* ins = prepare(db, "INSERT INTO t VALUES(?,?,?)");
-  for (long long i = 1; i <= rows; ++i) {
-    const std::string c = codeOf(i), d = descOf(i);
-    sqlite3_bind_text(ins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(ins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(ins, 3, priceOf(i));
-    sqlite3_step(ins);
-    sqlite3_reset(ins);
-  }
+  insertRows(ins, 1, rows);
   sql(db, "COMMIT");
   line("import", rows, eImport, since(t0));
 
@@ -202,23 +214,10 @@ int main(int argc, char** argv) {
   }
   std::sort(pages.begin(), pages.end());
   t0 = Clock::now();
-  for (long long i = rows + 1 + kMeasured; i <= rows + kMeasured + appends; ++i) {
-    s.appendBlank();
-    s.fieldPut(0, xb::Value(codeOf(i)));
-    s.fieldPut(1, xb::Value(descOf(i)));
-    s.fieldPut(2, xb::Value(priceOf(i), 2));
-    s.unlock();
-  }
+  appendRows(s, rows + 1 + kMeasured, rows + kMeasured + appends, true);
   const double eAppend = since(t0);
   t0 = Clock::now();
-  for (long long i = rows + 1 + kMeasured; i <= rows + kMeasured + appends; ++i) {
-    const std::string c = codeOf(i), d = descOf(i);
-    sqlite3_bind_text(ins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(ins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(ins, 3, priceOf(i));
-    sqlite3_step(ins);
-    sqlite3_reset(ins);
-  }
+  insertRows(ins, rows + 1 + kMeasured, rows + kMeasured + appends);
   line("append", appends, eAppend, since(t0));
   std::printf("pages    index pages changed by one append, over %d appends: median %d, max %d\n", kMeasured,
               pages[pages.size() / 2], pages.back());
@@ -237,12 +236,7 @@ int main(int argc, char** argv) {
   im.addIndex(icdx);
   im.lockFile();
   im.beginBulk();
-  for (long long i = 1; i <= importRows; ++i) {
-    im.appendBlank(false);
-    im.fieldPut(0, xb::Value(codeOf(i)));
-    im.fieldPut(1, xb::Value(descOf(i)));
-    im.fieldPut(2, xb::Value(priceOf(i), 2));
-  }
+  appendRows(im, 1, importRows, false);
   im.endBulk();
   im.unlock();
   const double eShImport = since(t0);
@@ -253,14 +247,7 @@ int main(int argc, char** argv) {
   sqlite3_stmt* iins = prepare(db, "INSERT INTO i VALUES(?,?,?)");
   t0 = Clock::now();
   sql(db, "BEGIN");
-  for (long long i = 1; i <= importRows; ++i) {
-    const std::string c = codeOf(i), d = descOf(i);
-    sqlite3_bind_text(iins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(iins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(iins, 3, priceOf(i));
-    sqlite3_step(iins);
-    sqlite3_reset(iins);
-  }
+  insertRows(iins, 1, importRows);
   sql(db, "COMMIT");
   line("shimport", importRows, eShImport, since(t0));
 
@@ -275,14 +262,7 @@ int main(int argc, char** argv) {
       }
   }
   t0 = Clock::now();
-  for (long long i = 1; i <= appends; ++i) {
-    const long long k = rows + kMeasured + appends + i;
-    s.appendBlank();
-    s.fieldPut(0, xb::Value(codeOf(k)));
-    s.fieldPut(1, xb::Value(descOf(k)));
-    s.fieldPut(2, xb::Value(priceOf(k), 2));
-    s.unlock();
-  }
+  appendRows(s, rows + kMeasured + appends + 1, rows + kMeasured + 2 * appends, true);
   const double eWalkAppend = since(t0);
   kill(walker, SIGKILL);
   waitpid(walker, nullptr, 0);
@@ -300,15 +280,7 @@ int main(int argc, char** argv) {
   }
   sqlite3_busy_timeout(db, 10000);
   t0 = Clock::now();
-  for (long long i = 1; i <= appends; ++i) {
-    const long long k = rows + kMeasured + appends + i;
-    const std::string c = codeOf(k), d = descOf(k);
-    sqlite3_bind_text(ins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(ins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(ins, 3, priceOf(k));
-    sqlite3_step(ins);
-    sqlite3_reset(ins);
-  }
+  insertRows(ins, rows + kMeasured + appends + 1, rows + kMeasured + 2 * appends);
   const double sWalkAppend = since(t0);
   kill(reader, SIGKILL);
   waitpid(reader, nullptr, 0);

@@ -484,8 +484,14 @@ int64_t Table::rowsInFile() const {
   return (size - int64_t(m.h.headerLen)) / m.h.recordLen;
 }
 
-bool Table::rowsBeyondCount() const {
-  const Impl& m = *impl_;
+bool Table::rowsBeyondCount() {
+  Impl& m = *impl_;
+  // Rows held back are counted before anyone else can see the file: a
+  // handle that holds its appends asks the file once.
+  if (m.holding()) {
+    if (m.beyondAsked) return false;
+    m.beyondAsked = true;
+  }
   const int64_t count = m.appending ? m.appending - 1 : int64_t(m.h.count);
   return m.heldFirst == 0 && rowsInFile() > count;
 }

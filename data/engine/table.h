@@ -143,7 +143,7 @@ class Table {
   // Whether the file holds at least a whole row past the record count: an
   // append stopped (killed) between its row and its count left it, and
   // index entries may name it.
-  bool rowsBeyondCount() const;
+  bool rowsBeyondCount();
   // The whole rows the file holds, counted or not.
   int64_t rowsInFile() const;
   // The buffer's raw bytes (deletion flag first) before and after changes,

@@ -75,6 +75,7 @@ struct Table::Impl {
   // Shared use under the file lock: appends held back and written in runs,
   // as in exclusive use (beginBatch).
   bool batch = false;
+  bool beyondAsked = false;  // rowsBeyondCount asked the file (holding only)
   FileView view;
   static constexpr size_t kHeldLimit = size_t(1) << 18;
 

@@ -12,7 +12,12 @@
 // Row changes (fieldPut, deleteRow, recall, appendBlank) are buffered and
 // written when the row is left, unlocked or committed; at that moment every
 // attached tag is brought up to date by removing the row's old entry and
-// inserting the new one, so a change touches O(log n) index pages.
+// inserting the new one, so a change touches O(log n) index pages. A write
+// is all or nothing: the index files it touches are locked first, and when
+// one cannot be had in time nothing is written (a run-time error, generic
+// 41, tells the caller). An appended row exists for other processes, and
+// in the record count, only once it is written whole: memos, row, index
+// entries, then the count.
 //
 // In a shared table, each operation re-reads the record count and the
 // index change counters, so rows and keys written by other processes are
