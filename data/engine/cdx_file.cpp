@@ -67,12 +67,28 @@
 // again before it is written. A bulk build writes its whole tree and header
 // into new pages (moving the free-list head first) before the directory
 // names it, and frees a replaced tag's pages only after the directory no
-// longer names them. A process killed at any instant therefore leaves the
-// old tree, the new one, or a tree that at worst fails check() (mended by
-// re-indexing), plus at most some pages that belong nowhere; other
-// processes see the bumped counter and drop their cached pages. Since every page read is checked (bounds, alignment, counts, bit
+// longer names them.
+//
+// An operation that takes or gives back pages and changes more than one
+// page or header field the trees on disk already use (a split, a merge, a
+// new root) goes through a journal: after (1) and (2), every write of
+// steps (3) to (7) is written as a record (offset, length, bytes) into a
+// journal of whole pages at the end of the file, "QVJ1" and the record count first; then the journal's
+// offset goes into bytes 16-19 of the directory header (zero otherwise);
+// then the writes are made in place; then the mark is cleared and the
+// journal cut off the file. A process that takes the index lock and finds
+// the mark set replays the journal (it is whole: the mark is written after
+// it) before anything else. A process killed at any instant therefore
+// leaves the old trees or the new ones, plus at most some pages that belong
+// nowhere, with one exception: an insert that becomes the greatest entry of
+// its leaf without a split writes the leaf, then each parent whose greatest
+// entry it becomes, in place, and a kill between those writes leaves a
+// parent entry below its child's greatest (check() reports it; re-indexing
+// mends it). Other processes see the bumped counter and drop their cached
+// pages. Since every page read is checked (bounds, alignment, counts, bit
 // widths, depth, order along sibling chains, free pages zero past their
-// link), such a file gives run-time errors, never a crash or a loop.
+// link), a file damaged otherwise gives run-time errors, never a crash or
+// a loop.
 #include "data/engine/cdx.h"
 
 #include <algorithm>
@@ -94,6 +110,10 @@ namespace {
 
 constexpr uint64_t kLockOffset = uint64_t(1) << 32;
 constexpr uint64_t kGateOffset = kLockOffset + 1;
+// Journal of a change to several pages: its offset sits in bytes 16-19 of
+// the directory header while it is being applied (0: none).
+constexpr uint64_t kJournalMark = 16;
+constexpr char kJournalMagic[4] = {'Q', 'V', 'J', '1'};
 constexpr size_t kCacheLimit = 32768;
 // Bytes of a header that change after it is written: root, free list, counter.
 constexpr size_t kHeaderFields = 12;
@@ -194,7 +214,9 @@ void CdxFile::Impl::ensureSize() {
   if (sizeKnown) return;
   int64_t sz = file.size();
   if (sz < 0) fail(path, kGenRead, "no se puede leer el archivo de índice " + shortName(path) + ": " + systemReason(errno), errno);
-  size = uint64_t(sz);
+  // Whole pages: a journal a writer was stopped in the middle of writing
+  // may have left a part of one.
+  size = (uint64_t(sz) + kPageSize - 1) / kPageSize * kPageSize;
   sizeKnown = true;
 }
 
@@ -330,15 +352,19 @@ void CdxFile::Impl::commit() {
   for (Tree* t : dirtyHeaders)
     if (t != &dir) bumpCounter(*t);
   persistChainHead();
+  // Every write of the operation, in the order of the note at the top.
+  std::vector<std::pair<uint64_t, std::string>> writes;
   uint8_t buf[kPageSize];
   std::unordered_set<uint32_t> written;
+  size_t inPlace = 0;
   auto writeNode = [&](Tree* t, uint32_t off) {
     if (!dirty.count(off) || !written.insert(off).second) return;
     auto it = t->cache.find(off);
     if (it != t->cache.end()) it->second.root = off == t->hdr.root;
     if (it == t->cache.end() || !encodePage(it->second, t->fill, buf))
       bad(t->label + ": la página " + std::to_string(off) + " no cabe");
-    writeBytes(off, buf, kPageSize);
+    writes.emplace_back(off, std::string(reinterpret_cast<const char*>(buf), kPageSize));
+    if (!fresh.count(off)) ++inPlace;
   };
   for (auto& [t, off] : dirtyOrder)
     if (fresh.count(off)) writeNode(t, off);
@@ -346,24 +372,91 @@ void CdxFile::Impl::commit() {
   for (Tree* t : dirtyHeaders) {
     if (t == &dir) continue;
     patchHeader(t->hdr);
-    writeBytes(t->headerOff, t->hdr.raw.data(), kHeaderFields);
+    writes.emplace_back(t->headerOff, std::string(reinterpret_cast<const char*>(t->hdr.raw.data()), kHeaderFields));
+    ++inPlace;
   }
   for (auto& [off, next] : freed) {
     std::memset(buf, 0, kPageSize);
     putLe32(buf, next);
-    writeBytes(off, buf, kPageSize);
+    writes.emplace_back(off, std::string(reinterpret_cast<const char*>(buf), kPageSize));
   }
   if (dir.headerDirty) {
     patchHeader(dir.hdr);
-    writeBytes(0, dir.hdr.raw.data(), kHeaderFields);
-    diskFreeHead = chainHead = dir.hdr.freeHead;
+    writes.emplace_back(0, std::string(reinterpret_cast<const char*>(dir.hdr.raw.data()), kHeaderFields));
+    ++inPlace;
   }
+  // A split, a merge or a new root changes several pages the trees on disk
+  // use: through the journal, so that a process stopped meanwhile leaves
+  // the old trees or the new ones.
+  if (inPlace > 1 && (!fresh.empty() || !freed.empty())) {
+    writeJournaled(writes);
+  } else {
+    for (auto& [off, bytes] : writes) writeBytes(off, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  }
+  if (dir.headerDirty) diskFreeHead = chainHead = dir.hdr.freeHead;
   for (Tree* t : dirtyHeaders) t->headerDirty = false;
   dirtyHeaders.clear();
   dirtyOrder.clear();
   dirty.clear();
   fresh.clear();
   freed.clear();
+}
+
+void CdxFile::Impl::writeJournaled(const std::vector<std::pair<uint64_t, std::string>>& writes) {
+  ensureSize();
+  const uint64_t at = (size + kPageSize - 1) / kPageSize * kPageSize;
+  std::string j(8, '\0');
+  std::memcpy(j.data(), kJournalMagic, 4);
+  putLe32(reinterpret_cast<uint8_t*>(j.data()) + 4, uint32_t(writes.size()));
+  for (auto& [off, bytes] : writes) {
+    uint8_t rec[8];
+    putLe32(rec, uint32_t(off));
+    putLe32(rec + 4, uint32_t(bytes.size()));
+    j.append(reinterpret_cast<const char*>(rec), 8);
+    j += bytes;
+  }
+  j.resize((j.size() + kPageSize - 1) / kPageSize * kPageSize, '\0');
+  writeBytes(at, reinterpret_cast<const uint8_t*>(j.data()), j.size());
+  uint8_t mark[4];
+  putLe32(mark, uint32_t(at));
+  writeBytes(kJournalMark, mark, 4);
+  for (auto& [off, bytes] : writes) writeBytes(off, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  putLe32(mark, 0);
+  writeBytes(kJournalMark, mark, 4);
+  file.truncate(at);
+}
+
+bool CdxFile::Impl::recoverJournal() {
+  uint8_t mark[4];
+  if (file.readAt(kJournalMark, mark, 4) != 4 || le32(mark) == 0) return false;
+  const uint64_t at = le32(mark);
+  const int64_t end = file.size();
+  std::vector<std::pair<uint64_t, std::string>> writes;
+  uint8_t head[8];
+  bool sound = at % kPageSize == 0 && at >= kHeaderSize && end >= 0 && at + 8 <= uint64_t(end) &&
+               file.readAt(at, head, 8) == 8 && std::memcmp(head, kJournalMagic, 4) == 0;
+  uint64_t pos = at + 8;
+  for (uint32_t i = 0, n = sound ? le32(head + 4) : 0; sound && i < n; ++i) {
+    uint8_t rec[8];
+    sound = file.readAt(pos, rec, 8) == 8;
+    const uint64_t off = le32(rec), len = le32(rec + 4);
+    sound = sound && len <= kPageSize && off + len <= at && pos + 8 + len <= uint64_t(end);
+    if (!sound) break;
+    std::string bytes(len, '\0');
+    sound = file.readAt(pos + 8, bytes.data(), len) == long(len);
+    writes.emplace_back(off, std::move(bytes));
+    pos += 8 + len;
+  }
+  // A journal that does not read whole cannot be replayed: the trees are
+  // left for the checker to report.
+  if (sound)
+    for (auto& [off, bytes] : writes) writeBytes(off, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  putLe32(mark, 0);
+  writeBytes(kJournalMark, mark, 4);
+  if (sound) file.truncate(at);
+  stale = true;
+  sizeKnown = false;
+  return true;
 }
 
 void CdxFile::Impl::trimCaches() {
@@ -420,6 +513,17 @@ bool CdxFile::Impl::tryAcquire(bool exclusive) {
   held = exclusive ? Held::Exclusive : Held::Shared;
   if (before == Held::None) {
     try {
+      // A journal named in the header was left by a writer stopped while
+      // applying it: replayed by the first writer-capable opener to lock.
+      uint8_t mark[4];
+      if (file.readAt(kJournalMark, mark, 4) == 4 && le32(mark) != 0 && file.writable()) {
+        if (exclusive) {
+          recoverJournal();
+        } else if (file.tryLock(kLockOffset, 1, true)) {
+          recoverJournal();
+          file.tryLock(kLockOffset, 1, false);
+        }
+      }
       refresh();
     } catch (...) {
       file.unlock(kLockOffset, 1);

@@ -252,6 +252,13 @@ struct CdxFile::Impl {
   void reload();
   void rollback();
   void commit();
+  // Writes `writes` through the journal: the journal at the end of the
+  // file, its mark in the directory header, the writes, the mark cleared,
+  // the journal cut off.
+  void writeJournaled(const std::vector<std::pair<uint64_t, std::string>>& writes);
+  // Replays a journal a stopped writer left (the exclusive lock held);
+  // true when there was one.
+  bool recoverJournal();
   void bumpCounter(Tree& t);
   // Writes the free-list head past the pages taken so far, before any of
   // them is written.
