@@ -168,6 +168,14 @@ StoredProducts storeProducts(const std::vector<ProductCode>& products, ProgressS
     out.outcome = StoredProducts::Busy;
     return out;
   }
+  // Rows are written in runs and the tags brought up to date once, at the
+  // end; callers give each code once, so the seeks below never
+  // need a row of this same write.
+  if (!a->beginBulk()) {
+    a->unlock();
+    out.outcome = StoredProducts::Busy;
+    return out;
+  }
   if (progress) progress->setTotal(int(products.size()));
   int64_t keys = a->keyCount();
   out.replaced.reserve(products.size());
@@ -189,9 +197,11 @@ StoredProducts storeProducts(const std::vector<ProductCode>& products, ProgressS
     putFields(*a, p);
     if (progress && i % 100 == 0) progress->set(int(i));
   }
+  const bool written = a->endBulk();
   a->unlock();
   commitProducts();
   if (progress) progress->set(int(products.size()));
+  if (!written) return out;
   out.outcome = StoredProducts::Stored;
   return out;
 }

@@ -101,7 +101,8 @@ void commitProducts();
 // appends and row locks until the list is written, and the rows are
 // appended in one run. Each product replaces the visible records of its
 // key (productKey of its code and check), as a save does; NUMETI is the
-// count of keys before it plus one. `progress` hears every hundredth row.
+// count of keys before it plus one; each code is given once. `progress`
+// hears every hundredth row.
 struct StoredProducts {
   enum Outcome { Stored, Busy, NotOpen } outcome = NotOpen;
   std::vector<bool> replaced;  // per product: records of its key were there
