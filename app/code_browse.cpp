@@ -17,6 +17,7 @@
 
 #include "app/app_values.h"
 #include "app/code_rules.h"
+#include "app/product_csv_screens.h"
 #include "app/product_code.h"
 #include "data/blanks.h"
 #include "ui/control_id.h"
@@ -30,7 +31,8 @@ namespace qv {
 namespace {
 
 // The window's layout is laid out in dialog units of two pixels; the window
-// itself is 515 x 450 pixels and the browse takes its whole width.
+// itself is 515 x 450 pixels and the browse takes its whole width, less at
+// its foot a row for the buttons of the spreadsheet files.
 constexpr int kUnit = 2;
 constexpr int kWindowWidth = 515, kWindowHeight = 450;
 constexpr int kBrowseHeight = 200 * kUnit;
@@ -47,10 +49,13 @@ struct ButtonLook {
 constexpr ButtonLook kSelectButton{28, "&Seleccionar", "OK1", "OK2", "Seleccionar Código"};
 constexpr ButtonLook kSearchButton{104, "&Buscar", "Buscar1", "Buscar2", "Buscar Código"};
 constexpr ButtonLook kCancelButton{180, "&Cancelar", "Exit1", "Exit2", "Cancela Selección"};
-// With the print list the four buttons share the row.
-constexpr ButtonLook kListButton{190, "Imprimir &lista", "Impr1", "Impr2",
+// A row above the three buttons for the spreadsheet files.
+constexpr int kFilesRow = kBrowseHeight - kButtonHeight - 6;
+constexpr ButtonLook kImportButton{28, "&Importar…", "OK1", "OK2", "Importar códigos de una hoja de cálculo (CSV)"};
+constexpr ButtonLook kExportButton{104, "&Exportar…", "OK1", "OK2", "Exportar los códigos a una hoja de cálculo (CSV)"};
+// Beside them, for the print list: the rows chosen go to it.
+constexpr ButtonLook kListButton{180, "Imprimir &lista", "Impr1", "Impr2",
                                  "Añadir los códigos elegidos a la lista de impresión"};
-constexpr int kListColumns[] = {10, 70, 130};
 
 // Controls of the search dialog.
 constexpr int kByCode = 101, kByDescription = 102, kSearchText = 130, kSearch = 200, kCancelSearch = 201;
@@ -88,6 +93,15 @@ class CodeBrowse::Model : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     return section == 0 ? QStringLiteral("Código") : QStringLiteral("Descripción");
+  }
+
+  // The rows read again from the table (after an import).
+  void reload() {
+    beginResetModel();
+    windows_.clear();
+    anchors_.clear();
+    rows_ = countRows();
+    endResetModel();
   }
 
   int64_t recordOf(int row) const {
@@ -195,6 +209,7 @@ struct CodeBrowse::Parts {
   std::unique_ptr<Model> model;
   bool selected = false;
   std::vector<int64_t> forList;
+  BrowseSearch search;  // the last search made, for the export
 };
 
 CodeBrowse::CodeBrowse(QWidget* panel, Use use) : p_(std::make_unique<Parts>()) {
@@ -213,7 +228,7 @@ CodeBrowse::CodeBrowse(QWidget* panel, Use use) : p_(std::make_unique<Parts>()) 
   auto* view = new QTableView(w);
   p_->view = view;
   view->setModel(p_->model.get());
-  view->setGeometry(0, 0, kWindowWidth, kBrowseHeight);
+  view->setGeometry(0, 0, kWindowWidth, kFilesRow - 6);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -239,13 +254,9 @@ CodeBrowse::CodeBrowse(QWidget* panel, Use use) : p_(std::make_unique<Parts>()) 
                      }
                    });
 
-  const bool fourButtons = use == Use::PickOrList;
-  int next = 0;
-  const auto button = [w, fourButtons, &next](const ButtonLook& look) {
+  const auto button = [w](const ButtonLook& look, int row = kButtonRow) {
     auto* b = new QPushButton(QString::fromUtf8(look.text), w);
-    const int column = fourButtons && next < 3 ? kListColumns[next] : look.column;
-    ++next;
-    b->setGeometry(column * kUnit, kButtonRow, kButtonWidth, kButtonHeight);
+    b->setGeometry(look.column * kUnit, row, kButtonWidth, kButtonHeight);
     b->setToolTip(QString::fromUtf8(look.tooltip));
     b->setAutoDefault(false);
     ui::setPressedImages(b, look.image, look.pressed);
@@ -263,7 +274,13 @@ CodeBrowse::CodeBrowse(QWidget* panel, Use use) : p_(std::make_unique<Parts>()) 
     p_->view->setFocus();
   });
   QObject::connect(button(kCancelButton), &QPushButton::clicked, w, [w] { w->reject(); });
-  if (fourButtons) QObject::connect(button(kListButton), &QPushButton::clicked, w, [this] { takeForList(); });
+  QObject::connect(button(kImportButton, kFilesRow), &QPushButton::clicked, w, [this] { importCodes(); });
+  QObject::connect(button(kExportButton, kFilesRow), &QPushButton::clicked, w, [this] {
+    EXPORTARCODIGOS(p_->window.get(), p_->search.text.empty() ? nullptr : &p_->search);
+    p_->view->setFocus();
+  });
+  if (use == Use::PickOrList)
+    QObject::connect(button(kListButton, kFilesRow), &QPushButton::clicked, w, [this] { takeForList(); });
   stabilize();
 }
 
@@ -322,6 +339,16 @@ void CodeBrowse::takeForList() {
 }
 
 const std::vector<int64_t>& CodeBrowse::forList() const { return p_->forList; }
+
+void CodeBrowse::importCodes() {
+  if (IMPORTARCODIGOS(p_->window.get())) {
+    p_->model->reload();
+    stabilize();
+  }
+  p_->view->setFocus();
+}
+
+void CodeBrowse::searched(const std::string& text, bool byDescription) { p_->search = {trimmed(text), byDescription}; }
 
 void CodeBrowse::exec() { ui::execModal(*p_->window); }
 
@@ -389,6 +416,7 @@ void BUSCASELCOD(CodeBrowse& oBrowse) {
 void BUSCA2(const std::string& cText, int nCriterion, CodeBrowse& oBrowse) {
   if (!productArea()) return;
   findProductContaining(cText, nCriterion == 2);
+  oBrowse.searched(cText, nCriterion == 2);
   oBrowse.stabilize();
 }
 

@@ -55,14 +55,15 @@ void BUSCA2(const std::string& cText, int nCriterion, CodeBrowse& oBrowse);
 
 // The browse window over CodPro2: one row per visible record in the order
 // Codigo (as many rows as the order has keys), columns "Código" (COD_COMPL
-// trimmed) and "Descripción" (NOMETI). Rows are read from the table a window
+// trimmed) and "Descripción" (NOMETI); above the three buttons a row with
+// "&Importar…" and "&Exportar…" (app/product_csv_screens.h). Rows are read from the table a window
 // at a time as they are shown, so a large table opens at once. Moving the
 // cursor moves CodPro2 to the row's record.
 class CodeBrowse {
  public:
-  // What the window is for: picking one code for page 1 (with the button
-  // "Imprimir &lista" when `withList`), or choosing rows for the print list
-  // ("&Seleccionar" then takes every chosen row).
+  // What the window is for: picking one code for page 1 (PickOrList: with
+  // the button "Imprimir &lista" as well), or choosing rows for the print
+  // list ("&Seleccionar" then takes every chosen row).
   enum class Use { Pick, PickOrList, ForList };
   // Builds the window (not shown), positioned from `panel` when given, with
   // the cursor on the row of CodPro2's current record (the first row when
@@ -96,6 +97,12 @@ class CodeBrowse {
   const std::vector<int64_t>& forList() const;
   // Runs the window modally.
   void exec();
+  // "&Importar…": the import (IMPORTARCODIGOS); the rows are read again
+  // when codes were stored.
+  void importCodes();
+  // Remembers the last search for "&Exportar…", which offers to export
+  // only the codes it finds.
+  void searched(const std::string& text, bool byDescription);
 
  private:
   class Model;

@@ -1,9 +1,7 @@
-// CSV files as spreadsheets and other programs write them: the first line
-// is a header, fields are separated by "," or ";" (whichever the header
-// uses more of), a field may be quoted ("…", a doubled quote inside stands
-// for one) and then hold separators and line breaks. The text is UTF-8
-// (with or without a byte-order mark) or, when it is not valid UTF-8,
-// Windows-1252.
+// Comma-separated text as spreadsheets write it: fields separated by ","
+// or ";", a field in double quotes may hold the separator, line breaks and
+// doubled quotes. A file is UTF-8 (with or without a byte-order mark) when
+// its bytes are valid UTF-8, else Windows-1252.
 #pragma once
 
 #include <string>
@@ -13,25 +11,28 @@
 namespace qv {
 
 struct CsvRow {
-  int line = 0;                     // the line the row starts on, 1-based
-  std::vector<std::string> fields;  // UTF-8, as written (not trimmed)
+  int line = 0;                     // the file's line the row starts on (1-based)
+  std::vector<std::string> fields;  // UTF-8
+  bool blank() const { return fields.size() == 1 && fields[0].empty(); }
 };
 
 struct CsvText {
+  bool utf8 = true;  // false: read as Windows-1252
   char separator = ',';
-  CsvRow header;
-  std::vector<CsvRow> rows;  // the rows after the header; blank lines left out
-  std::string error;         // Spanish; empty when the whole text was read
+  std::vector<CsvRow> rows;  // the header line first
 };
 
+// Splits the bytes of a file: the encoding as above, the separator the one
+// of "," and ";" that occurs more often outside quotes in the first line
+// (";" when neither does or both as often).
 CsvText readCsv(std::string_view bytes);
 
-// One field as a CSV line holds it: quoted when it holds the separator, a
-// quote, a line break or blanks at its ends.
-std::string csvField(std::string_view text, char separator);
+// A field as the export writes it: in double quotes when it holds the
+// separator, a quote or a line break.
+std::string csvField(std::string_view utf8, char separator);
 
-// The column of the header whose name, folded (lower case, no accents, no
-// blanks at its ends), is one of `names`; -1 when none is.
-int csvColumn(const CsvRow& header, const std::vector<std::string_view>& names);
+// A column name as a header is matched: without case, accents, blanks or
+// underscores ("Código de barras" -> "codigodebarras").
+std::string csvName(const std::string& utf8);
 
 }  // namespace qv

@@ -99,17 +99,31 @@ void PrintList::remove(std::vector<size_t> lines) {
     if (*it < lines_.size()) lines_.erase(lines_.begin() + std::ptrdiff_t(*it));
 }
 
+namespace {
+
+// The column of the header named by one of `names` (csvName); -1 when none.
+int columnNamed(const std::vector<std::string>& header, const std::vector<std::string_view>& names) {
+  for (size_t i = 0; i < header.size(); ++i)
+    if (std::find(names.begin(), names.end(), csvName(header[i])) != names.end()) return int(i);
+  return -1;
+}
+
+}  // namespace
+
 PrintList::Imported PrintList::importCsv(std::string_view bytes) {
   Imported out;
   const CsvText csv = readCsv(bytes);
-  out.error = csv.error;
-  const int codeColumn = std::max(0, csvColumn(csv.header, kCodeColumns));
-  int quantityColumn = csvColumn(csv.header, kQuantityColumns);
+  if (csv.rows.empty()) return out;
+  const std::vector<std::string>& header = csv.rows.front().fields;
+  const int codeColumn = std::max(0, columnNamed(header, kCodeColumns));
+  int quantityColumn = columnNamed(header, kQuantityColumns);
   if (quantityColumn < 0) quantityColumn = codeColumn == 1 ? 0 : 1;
   const auto cell = [](const CsvRow& r, int column) {
     return size_t(column) < r.fields.size() ? trimmed(r.fields[size_t(column)]) : std::string();
   };
-  for (const CsvRow& r : csv.rows) {
+  for (auto it = csv.rows.begin() + 1; it != csv.rows.end(); ++it) {
+    const CsvRow& r = *it;
+    if (r.blank()) continue;
     const std::string code = cell(r, codeColumn);
     const std::string amount = cell(r, quantityColumn);
     const std::string at = "Línea " + std::to_string(r.line) + ": ";

@@ -1,7 +1,8 @@
 // The print list: stored products with a number of labels each, to be
 // printed together through the label generator. Codes come typed or
 // scanned (found as page 1 finds them, BUSCACOD2), chosen in the browse,
-// or from a CSV file of codes and quantities (csv_text.h). Looking codes up
+// or from a CSV file of codes and quantities (csv_text.h, a header line
+// first). Looking codes up
 // leaves the product table on the record it stood on and cBusqueda and
 // cCodiCont as they were.
 //
@@ -35,9 +36,10 @@ inline constexpr int64_t kMaxListQuantity = 99999;
 std::string notStoredText(const std::string& code);
 
 // The names a CSV file's header may give the code and the quantity
-// columns (folded: lower case, no accents); without them the code is the
-// first column and the quantity the second.
-inline const std::vector<std::string_view> kCodeColumns = {"codigo", "code", "cod_compl", "ean", "codigo de barras"};
+// columns (as csvName folds them); without them the code is the first
+// column and the quantity the second.
+inline const std::vector<std::string_view> kCodeColumns = {"codigo", "code", "codcompl", "ean", "codigodebarras",
+                                                           "codigobarras"};
 inline const std::vector<std::string_view> kQuantityColumns = {"cantidad", "quantity", "qty", "copias", "unidades"};
 
 class PrintList {
@@ -69,7 +71,6 @@ class PrintList {
     int lines = 0;  // lines added to the list
     int64_t labels = 0;
     std::vector<Refused> refused;
-    std::string error;  // the file could not be read whole
   };
   // Adds the rows of a CSV file (its bytes) in file order; a row whose code
   // is not stored, blank, or whose quantity is not a whole number from 1 to

@@ -239,9 +239,7 @@ void PrintListScreen::importCsv() {
     text += "\n\nLíneas no importadas (" + std::to_string(r.refused.size()) + "):";
     for (const PrintList::Refused& f : r.refused) text += "\n" + f.why;
   }
-  if (!r.error.empty()) text += "\n\n" + r.error;
-  xb::prompter().message(r.refused.empty() && r.error.empty() ? xb::MsgKind::Info : xb::MsgKind::Warning,
-                         kImportTitle, text);
+  xb::prompter().message(r.refused.empty() ? xb::MsgKind::Info : xb::MsgKind::Warning, kImportTitle, text);
 }
 
 void PrintListScreen::removeChosen() {

@@ -18,6 +18,7 @@
 #include "labels/label_job.h"
 #include "labels/label_run.h"
 #include "labels/printer_offset.h"
+#include "labels/sheet_paper.h"
 #include "print/printer.h"
 #include "print/printer_setup.h"
 #include "xbase/codepage.h"
@@ -132,7 +133,6 @@ SheetResult printSheet(const SheetRequest& r) {
         bad += (bad.empty() ? "" : "\n") + f.why;
       }
     }
-    if (!read.error.empty()) bad += (bad.empty() ? "" : "\n") + read.error;
     if (!bad.empty()) return fail(2, bad);
     if (!missing.empty()) return fail(1, "Códigos no almacenados: " + missing + ".");
     if (list.empty()) return fail(2, "La lista " + *r.listFile + " no tiene ningún código.");
@@ -159,6 +159,8 @@ SheetResult printSheet(const SheetRequest& r) {
   setup.setPageSize(QPageSize(QPageSize::A4));
   setup.setFullPage(true);
   std::shared_ptr<pr::TPRINTER> printer = pr::PRINTBEGIN(document, false, false, {}, false);
+  if (const std::optional<QPageSize> paper = lb::sheetPaper(lb::textOf(oFormat.FieldGet("HOJA"))))
+    printer->SetJobPaper(*paper);
   for (const lb::ItemOverflow& o : job.overflows(*printer)) out.warnings.push_back(lb::overflowText(o));
   const size_t stopped = lb::drawLabelJob(*printer, job);
   const bool written = printer->lStarted();

@@ -3,7 +3,7 @@
 // start-up opens it, the design and format chosen by number or name (the
 // ones chosen last in the generator by default), the products of one code
 // or of a CSV list, the job written to a PDF file through the printer
-// device.
+// device on the format's paper (A4 unless its HOJA names another).
 #pragma once
 
 #include <cstdint>

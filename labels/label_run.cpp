@@ -12,6 +12,7 @@
 #include "data/tables.h"
 #include "data/tdatabase.h"
 #include "labels/label_fit.h"
+#include "labels/sheet_paper.h"
 #include "print/preview_job.h"
 #include "print/printer.h"
 #include "xbase/codepage.h"
@@ -122,11 +123,13 @@ std::vector<std::weak_ptr<pr::TPRINTER>>& pendingJobs() {
 // first sheet; the preview records the others as they are needed. The job
 // is dropped with its page files when the user declines to print a design
 // that does not fit or when an item stops it.
-void printJob(const LabelJob& job, int nDesign, const std::vector<std::string>& aDesignNames) {
+void printJob(const LabelJob& job, int nDesign, const std::vector<std::string>& aDesignNames,
+              const qv::TDATABASE& oFormat) {
   const std::vector<Row>& rows = job.design();
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
   if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
   std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(qv::trimmed(document)), false, true, {}, false);
+  if (const std::optional<QPageSize> paper = sheetPaper(textOf(oFormat.FieldGet("HOJA")))) oPrn->SetJobPaper(*paper);
   BusyCursor cursor;
   if (job.pages() == 0) {
     // Without labels no page was begun, which ending the page reports.
@@ -189,7 +192,7 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
   const int64_t start = choices.start >= 1 && choices.start <= run.perSheet() ? choices.start : 1;
   const LabelJob job(cAlias, std::move(rows), run, {{recno, nQuantity.value_or(run.perSheet() - (start - 1))}},
                      choices);
-  printJob(job, nDesign, aDesignNames);
+  printJob(job, nDesign, aDesignNames, oFormat);
 }
 
 void PRNLABELLISTA(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
@@ -200,7 +203,7 @@ void PRNLABELLISTA(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesig
   std::vector<Row> rows = designRows(oDesign, aHeaderRecs[size_t(nDesign) - 1]);
   qv::SelectGuard product(qv::workAreas(), cAlias);
   const LabelJob job(cAlias, std::move(rows), run, orders, choices);
-  printJob(job, nDesign, aDesignNames);
+  printJob(job, nDesign, aDesignNames, oFormat);
 }
 
 }  // namespace lb

@@ -39,7 +39,8 @@ std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec,
 // hand: the first product record in range of cAlias, on nQuantity labels
 // (none: the rest of the sheet from the start label, a full sheet from
 // label 1) from the start label of `choices` on, across as many sheets as
-// they need, into a non-modal preview. The design table is left filtered
+// they need, into a non-modal preview, on the paper the format's HOJA names
+// (sheetPaper). The design table is left filtered
 // on the design printed (labelDesignRows). An item of unknown kind, or a
 // barcode item without a field number, shows the item-kind message and
 // drops the job: no page, no preview, no current printer left behind; the

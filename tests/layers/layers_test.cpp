@@ -25,9 +25,9 @@ struct Layer {
 };
 
 // Arrows point to what a layer may use. Higher layers reach tables through
-// data/, never through data/engine/; the tools are built from any library,
-// the program's own routines included (a sheet of labels without a window
-// finds codes as the screens do).
+// data/, never through data/engine/; the tools are built from any library
+// of the program (qvlabel imports product codes through app/'s record and
+// finds the codes of a sheet as the screens do).
 const std::vector<Layer> kLayers = {
     {"xbase", {}},
     {"data/engine", {"xbase"}},
