@@ -90,12 +90,16 @@ std::vector<ItemOverflow> labelOverflows(const bc::DrawDevice& geometry, const s
   return out;
 }
 
+std::string overflowText(const ItemOverflow& o) {
+  return "El elemento " + std::to_string(o.item) + " (" + o.what + ") sobresale " + millimetres(o.mm) + " mm " +
+         sideText(o.side) + " de la etiqueta.";
+}
+
 std::string fitQuestion(const std::vector<ItemOverflow>& overflows) {
   std::string text;
   for (const ItemOverflow& o : overflows) {
     if (!text.empty()) text += "\n";
-    text += "El elemento " + std::to_string(o.item) + " (" + o.what + ") sobresale " + millimetres(o.mm) + " mm " +
-            sideText(o.side) + " de la etiqueta.";
+    text += overflowText(o);
   }
   return text + " ¿ Desea imprimir de todos modos ?";
 }

@@ -84,6 +84,11 @@ std::string labelTotalsText(int64_t recordCount, const qv::TDATABASE& oFormat) {
 
 std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias) {
   std::vector<Row> rows = designRows(oDesign, nHeaderRec);
+  setProductType(rows, cAlias);
+  return rows;
+}
+
+void setProductType(std::vector<LabelRow>& rows, const std::string& cAlias) {
   qv::WorkAreas& areas = qv::workAreas();
   qv::SelectGuard product(areas, cAlias);
   std::string type;
@@ -93,7 +98,6 @@ std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec,
   }
   for (Row& r : rows)
     if (r.size() >= size_t(kTipoCod)) r[size_t(kTipoCod) - 1] = xb::Value(type);
-  return rows;
 }
 
 void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,

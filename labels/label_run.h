@@ -26,6 +26,9 @@ LabelRunValues labelRunValues(const qv::TDATABASE& oFormat);
 // application-wide value), and every item takes the symbology (TIPOBAR) of
 // the first product record of cAlias.
 std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias);
+// Every row takes the symbology (TIPOBAR) of the first product record of
+// cAlias in place of its TIPOCOD.
+void setProductType(std::vector<LabelRow>& rows, const std::string& cAlias);
 
 // Runs one sheet for design nDesign and the format held by oFormat, with the product table cAlias.
 // Every label carries the first product record in range; the page goes to
