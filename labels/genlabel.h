@@ -9,7 +9,9 @@
 // 106-113 the format's measures (saved to the format record on leaving),
 // 104 "print the last row", 125 the totals text, 127 the printer, buttons
 // 1 (see and print), 105 (new format), 123 (delete format), 126 (printer),
-// 2 (close); 200 and 201 show the bitmaps LABELSIZ and NEWLABEL.
+// 2 (close), 128 (the design editor on the selected design, after which
+// the designs are read again and the one it was left on is chosen); 200
+// and 201 show the bitmaps LABELSIZ and NEWLABEL.
 #pragma once
 
 #include <QDialog>
@@ -101,6 +103,7 @@ class GenLabelScreen {
   void newFormat();
   void deleteFormat();
   void choosePrinter();
+  void design();
   void print();
 
   std::vector<std::string> opened_;  // aliases opened, in order
