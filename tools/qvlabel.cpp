@@ -6,6 +6,8 @@
 //   qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits]
 //                  [--vertical] [--dpi N] [--color NAME] [--check] [--set X]
 //                  [--preview | --print [--printer NAME]]
+//   qvlabel design-export DATAFOLDER N|NAME FILE.eti
+//   qvlabel design-import DATAFOLDER FILE.eti
 //
 // Exit codes: 0 done, 2 usage or error (with a message on standard error).
 #include <QApplication>
@@ -23,6 +25,7 @@
 #include "barcode/colors.h"
 #include "barcode/ean_upc.h"
 #include "barcode/qt/image_device.h"
+#include "tools/qvlabel_design.h"
 #include "tools/qvlabel_print.h"
 #include "tools/qvlabel_render.h"
 #include "ui/qt_translations.h"
@@ -37,6 +40,8 @@ constexpr const char* kUsage =
     "  qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits] [--vertical]\n"
     "                 [--dpi N] [--color NAME] [--check] [--set A|B|C]\n"
     "                 [--preview | --print [--printer NAME]]  (through the printer device)\n"
+    "  qvlabel design-export DATAFOLDER N|NAME FILE.eti   (a label design to a design file)\n"
+    "  qvlabel design-import DATAFOLDER FILE.eti          (a new design; prints its number)\n"
     "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
 
 struct UsageError : std::runtime_error {
@@ -253,6 +258,8 @@ int main(int argc, char** argv) {
     if (command == "check") return Check(rest);
     if (command == "parts") return Parts(rest);
     if (command == "render") return Render(rest, argc, argv);
+    if (command == "design-export") return qvlabel::DesignExport(rest);
+    if (command == "design-import") return qvlabel::DesignImport(rest);
     if (command == "--help" || command == "-h" || command == "help") {
       std::cout << kUsage;
       return 0;
