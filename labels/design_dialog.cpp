@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
@@ -28,6 +29,7 @@
 #include "labels/design_picture.h"
 #include "labels/design_preview.h"
 #include "labels/sample_product.h"
+#include "print/printer_setup.h"
 #include "ui/widget_helpers.h"
 #include "xbase/codepage.h"
 #include "xbase/prompt.h"
@@ -61,23 +63,26 @@ constexpr double kNominalModuleMm = 0.33;
 constexpr double kDefaultModuleMm = 0.25;
 constexpr double kDefaultBarMm = 15;
 
-QString itemCaption(int n, const DesignItem& i) {
+QString itemCaption(int n, const DesignItem& i, const std::vector<ProductField>& fields) {
   QString what;
   switch (i.kind) {
     case kKindText: what = QStringLiteral("Texto: ") + qs(i.campo); break;
-    case kKindBarcode: what = QStringLiteral("Código de barras: campo %1").arg(int(i.numCampo)); break;
+    case kKindBarcode:
+      what = QStringLiteral("Código de barras: ") + (i.numCampo >= 1 && size_t(i.numCampo) <= fields.size()
+                                                          ? qs(fields[size_t(i.numCampo) - 1].name)
+                                                          : QStringLiteral("campo %1").arg(int(i.numCampo)));
+      break;
     case kKindPicture: what = QStringLiteral("Imagen: ") + qs(i.campo); break;
     default: what = QStringLiteral("Tipo desconocido (%1)").arg(QChar(i.kind)); break;
   }
   return QStringLiteral("%1  %2%3").arg(n).arg(what, i.mismaLinea ? QStringLiteral("  →") : QString());
 }
 
-QDoubleSpinBox* spin(double lo, double hi, int decimals, double step, const char* suffix) {
+QDoubleSpinBox* spin(double lo, double hi, int decimals, double step) {
   auto* s = new QDoubleSpinBox;
   s->setRange(lo, hi);
   s->setDecimals(decimals);
   s->setSingleStep(step);
-  s->setSuffix(QString::fromUtf8(suffix));
   return s;
 }
 
@@ -95,6 +100,7 @@ struct DesignDialog::Parts {
   std::unique_ptr<SampleProduct> sample;
   std::string productAlias;
   LabelRunValues run;
+  double printerDpi = 300;
   bool refreshing = false;
 
   QListWidget* designs = nullptr;
@@ -186,7 +192,7 @@ QWidget* DesignDialog::Parts::textPage() {
   expression->setMaxLength(int(kCampoWidth));
   fieldPicker = new QComboBox;
   fieldPicker->setObjectName("fieldPicker");
-  auto* literal = new QPushButton(QStringLiteral("Añadir &texto…"));
+  auto* literal = new QPushButton(QStringLiteral("Añadir texto &fijo…"));
   auto* row = new QHBoxLayout;
   row->addWidget(fieldPicker, 1);
   row->addWidget(literal);
@@ -197,7 +203,7 @@ QWidget* DesignDialog::Parts::textPage() {
   face = new QComboBox;
   face->setObjectName("face");
   face->addItems(QFontDatabase::families());
-  size = spin(0, 999, 2, 1, " pt");
+  size = spin(0, 999, 2, 1);
   size->setObjectName("size");
   auto* styles = new QHBoxLayout;
   bold = new QCheckBox(QStringLiteral("Negrita"));
@@ -207,16 +213,16 @@ QWidget* DesignDialog::Parts::textPage() {
   for (QCheckBox* c : {bold, italic, underline, strike}) styles->addWidget(c);
   align = combo({"Como el elemento anterior", "A la izquierda", "Centrado en la etiqueta", "A la derecha de la etiqueta"});
   align->setObjectName("align");
-  angle = spin(0, 359, 0, 15, "°");
+  angle = spin(0, 359, 0, 15);
   textColour = colourCombo();
   form->addRow(QStringLiteral("&Expresión"), expression);
   form->addRow(QStringLiteral("Insertar"), row);
   form->addRow(QString(), exprError);
-  form->addRow(QStringLiteral("Tipo de &letra"), face);
-  form->addRow(QStringLiteral("Tamaño"), size);
+  form->addRow(QStringLiteral("Tipo de letra"), face);
+  form->addRow(QStringLiteral("Tamaño (puntos)"), size);
   form->addRow(QStringLiteral("Estilo"), styles);
   form->addRow(QStringLiteral("&Alineación"), align);
-  form->addRow(QStringLiteral("Ángulo"), angle);
+  form->addRow(QStringLiteral("Ángulo (grados)"), angle);
   form->addRow(QStringLiteral("Color"), textColour);
 
   QObject::connect(expression, &QLineEdit::textEdited, page, [this](const QString& t) {
@@ -257,13 +263,13 @@ QWidget* DesignDialog::Parts::barcodePage() {
   auto* form = new QFormLayout(page);
   encoded = new QComboBox;
   encoded->setObjectName("encoded");
-  module = spin(0, 2, 3, 0.01, " mm");
+  module = spin(0, 2, 3, 0.01);
   module->setObjectName("module");
   magnification = new QLabel;
   auto* moduleRow = new QHBoxLayout;
   moduleRow->addWidget(module);
   moduleRow->addWidget(magnification, 1);
-  barHeight = spin(0, 999, 1, 1, " mm");
+  barHeight = spin(0, 999, 1, 1);
   barHeight->setObjectName("barHeight");
   digits = new QCheckBox(QStringLiteral("Con los dígitos (EAN, UPC)"));
   vertical = new QCheckBox(QStringLiteral("Vertical"));
@@ -272,9 +278,9 @@ QWidget* DesignDialog::Parts::barcodePage() {
   barPlace = combo({"En el cursor", "Centrado en la etiqueta", "A la derecha de la etiqueta"});
   barPlace->setObjectName("barPlace");
   barColour = colourCombo();
-  form->addRow(QStringLiteral("&Campo codificado"), encoded);
-  form->addRow(QStringLiteral("Ancho de módulo"), moduleRow);
-  form->addRow(QStringLiteral("Alto de las barras"), barHeight);
+  form->addRow(QStringLiteral("Campo codificado"), encoded);
+  form->addRow(QStringLiteral("Ancho de módulo (mm)"), moduleRow);
+  form->addRow(QStringLiteral("Alto de las barras (mm)"), barHeight);
   form->addRow(QString(), digits);
   form->addRow(QString(), vertical);
   form->addRow(QStringLiteral("Juego de Code 128"), codeSet);
@@ -314,7 +320,7 @@ QWidget* DesignDialog::Parts::picturePage() {
   auto* row = new QHBoxLayout;
   row->addWidget(picture, 1);
   row->addWidget(choose);
-  scale = spin(0, 99, 2, 0.1, "");
+  scale = spin(0, 99, 2, 0.1);
   picturePlace = combo({"En el cursor", "Centrada en la etiqueta", "A la derecha de la etiqueta"});
   form->addRow(QStringLiteral("Fichero"), row);
   form->addRow(QStringLiteral("Escala"), scale);
@@ -359,7 +365,7 @@ void DesignDialog::Parts::build() {
     b->setAutoDefault(false);
     return b;
   };
-  QPushButton* bNew = button("&Nuevo", "newDesign");
+  QPushButton* bNew = button("N&uevo", "newDesign");
   QPushButton* bCopy = button("C&opiar", "copyDesign");
   QPushButton* bDelete = button("&Borrar", "deleteDesign");
   QPushButton* bImport = button("&Importar…", "importDesign");
@@ -374,7 +380,7 @@ void DesignDialog::Parts::build() {
   name = new QLineEdit;
   name->setObjectName("name");
   name->setMaxLength(int(kCampoWidth));
-  nameRow->addRow(QStringLiteral("No&mbre"), name);
+  nameRow->addRow(QStringLiteral("&Nombre"), name);
   dl->addLayout(nameRow);
   left->addWidget(designsBox, 1);
 
@@ -385,11 +391,11 @@ void DesignDialog::Parts::build() {
   items->setObjectName("items");
   il->addWidget(items);
   auto* iButtons = new QGridLayout;
-  QPushButton* addBar = button("+ Código de &barras", "addBarcode");
-  QPushButton* addText = button("+ Te&xto", "addText");
+  QPushButton* addBar = button("+ &Código de barras", "addBarcode");
+  QPushButton* addText = button("+ &Texto", "addText");
   QPushButton* addPicture = button("+ I&magen", "addPicture");
   QPushButton* remove = button("&Quitar", "removeItem");
-  QPushButton* up = button("S&ubir", "moveUp");
+  QPushButton* up = button("&Subir", "moveUp");
   QPushButton* down = button("Ba&jar", "moveDown");
   iButtons->addWidget(addBar, 0, 0);
   iButtons->addWidget(addText, 0, 1);
@@ -409,7 +415,7 @@ void DesignDialog::Parts::build() {
   pages->addWidget(barcodePage());
   pages->addWidget(picturePage());
   pl->addWidget(pages);
-  sameLine = new QCheckBox(QStringLiteral("El siguiente elemento sigue en la &misma línea"));
+  sameLine = new QCheckBox(QStringLiteral("El siguiente elemento sigue en la misma &línea"));
   sameLine->setObjectName("sameLine");
   pl->addWidget(sameLine);
   pl->addStretch(1);
@@ -422,7 +428,7 @@ void DesignDialog::Parts::build() {
   auto* controls = new QHBoxLayout;
   zoom = combo({"50 %", "100 %", "200 %", "400 %"});
   zoom->setObjectName("zoom");
-  zoom->setCurrentIndex(2);
+  zoom->setCurrentIndex(1);
   wholeSheet = new QCheckBox(QStringLiteral("&Hoja entera"));
   wholeSheet->setObjectName("wholeSheet");
   product = new QComboBox;
@@ -449,7 +455,7 @@ void DesignDialog::Parts::build() {
   save = button("&Guardar", "save");
   undo = button("&Deshacer", "undo");
   redo = button("&Rehacer", "redo");
-  QPushButton* close = button("&Cerrar", "close");
+  QPushButton* close = button("Cerrar", "close");
   for (QPushButton* b : {save, undo, redo}) bottom->addWidget(b);
   bottom->addStretch(1);
   bottom->addWidget(close);
@@ -484,6 +490,12 @@ void DesignDialog::Parts::build() {
   act(addBar, [this] { editor->addItem(kKindBarcode); });
   act(addText, [this] { editor->addItem(kKindText); });
   act(addPicture, [this] { editor->addItem(kKindPicture); });
+  // A new item is edited at once: the focus goes to its first field.
+  for (QPushButton* b : {addBar, addText, addPicture})
+    QObject::connect(b, &QPushButton::clicked, dlg.get(), [this] {
+      if (QWidget* first = pages->currentWidget()->nextInFocusChain(); first && pages->currentWidget()->isAncestorOf(first))
+        first->setFocus();
+    });
   act(remove, [this] { editor->removeItem(); });
   act(up, [this] { editor->moveItem(-1); });
   act(down, [this] { editor->moveItem(1); });
@@ -527,7 +539,7 @@ void DesignDialog::Parts::showItems() {
   const QSignalBlocker quiet(items);
   items->clear();
   int n = 0;
-  for (const DesignItem& i : editor->design().items) items->addItem(itemCaption(++n, i));
+  for (const DesignItem& i : editor->design().items) items->addItem(itemCaption(++n, i, productFields(productAlias)));
   items->setCurrentRow(editor->selected());
 }
 
@@ -568,7 +580,7 @@ void DesignDialog::Parts::showItem() {
     module->setValue(i->anchoMod / 10);
     showMagnification(*i);
     barHeight->setValue(i->altoBarra * 10);
-    barHeight->setSpecialValueText(QStringLiteral("%1 mm (por omisión)").arg(kDefaultBarMm));
+    barHeight->setSpecialValueText(QStringLiteral("%1 (por omisión)").arg(kDefaultBarMm));
     digits->setChecked(i->conDigitos);
     vertical->setChecked(i->vertical);
     check->setChecked(i->control);
@@ -607,9 +619,11 @@ void DesignDialog::Parts::redraw() {
   const double z = kZoom[std::clamp(zoom->currentIndex(), 0, 3)];
   const bool sheet = wholeSheet->isChecked();
   const double screenDpi = preview->logicalDpiX();
-  const double dpi = sheet ? std::clamp(screenDpi * z, 96.0, 300.0) : std::max(300.0, screenDpi * z);
-  const DesignPreview drawn =
-      drawDesignPreview(editor->rows(), editor->productAlias(), run, sheet ? PreviewScope::Sheet : PreviewScope::Label, dpi);
+  // Drawn at the screen's resolution for the zoom (at least 300 dpi for a
+  // label, at most 300 for a sheet), pictures as the printer sizes them.
+  const double dpi = sheet ? std::min(screenDpi * z, 300.0) : std::clamp(screenDpi * z, 300.0, 600.0);
+  const DesignPreview drawn = drawDesignPreview(editor->rows(), editor->productAlias(), run,
+                                                sheet ? PreviewScope::Sheet : PreviewScope::Label, dpi, printerDpi);
   const QSize shown = (QSizeF(drawn.image.size()) * (screenDpi * z / dpi)).toSize();
   preview->setPixmap(QPixmap::fromImage(drawn.image.scaled(shown, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
   QString text;
@@ -619,7 +633,7 @@ void DesignDialog::Parts::redraw() {
 
 void DesignDialog::Parts::after() {
   const int row = editor->selected();
-  if (row >= 0 && row < items->count()) items->item(row)->setText(itemCaption(row + 1, editor->design().items[size_t(row)]));
+  if (row >= 0 && row < items->count()) items->item(row)->setText(itemCaption(row + 1, editor->design().items[size_t(row)], productFields(productAlias)));
   if (editor->number() == 0 && designs->count() > 0)
     designs->item(designs->count() - 1)->setText(QStringLiteral("(nuevo)  ") + qs(editor->design().name));
   showState();
@@ -656,12 +670,16 @@ void DesignDialog::Parts::newDesign() {
   if (!keepOrDrop()) return;
   editor->startNew();
   refresh();
+  name->setFocus();
+  name->selectAll();
 }
 
 void DesignDialog::Parts::copyDesign() {
   if (!keepOrDrop()) return;
   editor->startCopy();
   refresh();
+  name->setFocus();
+  name->selectAll();
 }
 
 void DesignDialog::Parts::deleteDesign() {
@@ -700,7 +718,7 @@ void DesignDialog::Parts::exportDesign() {
 
 void DesignDialog::Parts::choosePicture() {
   const std::optional<std::string> file =
-      xb::prompter().openFile("Elija la imagen", "Imágenes (*.bmp *.png *.jpg)| *.bmp;*.png;*.jpg|");
+      xb::prompter().openFile("Elija la imagen", "Imágenes (*.bmp *.png *.jpg)| *.bmp *.png *.jpg|");
   if (!file || file->empty()) return;
   std::string error;
   const std::string stored = adoptPicture(*file, &error);
@@ -748,6 +766,7 @@ std::unique_ptr<DesignDialog> openDesignEditor(const std::string& designAlias, c
   auto& p = *d->p_;
   p.productAlias = productAlias;
   p.run = run;
+  p.printerDpi = std::clamp(double(pr::printerSetup().resolution()), 150.0, 1200.0);
   if (run.perSheet() < 1 || run.labelWidth <= 0 || run.labelHeight <= 0) {
     // A format without measures: a 70 x 37 mm label.
     p.run.labelWidth = 7.0;

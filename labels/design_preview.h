@@ -29,13 +29,16 @@ struct DesignPreview {
 };
 
 // Draws `rows` (header first, as labelSheetRows gives them) with the
-// current product record of cAlias on the format `run` at `dpi`. One label
+// current product record of cAlias on the format `run` at `dpi`, pictures
+// at the size they take on a printer of `printerDpi` (the run draws a
+// picture by its own pixels, so their size on paper depends on the
+// printer). One label
 // stands kPreviewMargin inside its image, on a light grey ground; a sheet
 // fills an A4 page. A run-time error of the design (an expression that
 // does not evaluate) is not shown: its item draws nothing, and the editor's
 // form tells what is wrong.
 DesignPreview drawDesignPreview(const std::vector<LabelRow>& rows, const std::string& cAlias,
-                                const LabelRunValues& run, PreviewScope scope, double dpi);
+                                const LabelRunValues& run, PreviewScope scope, double dpi, double printerDpi);
 
 // The run of one label alone, kPreviewMargin from the image's corner.
 LabelRunValues oneLabelRun(const LabelRunValues& run);

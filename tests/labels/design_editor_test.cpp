@@ -23,6 +23,7 @@
 #include "data/tdatabase.h"
 #include "labels/design_dialog.h"
 #include "labels/design_editor.h"
+#include "labels/design_preview.h"
 #include "labels/genlabel.h"
 #include "labels/label_run.h"
 #include "tests/labels/label_tables_fixture.h"
@@ -185,6 +186,37 @@ TEST_F(DesignEditing, ADesignBuiltInTheWindowPrintsAsTheSameRecordsWrittenByHand
     for (int x = 0; x < 750; ++x) dark += qGray(mine.pixel(x, y)) < 128;
   EXPECT_GT(dark, 5000);
   fs::remove_all(elsewhere);
+}
+
+// The preview of one label: a text too wide for it outlined in red with the
+// fit check's finding, and a picture as wide as the printer makes it (90
+// pixels of its own on a 600 dpi printer: 3,81 mm, 45 pixels at 300 dpi).
+TEST_F(DesignEditing, ThePreviewOutlinesWhatSticksOutAndSizesPicturesAsThePrinter) {
+  makePicture(dir_);
+  lb::DesignEditor editor(lb::kDesignsAlias, kProduct);
+  editor.addItem(lb::kKindText);
+  editor.change([](lb::DesignItem& i) {
+    i.campo = "NOMETI + NOMETI";
+    i.tamano = 14;
+  });
+  editor.addItem(lb::kKindPicture);
+  editor.change([](lb::DesignItem& i) { i.campo = "logo.bmp"; });
+  const lb::DesignPreview p = lb::drawDesignPreview(editor.rows(), kProduct, run, lb::PreviewScope::Label, 300, 600);
+  ASSERT_EQ(p.overflows.size(), 1u);
+  EXPECT_EQ(p.overflows[0].item, 1u);
+  EXPECT_EQ(p.overflows[0].side, lb::LabelSide::Right);
+  int red = 0, blueLeft = p.image.width(), blueRight = -1;
+  for (int y = 0; y < p.image.height(); ++y)
+    for (int x = 0; x < p.image.width(); ++x) {
+      const QColor c = p.image.pixelColor(x, y);
+      red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+      if (c.blue() > 100 && c.red() < 60 && c.green() < 60) {
+        blueLeft = std::min(blueLeft, x);
+        blueRight = std::max(blueRight, x);
+      }
+    }
+  EXPECT_GT(red, 100);
+  EXPECT_NEAR(blueRight - blueLeft + 1, 40, 1) << "the dark blue 80 of the picture's 90 pixels, halved";
 }
 
 TEST_F(DesignEditing, DeletingDesignTwoOfFourRenumbersTheRestAndKeepsTheMark) {
