@@ -92,10 +92,21 @@ QComboBox* combo(std::initializer_list<const char*> captions) {
   return c;
 }
 
+// The editor's window: closing it (Cerrar, Escape, the title bar) asks
+// first about changes not saved, while it is still in view.
+class EditorWindow final : public QDialog {
+ public:
+  using QDialog::QDialog;
+  std::function<bool()> mayClose;
+  void reject() override {
+    if (!mayClose || mayClose()) QDialog::reject();
+  }
+};
+
 }  // namespace
 
 struct DesignDialog::Parts {
-  std::unique_ptr<QDialog> dlg;
+  std::unique_ptr<EditorWindow> dlg;
   std::unique_ptr<DesignEditor> editor;
   std::unique_ptr<SampleProduct> sample;
   std::string productAlias;
@@ -345,7 +356,8 @@ void DesignDialog::Parts::fillFieldPickers() {
 }
 
 void DesignDialog::Parts::build() {
-  dlg = std::make_unique<QDialog>(QApplication::activeWindow());
+  dlg = std::make_unique<EditorWindow>(QApplication::activeWindow());
+  dlg->mayClose = [this] { return keepOrDrop(); };
   dlg->setObjectName("DesignEditor");
   dlg->setWindowTitle(QString::fromUtf8(kDesignEditorTitle));
   dlg->resize(1180, 680);
@@ -788,12 +800,8 @@ std::unique_ptr<DesignDialog> openDesignEditor(const std::string& designAlias, c
 }
 
 int DesignDialog::exec() {
-  Parts& p = *p_;
-  for (;;) {
-    ui::execModal(*p.dlg);
-    if (p.keepOrDrop()) break;
-  }
-  return p.editor->number();
+  ui::execModal(*p_->dlg);
+  return p_->editor->number();
 }
 
 int DISENAETIQ(const std::string& designAlias, const std::string& productAlias, int number, const LabelRunValues& run) {

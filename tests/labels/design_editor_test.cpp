@@ -315,6 +315,26 @@ TEST_F(DesignEditing, AnExpressionThatWouldNotPrintIsShownAndRefused) {
   EXPECT_EQ(lb::designFromRows(lb::designRows(designs(), entries()[0])).items[0].campo, "\"Ref. \" + NUMETI");
 }
 
+TEST_F(DesignEditing, LeavingWithChangesNotSavedAsksAndKeepsTheTableAsItWas) {
+  openWindow(1);
+  const std::vector<LabelRow> before = lb::designRows(designs(), entries()[0]);
+  find<QCheckBox>("sameLine")->setChecked(true);
+  bool closed = false;
+  QObject::connect(window->dialog(), &QDialog::rejected, [&] { closed = true; });
+  struct Step {
+    int answer;  // 1 save, 2 drop, 3 stay
+    bool closes;
+  };
+  for (const Step& s : {Step{3, false}, Step{0, false}, Step{2, true}}) {
+    prompts.asked.clear();
+    prompts.alertAnswers = {s.answer};
+    click("close");
+    EXPECT_EQ(asked("alert"), std::vector<std::string>{lb::kUnsavedQuestion}) << s.answer;
+    EXPECT_EQ(closed, s.closes) << s.answer;
+  }
+  EXPECT_EQ(lb::designRows(designs(), entries()[0]), before);
+}
+
 TEST_F(DesignEditing, ADesignAnotherCopyHoldsIsRefusedWithTheLockMessage) {
   // Another copy of the program edits design 2 (header record 4).
   areas().select(0);
