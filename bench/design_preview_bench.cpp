@@ -88,18 +88,17 @@ int main(int argc, char** argv) {
   run.columns = 3;
   run.columnGap = 0.254;
 
-  line("redraw one label at 300 dpi", medianMs([&] {
-         redraw(rows, run, lb::PreviewScope::Label, 300);
-       }), 100);
-  line("redraw one label at 600 dpi", medianMs([&] {
-         redraw(rows, run, lb::PreviewScope::Label, 600);
-       }), 100);
-  line("redraw the whole sheet at 150 dpi", medianMs([&] {
-         redraw(rows, run, lb::PreviewScope::Sheet, 150);
-       }), 1000);
-  line("redraw the whole sheet at 300 dpi", medianMs([&] {
-         redraw(rows, run, lb::PreviewScope::Sheet, 300);
-       }), 1000);
+  const struct {
+    const char* what;
+    lb::PreviewScope scope;
+    double dpi, goalMs;
+  } cases[] = {
+      {"redraw one label at 300 dpi", lb::PreviewScope::Label, 300, 100},
+      {"redraw one label at 600 dpi", lb::PreviewScope::Label, 600, 100},
+      {"redraw the whole sheet at 150 dpi", lb::PreviewScope::Sheet, 150, 1000},
+      {"redraw the whole sheet at 300 dpi", lb::PreviewScope::Sheet, 300, 1000},
+  };
+  for (const auto& c : cases) line(c.what, medianMs([&] { redraw(rows, run, c.scope, c.dpi); }), c.goalMs);
   areas.closeAll();
   fs::current_path(fs::temp_directory_path());
   fs::remove_all(work);

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -25,6 +26,7 @@
 
 #include "barcode/colors.h"
 #include "labels/design_check.h"
+#include "labels/design_window.h"
 #include "labels/design_editor.h"
 #include "labels/design_picture.h"
 #include "labels/design_preview.h"
@@ -36,32 +38,6 @@
 
 namespace lb {
 namespace {
-
-QString qs(const std::string& utf8) { return QString::fromStdString(utf8); }
-std::string us(const QString& s) { return s.toStdString(); }
-
-// The colours by the names a user reads.
-const char* colourCaption(std::string_view name) {
-  static const std::pair<std::string_view, const char*> kNames[] = {
-      {"CLR_BLACK", "Negro"},          {"CLR_BLUE", "Azul"},
-      {"CLR_GREEN", "Verde"},          {"CLR_CYAN", "Cian"},
-      {"CLR_RED", "Rojo"},             {"CLR_MAGENTA", "Magenta"},
-      {"CLR_BROWN", "Marrón"},         {"CLR_HGRAY", "Gris claro"},
-      {"CLR_LIGHTGRAY", "Gris oscuro"}, {"CLR_GRAY", "Gris oscuro"},
-      {"CLR_HBLUE", "Azul intenso"},   {"CLR_HGREEN", "Verde intenso"},
-      {"CLR_HCYAN", "Cian intenso"},   {"CLR_HRED", "Rojo intenso"},
-      {"CLR_HMAGENTA", "Magenta intenso"}, {"CLR_YELLOW", "Amarillo"},
-      {"CLR_WHITE", "Blanco"},
-  };
-  for (const auto& [n, caption] : kNames)
-    if (n == name) return caption;
-  return "";
-}
-
-// The module of EAN and UPC at 100 %, millimetres.
-constexpr double kNominalModuleMm = 0.33;
-constexpr double kDefaultModuleMm = 0.25;
-constexpr double kDefaultBarMm = 15;
 
 QString itemCaption(int n, const DesignItem& i, const std::vector<ProductField>& fields) {
   QString what;
@@ -78,284 +54,25 @@ QString itemCaption(int n, const DesignItem& i, const std::vector<ProductField>&
   return QStringLiteral("%1  %2%3").arg(n).arg(what, i.mismaLinea ? QStringLiteral("  →") : QString());
 }
 
-QDoubleSpinBox* spin(double lo, double hi, int decimals, double step) {
-  auto* s = new QDoubleSpinBox;
-  s->setRange(lo, hi);
-  s->setDecimals(decimals);
-  s->setSingleStep(step);
-  return s;
-}
-
-QComboBox* combo(std::initializer_list<const char*> captions) {
-  auto* c = new QComboBox;
-  for (const char* t : captions) c->addItem(QString::fromUtf8(t));
-  return c;
-}
-
-// The editor's window: closing it (Cerrar, Escape, the title bar) asks
-// first about changes not saved, while it is still in view.
-class EditorWindow final : public QDialog {
- public:
-  using QDialog::QDialog;
-  std::function<bool()> mayClose;
-  void reject() override {
-    if (!mayClose || mayClose()) QDialog::reject();
+// Buttons three to a row.
+QGridLayout* threeAcross(std::initializer_list<QPushButton*> buttons) {
+  auto* grid = new QGridLayout;
+  int n = 0;
+  for (QPushButton* b : buttons) {
+    grid->addWidget(b, n / 3, n % 3);
+    ++n;
   }
-};
+  return grid;
+}
 
 }  // namespace
 
-struct DesignDialog::Parts {
-  std::unique_ptr<EditorWindow> dlg;
-  std::unique_ptr<DesignEditor> editor;
-  std::unique_ptr<SampleProduct> sample;
-  std::string productAlias;
-  LabelRunValues run;
-  double printerDpi = 300;
-  bool refreshing = false;
-
-  QListWidget* designs = nullptr;
-  QLineEdit* name = nullptr;
-  QListWidget* items = nullptr;
-  QStackedWidget* pages = nullptr;
-  QCheckBox* sameLine = nullptr;
-  // Text
-  QLineEdit* expression = nullptr;
-  QComboBox* fieldPicker = nullptr;
-  QLabel* exprError = nullptr;
-  QComboBox* face = nullptr;
-  QDoubleSpinBox* size = nullptr;
-  QCheckBox *bold = nullptr, *italic = nullptr, *underline = nullptr, *strike = nullptr;
-  QComboBox* align = nullptr;
-  QDoubleSpinBox* angle = nullptr;
-  QComboBox* textColour = nullptr;
-  // Barcode
-  QComboBox* encoded = nullptr;
-  QDoubleSpinBox* module = nullptr;
-  QLabel* magnification = nullptr;
-  QDoubleSpinBox* barHeight = nullptr;
-  QCheckBox *digits = nullptr, *vertical = nullptr, *check = nullptr;
-  QComboBox* codeSet = nullptr;
-  QComboBox* barPlace = nullptr;
-  QComboBox* barColour = nullptr;
-  // Picture
-  QLineEdit* picture = nullptr;
-  QDoubleSpinBox* scale = nullptr;
-  QComboBox* picturePlace = nullptr;
-  // Preview
-  QLabel* preview = nullptr;
-  QComboBox* zoom = nullptr;
-  QCheckBox* wholeSheet = nullptr;
-  QComboBox* product = nullptr;
-  QLabel* findings = nullptr;
-  QPushButton *save = nullptr, *undo = nullptr, *redo = nullptr;
-
-  void build();
-  QWidget* textPage();
-  QWidget* barcodePage();
-  QWidget* picturePage();
-  QComboBox* colourCombo();
-  void fillFieldPickers();
-
-  void refresh();
-  void showItem();
-  void showItems();
-  void showState();
-  void showMagnification(const DesignItem& i);
-  void redraw();
-  void edit(const std::function<void(DesignItem&)>& fn, const std::string& key = {});
-  void after();
-
-  bool keepOrDrop();
-  void openDesign(int row);
-  void newDesign();
-  void copyDesign();
-  void deleteDesign();
-  void importDesign();
-  void exportDesign();
-  void choosePicture();
-  void insertLiteral();
-  void saveDesign();
-  void chooseProduct(int index);
-};
-
-DesignDialog::DesignDialog() : p_(std::make_unique<Parts>()) {}
+DesignDialog::DesignDialog() : p_(std::make_unique<DesignWindow>()) {}
 DesignDialog::~DesignDialog() = default;
 QDialog* DesignDialog::dialog() const { return p_->dlg.get(); }
 DesignEditor& DesignDialog::editor() { return *p_->editor; }
 
-QComboBox* DesignDialog::Parts::colourCombo() {
-  auto* c = new QComboBox;
-  for (const bc::NamedColor& n : bc::ColorNames()) {
-    QPixmap swatch(14, 14);
-    swatch.fill(QColor(int(n.value & 0xFF), int((n.value >> 8) & 0xFF), int((n.value >> 16) & 0xFF)));
-    c->addItem(QIcon(swatch), QString::fromUtf8(colourCaption(n.name)) + " (" + QString::fromUtf8(n.name.data(), qsizetype(n.name.size())) + ")",
-               QString::fromUtf8(n.name.data(), qsizetype(n.name.size())));
-  }
-  return c;
-}
-
-QWidget* DesignDialog::Parts::textPage() {
-  auto* page = new QWidget;
-  auto* form = new QFormLayout(page);
-  expression = new QLineEdit;
-  expression->setObjectName("expression");
-  expression->setMaxLength(int(kCampoWidth));
-  fieldPicker = new QComboBox;
-  fieldPicker->setObjectName("fieldPicker");
-  auto* literal = new QPushButton(QStringLiteral("Añadir texto &fijo…"));
-  auto* row = new QHBoxLayout;
-  row->addWidget(fieldPicker, 1);
-  row->addWidget(literal);
-  exprError = new QLabel;
-  exprError->setObjectName("expressionError");
-  exprError->setWordWrap(true);
-  exprError->setStyleSheet(QStringLiteral("color: rgb(200,0,0);"));
-  face = new QComboBox;
-  face->setObjectName("face");
-  face->addItems(QFontDatabase::families());
-  size = spin(0, 999, 2, 1);
-  size->setObjectName("size");
-  auto* styles = new QHBoxLayout;
-  bold = new QCheckBox(QStringLiteral("Negrita"));
-  italic = new QCheckBox(QStringLiteral("Cursiva"));
-  underline = new QCheckBox(QStringLiteral("Subrayado"));
-  strike = new QCheckBox(QStringLiteral("Tachado"));
-  for (QCheckBox* c : {bold, italic, underline, strike}) styles->addWidget(c);
-  align = combo({"Como el elemento anterior", "A la izquierda", "Centrado en la etiqueta", "A la derecha de la etiqueta"});
-  align->setObjectName("align");
-  angle = spin(0, 359, 0, 15);
-  textColour = colourCombo();
-  form->addRow(QStringLiteral("&Expresión"), expression);
-  form->addRow(QStringLiteral("Insertar"), row);
-  form->addRow(QString(), exprError);
-  form->addRow(QStringLiteral("Tipo de letra"), face);
-  form->addRow(QStringLiteral("Tamaño (puntos)"), size);
-  form->addRow(QStringLiteral("Estilo"), styles);
-  form->addRow(QStringLiteral("&Alineación"), align);
-  form->addRow(QStringLiteral("Ángulo (grados)"), angle);
-  form->addRow(QStringLiteral("Color"), textColour);
-
-  QObject::connect(expression, &QLineEdit::textEdited, page, [this](const QString& t) {
-    edit([&](DesignItem& i) { i.campo = us(t); }, "campo");
-  });
-  QObject::connect(fieldPicker, qOverload<int>(&QComboBox::activated), page, [this](int index) {
-    if (index <= 0) return;
-    const QString name = fieldPicker->itemText(index);
-    const QString now = expression->text().trimmed();
-    expression->setText(now.isEmpty() ? name : now + " + " + name);
-    fieldPicker->setCurrentIndex(0);
-    edit([&](DesignItem& i) { i.campo = us(expression->text()); });
-  });
-  QObject::connect(literal, &QPushButton::clicked, page, [this] { insertLiteral(); });
-  QObject::connect(face, &QComboBox::currentTextChanged, page,
-                   [this](const QString& f) { edit([&](DesignItem& i) { i.fuente = us(f); }); });
-  QObject::connect(size, &QDoubleSpinBox::valueChanged, page,
-                   [this](double v) { edit([&](DesignItem& i) { i.tamano = v; }, "tamano"); });
-  const auto flag = [this, page](QCheckBox* c, bool DesignItem::*member) {
-    QObject::connect(c, &QCheckBox::toggled, page, [this, member](bool on) { edit([&](DesignItem& i) { i.*member = on; }); });
-  };
-  flag(bold, &DesignItem::negrita);
-  flag(italic, &DesignItem::cursiva);
-  flag(underline, &DesignItem::subrayado);
-  flag(strike, &DesignItem::tachado);
-  QObject::connect(align, qOverload<int>(&QComboBox::currentIndexChanged), page,
-                   [this](int a) { edit([&](DesignItem& i) { setAlign(i, ItemAlign(a)); }); });
-  QObject::connect(angle, &QDoubleSpinBox::valueChanged, page,
-                   [this](double v) { edit([&](DesignItem& i) { i.angulo = v; }, "angulo"); });
-  QObject::connect(textColour, qOverload<int>(&QComboBox::currentIndexChanged), page, [this](int) {
-    edit([&](DesignItem& i) { i.color = us(textColour->currentData().toString()); });
-  });
-  return page;
-}
-
-QWidget* DesignDialog::Parts::barcodePage() {
-  auto* page = new QWidget;
-  auto* form = new QFormLayout(page);
-  encoded = new QComboBox;
-  encoded->setObjectName("encoded");
-  module = spin(0, 2, 3, 0.01);
-  module->setObjectName("module");
-  magnification = new QLabel;
-  auto* moduleRow = new QHBoxLayout;
-  moduleRow->addWidget(module);
-  moduleRow->addWidget(magnification, 1);
-  barHeight = spin(0, 999, 1, 1);
-  barHeight->setObjectName("barHeight");
-  digits = new QCheckBox(QStringLiteral("Con los dígitos (EAN, UPC)"));
-  vertical = new QCheckBox(QStringLiteral("Vertical"));
-  check = new QCheckBox(QStringLiteral("Con carácter de control (Code 39, 2 de 5)"));
-  codeSet = combo({"Automático", "A", "B", "C"});
-  barPlace = combo({"En el cursor", "Centrado en la etiqueta", "A la derecha de la etiqueta"});
-  barPlace->setObjectName("barPlace");
-  barColour = colourCombo();
-  form->addRow(QStringLiteral("Campo codificado"), encoded);
-  form->addRow(QStringLiteral("Ancho de módulo (mm)"), moduleRow);
-  form->addRow(QStringLiteral("Alto de las barras (mm)"), barHeight);
-  form->addRow(QString(), digits);
-  form->addRow(QString(), vertical);
-  form->addRow(QStringLiteral("Juego de Code 128"), codeSet);
-  form->addRow(QString(), check);
-  form->addRow(QStringLiteral("&Posición"), barPlace);
-  form->addRow(QStringLiteral("Color"), barColour);
-
-  QObject::connect(encoded, qOverload<int>(&QComboBox::currentIndexChanged), page,
-                   [this](int f) { edit([&](DesignItem& i) { i.numCampo = f + 1; }); });
-  QObject::connect(module, &QDoubleSpinBox::valueChanged, page,
-                   [this](double mm) { edit([&](DesignItem& i) { i.anchoMod = mm * 10; }, "anchomod"); });
-  QObject::connect(barHeight, &QDoubleSpinBox::valueChanged, page,
-                   [this](double mm) { edit([&](DesignItem& i) { i.altoBarra = mm / 10; }, "altobarra"); });
-  const auto flag = [this, page](QCheckBox* c, bool DesignItem::*member) {
-    QObject::connect(c, &QCheckBox::toggled, page, [this, member](bool on) { edit([&](DesignItem& i) { i.*member = on; }); });
-  };
-  flag(digits, &DesignItem::conDigitos);
-  flag(vertical, &DesignItem::vertical);
-  flag(check, &DesignItem::control);
-  QObject::connect(codeSet, qOverload<int>(&QComboBox::currentIndexChanged), page, [this](int s) {
-    edit([&](DesignItem& i) { i.juego128 = s == 0 ? std::string() : us(codeSet->itemText(s)); });
-  });
-  QObject::connect(barPlace, qOverload<int>(&QComboBox::currentIndexChanged), page,
-                   [this](int place) { edit([&](DesignItem& i) { i.posicion = LabelPlace(place); }); });
-  QObject::connect(barColour, qOverload<int>(&QComboBox::currentIndexChanged), page, [this](int) {
-    edit([&](DesignItem& i) { i.color = us(barColour->currentData().toString()); });
-  });
-  return page;
-}
-
-QWidget* DesignDialog::Parts::picturePage() {
-  auto* page = new QWidget;
-  auto* form = new QFormLayout(page);
-  picture = new QLineEdit;
-  picture->setReadOnly(true);
-  auto* choose = new QPushButton(QStringLiteral("&Elegir…"));
-  auto* row = new QHBoxLayout;
-  row->addWidget(picture, 1);
-  row->addWidget(choose);
-  scale = spin(0, 99, 2, 0.1);
-  picturePlace = combo({"En el cursor", "Centrada en la etiqueta", "A la derecha de la etiqueta"});
-  form->addRow(QStringLiteral("Fichero"), row);
-  form->addRow(QStringLiteral("Escala"), scale);
-  form->addRow(QStringLiteral("&Posición"), picturePlace);
-  QObject::connect(choose, &QPushButton::clicked, page, [this] { choosePicture(); });
-  QObject::connect(scale, &QDoubleSpinBox::valueChanged, page,
-                   [this](double v) { edit([&](DesignItem& i) { i.tamano = v; }, "escala"); });
-  QObject::connect(picturePlace, qOverload<int>(&QComboBox::currentIndexChanged), page,
-                   [this](int place) { edit([&](DesignItem& i) { i.posicion = LabelPlace(place); }); });
-  return page;
-}
-
-void DesignDialog::Parts::fillFieldPickers() {
-  const QSignalBlocker a(fieldPicker), b(encoded);
-  fieldPicker->clear();
-  encoded->clear();
-  fieldPicker->addItem(QStringLiteral("Campo del producto…"));
-  for (const ProductField& f : productFields(productAlias)) {
-    fieldPicker->addItem(qs(f.name));
-    encoded->addItem(qs(f.name));
-  }
-}
-
-void DesignDialog::Parts::build() {
+void DesignWindow::build() {
   dlg = std::make_unique<EditorWindow>(QApplication::activeWindow());
   dlg->mayClose = [this] { return keepOrDrop(); };
   dlg->setObjectName("DesignEditor");
@@ -370,7 +87,6 @@ void DesignDialog::Parts::build() {
   designs = new QListWidget;
   designs->setObjectName("designs");
   dl->addWidget(designs);
-  auto* dButtons = new QGridLayout;
   const auto button = [](const char* caption, const char* objectName) {
     auto* b = new QPushButton(QString::fromUtf8(caption));
     b->setObjectName(objectName);
@@ -382,12 +98,7 @@ void DesignDialog::Parts::build() {
   QPushButton* bDelete = button("&Borrar", "deleteDesign");
   QPushButton* bImport = button("&Importar…", "importDesign");
   QPushButton* bExport = button("E&xportar…", "exportDesign");
-  dButtons->addWidget(bNew, 0, 0);
-  dButtons->addWidget(bCopy, 0, 1);
-  dButtons->addWidget(bDelete, 0, 2);
-  dButtons->addWidget(bImport, 1, 0);
-  dButtons->addWidget(bExport, 1, 1);
-  dl->addLayout(dButtons);
+  dl->addLayout(threeAcross({bNew, bCopy, bDelete, bImport, bExport}));
   auto* nameRow = new QFormLayout;
   name = new QLineEdit;
   name->setObjectName("name");
@@ -402,20 +113,13 @@ void DesignDialog::Parts::build() {
   items = new QListWidget;
   items->setObjectName("items");
   il->addWidget(items);
-  auto* iButtons = new QGridLayout;
   QPushButton* addBar = button("+ &Código de barras", "addBarcode");
   QPushButton* addText = button("+ &Texto", "addText");
   QPushButton* addPicture = button("+ I&magen", "addPicture");
   QPushButton* remove = button("&Quitar", "removeItem");
   QPushButton* up = button("&Subir", "moveUp");
   QPushButton* down = button("Ba&jar", "moveDown");
-  iButtons->addWidget(addBar, 0, 0);
-  iButtons->addWidget(addText, 0, 1);
-  iButtons->addWidget(addPicture, 0, 2);
-  iButtons->addWidget(remove, 1, 0);
-  iButtons->addWidget(up, 1, 1);
-  iButtons->addWidget(down, 1, 2);
-  il->addLayout(iButtons);
+  il->addLayout(threeAcross({addBar, addText, addPicture, remove, up, down}));
   left->addWidget(itemsBox, 1);
   top->addLayout(left, 3);
 
@@ -529,7 +233,7 @@ void DesignDialog::Parts::build() {
   QObject::connect(sSave, &QShortcut::activated, save, &QPushButton::click);
 }
 
-void DesignDialog::Parts::refresh() {
+void DesignWindow::refresh() {
   refreshing = true;
   {
     const QSignalBlocker quiet(designs);
@@ -547,7 +251,7 @@ void DesignDialog::Parts::refresh() {
   redraw();
 }
 
-void DesignDialog::Parts::showItems() {
+void DesignWindow::showItems() {
   const QSignalBlocker quiet(items);
   items->clear();
   int n = 0;
@@ -555,69 +259,7 @@ void DesignDialog::Parts::showItems() {
   items->setCurrentRow(editor->selected());
 }
 
-void DesignDialog::Parts::showItem() {
-  const DesignItem* i = editor->selectedItem();
-  const QList<QWidget*> all = pages->findChildren<QWidget*>();
-  std::vector<std::unique_ptr<QSignalBlocker>> quiet;
-  for (QWidget* w : all) quiet.push_back(std::make_unique<QSignalBlocker>(w));
-  quiet.push_back(std::make_unique<QSignalBlocker>(sameLine));
-  sameLine->setEnabled(i != nullptr);
-  if (!i) {
-    pages->setCurrentIndex(0);
-    return;
-  }
-  sameLine->setChecked(i->mismaLinea);
-  const auto colour = [](QComboBox* c, const std::string& n) {
-    const int at = c->findData(qs(n.empty() ? "CLR_BLACK" : n));
-    c->setCurrentIndex(at < 0 ? 0 : at);
-  };
-  if (i->kind == kKindText) {
-    pages->setCurrentIndex(1);
-    if (expression->text() != qs(i->campo)) expression->setText(qs(i->campo));
-    exprError->setText(qs(expressionError(i->campo, editor->productAlias())));
-    const QString f = qs(i->fuente.empty() ? "Arial" : i->fuente);
-    if (face->findText(f) < 0) face->addItem(f);
-    face->setCurrentText(f);
-    size->setValue(i->tamano);
-    bold->setChecked(i->negrita);
-    italic->setChecked(i->cursiva);
-    underline->setChecked(i->subrayado);
-    strike->setChecked(i->tachado);
-    align->setCurrentIndex(int(alignOf(*i)));
-    angle->setValue(i->angulo);
-    colour(textColour, i->color);
-  } else if (i->kind == kKindBarcode) {
-    pages->setCurrentIndex(2);
-    encoded->setCurrentIndex(int(i->numCampo) - 1);
-    module->setValue(i->anchoMod / 10);
-    showMagnification(*i);
-    barHeight->setValue(i->altoBarra * 10);
-    barHeight->setSpecialValueText(QStringLiteral("%1 (por omisión)").arg(kDefaultBarMm));
-    digits->setChecked(i->conDigitos);
-    vertical->setChecked(i->vertical);
-    check->setChecked(i->control);
-    const int set = codeSet->findText(qs(i->juego128));
-    codeSet->setCurrentIndex(i->juego128.empty() || set < 0 ? 0 : set);
-    barPlace->setCurrentIndex(int(i->posicion));
-    colour(barColour, i->color);
-  } else if (i->kind == kKindPicture) {
-    pages->setCurrentIndex(3);
-    picture->setText(qs(i->campo));
-    scale->setValue(i->tamano);
-    picturePlace->setCurrentIndex(int(i->posicion));
-  } else {
-    pages->setCurrentIndex(0);
-  }
-}
-
-void DesignDialog::Parts::showMagnification(const DesignItem& i) {
-  const double mm = i.anchoMod > 0 ? i.anchoMod / 10 : kDefaultModuleMm;
-  magnification->setText(QStringLiteral("%1 % de EAN/UPC%2")
-                             .arg(int(std::lround(mm / kNominalModuleMm * 100)))
-                             .arg(i.anchoMod > 0 ? QString() : QStringLiteral(" (0: 0,25 mm)")));
-}
-
-void DesignDialog::Parts::showState() {
+void DesignWindow::showState() {
   undo->setEnabled(editor->canUndo());
   redo->setEnabled(editor->canRedo());
   save->setEnabled(editor->dirty());
@@ -626,7 +268,7 @@ void DesignDialog::Parts::showState() {
   dlg->setWindowTitle(title);
 }
 
-void DesignDialog::Parts::redraw() {
+void DesignWindow::redraw() {
   static constexpr double kZoom[] = {0.5, 1, 2, 4};
   const double z = kZoom[std::clamp(zoom->currentIndex(), 0, 3)];
   const bool sheet = wholeSheet->isChecked();
@@ -643,7 +285,7 @@ void DesignDialog::Parts::redraw() {
   findings->setText(text);
 }
 
-void DesignDialog::Parts::after() {
+void DesignWindow::after() {
   const int row = editor->selected();
   if (row >= 0 && row < items->count()) items->item(row)->setText(itemCaption(row + 1, editor->design().items[size_t(row)], productFields(productAlias)));
   if (editor->number() == 0 && designs->count() > 0)
@@ -652,7 +294,7 @@ void DesignDialog::Parts::after() {
   redraw();
 }
 
-void DesignDialog::Parts::edit(const std::function<void(DesignItem&)>& fn, const std::string& key) {
+void DesignWindow::edit(const std::function<void(DesignItem&)>& fn, const std::string& key) {
   if (refreshing) return;
   editor->change(fn, key);
   if (const DesignItem* i = editor->selectedItem(); i && i->kind == kKindText)
@@ -661,7 +303,7 @@ void DesignDialog::Parts::edit(const std::function<void(DesignItem&)>& fn, const
   after();
 }
 
-bool DesignDialog::Parts::keepOrDrop() {
+bool DesignWindow::keepOrDrop() {
   if (!editor->dirty()) return true;
   // A new design with nothing in it is not worth keeping.
   if (editor->number() == 0 && editor->design().items.empty()) return true;
@@ -670,7 +312,7 @@ bool DesignDialog::Parts::keepOrDrop() {
   return answer == 2;
 }
 
-void DesignDialog::Parts::openDesign(int row) {
+void DesignWindow::openDesign(int row) {
   if (refreshing || row < 0) return;
   const bool onNew = editor->number() == 0 && row == designs->count() - 1;
   if (onNew || row + 1 == editor->number()) return;
@@ -678,7 +320,7 @@ void DesignDialog::Parts::openDesign(int row) {
   refresh();
 }
 
-void DesignDialog::Parts::newDesign() {
+void DesignWindow::newDesign() {
   if (!keepOrDrop()) return;
   editor->startNew();
   refresh();
@@ -686,7 +328,7 @@ void DesignDialog::Parts::newDesign() {
   name->selectAll();
 }
 
-void DesignDialog::Parts::copyDesign() {
+void DesignWindow::copyDesign() {
   if (!keepOrDrop()) return;
   editor->startCopy();
   refresh();
@@ -694,7 +336,7 @@ void DesignDialog::Parts::copyDesign() {
   name->selectAll();
 }
 
-void DesignDialog::Parts::deleteDesign() {
+void DesignWindow::deleteDesign() {
   const int n = editor->number();
   if (n == 0) {
     newDesign();
@@ -708,7 +350,7 @@ void DesignDialog::Parts::deleteDesign() {
   refresh();
 }
 
-void DesignDialog::Parts::importDesign() {
+void DesignWindow::importDesign() {
   if (!keepOrDrop()) return;
   const std::optional<std::string> file = xb::prompter().openFile("Importar un diseño de etiquetas", "Etiquetas (*.eti)| *.eti|");
   if (!file || file->empty()) return;
@@ -717,7 +359,7 @@ void DesignDialog::Parts::importDesign() {
   refresh();
 }
 
-void DesignDialog::Parts::exportDesign() {
+void DesignWindow::exportDesign() {
   if (editor->dirty() && !keepOrDrop()) return;
   const QString file = QFileDialog::getSaveFileName(dlg.get(), QStringLiteral("Exportar el diseño de etiquetas"),
                                                     qs(editor->design().name) + ".eti",
@@ -728,7 +370,7 @@ void DesignDialog::Parts::exportDesign() {
   if (!editor->exportFile(path, &error)) xb::prompter().message(xb::MsgKind::Stop, kEditorTitle, error);
 }
 
-void DesignDialog::Parts::choosePicture() {
+void DesignWindow::choosePicture() {
   const std::optional<std::string> file =
       xb::prompter().openFile("Elija la imagen", "Imágenes (*.bmp *.png *.jpg)| *.bmp *.png *.jpg|");
   if (!file || file->empty()) return;
@@ -746,7 +388,7 @@ void DesignDialog::Parts::choosePicture() {
   edit([&](DesignItem& i) { i.campo = stored; });
 }
 
-void DesignDialog::Parts::insertLiteral() {
+void DesignWindow::insertLiteral() {
   const std::optional<std::string> typed =
       xb::prompter().input("Añadir texto", "Texto que se imprime tal cual", std::string(40, ' '), "");
   if (!typed) return;
@@ -759,12 +401,12 @@ void DesignDialog::Parts::insertLiteral() {
   edit([&](DesignItem& i) { i.campo = us(expression->text()); });
 }
 
-void DesignDialog::Parts::saveDesign() {
+void DesignWindow::saveDesign() {
   editor->save();
   refresh();
 }
 
-void DesignDialog::Parts::chooseProduct(int index) {
+void DesignWindow::chooseProduct(int index) {
   if (index == 1 && !sample) sample = std::make_unique<SampleProduct>(productAlias);
   editor->setProductAlias(us(product->itemData(index).toString()));
   fillFieldPickers();

@@ -33,6 +33,7 @@ int DISENAETIQ(const std::string& designAlias, const std::string& productAlias, 
                const LabelRunValues& run);
 
 class DesignEditor;
+struct DesignWindow;
 
 class DesignDialog {
  public:
@@ -46,8 +47,7 @@ class DesignDialog {
   friend std::unique_ptr<DesignDialog> openDesignEditor(const std::string&, const std::string&, int,
                                                         const LabelRunValues&);
   DesignDialog();
-  struct Parts;
-  std::unique_ptr<Parts> p_;
+  std::unique_ptr<DesignWindow> p_;
 };
 
 }  // namespace lb
