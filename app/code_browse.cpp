@@ -17,6 +17,7 @@
 
 #include "app/app_values.h"
 #include "app/code_rules.h"
+#include "app/product_csv_screens.h"
 #include "app/product_code.h"
 #include "data/blanks.h"
 #include "ui/control_id.h"
@@ -30,7 +31,8 @@ namespace qv {
 namespace {
 
 // The window's layout is laid out in dialog units of two pixels; the window
-// itself is 515 x 450 pixels and the browse takes its whole width.
+// itself is 515 x 450 pixels and the browse takes its whole width, less at
+// its foot a row for the buttons of the spreadsheet files.
 constexpr int kUnit = 2;
 constexpr int kWindowWidth = 515, kWindowHeight = 450;
 constexpr int kBrowseHeight = 200 * kUnit;
@@ -47,6 +49,10 @@ struct ButtonLook {
 constexpr ButtonLook kSelectButton{28, "&Seleccionar", "OK1", "OK2", "Seleccionar Código"};
 constexpr ButtonLook kSearchButton{104, "&Buscar", "Buscar1", "Buscar2", "Buscar Código"};
 constexpr ButtonLook kCancelButton{180, "&Cancelar", "Exit1", "Exit2", "Cancela Selección"};
+// A row above the three buttons for the spreadsheet files.
+constexpr int kFilesRow = kBrowseHeight - kButtonHeight - 6;
+constexpr ButtonLook kImportButton{28, "&Importar…", "OK1", "OK2", "Importar códigos de una hoja de cálculo (CSV)"};
+constexpr ButtonLook kExportButton{104, "&Exportar…", "OK1", "OK2", "Exportar los códigos a una hoja de cálculo (CSV)"};
 
 // Controls of the search dialog.
 constexpr int kByCode = 101, kByDescription = 102, kSearchText = 130, kSearch = 200, kCancelSearch = 201;
@@ -84,6 +90,15 @@ class CodeBrowse::Model : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     return section == 0 ? QStringLiteral("Código") : QStringLiteral("Descripción");
+  }
+
+  // The rows read again from the table (after an import).
+  void reload() {
+    beginResetModel();
+    windows_.clear();
+    anchors_.clear();
+    rows_ = countRows();
+    endResetModel();
   }
 
   int64_t recordOf(int row) const {
@@ -190,6 +205,7 @@ struct CodeBrowse::Parts {
   QTableView* view = nullptr;
   std::unique_ptr<Model> model;
   bool selected = false;
+  BrowseSearch search;  // the last search made, for the export
 };
 
 CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
@@ -208,7 +224,7 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
   auto* view = new QTableView(w);
   p_->view = view;
   view->setModel(p_->model.get());
-  view->setGeometry(0, 0, kWindowWidth, kBrowseHeight);
+  view->setGeometry(0, 0, kWindowWidth, kFilesRow - 6);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -231,9 +247,9 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
                      }
                    });
 
-  const auto button = [w](const ButtonLook& look) {
+  const auto button = [w](const ButtonLook& look, int row = kButtonRow) {
     auto* b = new QPushButton(QString::fromUtf8(look.text), w);
-    b->setGeometry(look.column * kUnit, kButtonRow, kButtonWidth, kButtonHeight);
+    b->setGeometry(look.column * kUnit, row, kButtonWidth, kButtonHeight);
     b->setToolTip(QString::fromUtf8(look.tooltip));
     b->setAutoDefault(false);
     ui::setPressedImages(b, look.image, look.pressed);
@@ -245,6 +261,11 @@ CodeBrowse::CodeBrowse(QWidget* panel) : p_(std::make_unique<Parts>()) {
     p_->view->setFocus();
   });
   QObject::connect(button(kCancelButton), &QPushButton::clicked, w, [w] { w->reject(); });
+  QObject::connect(button(kImportButton, kFilesRow), &QPushButton::clicked, w, [this] { importCodes(); });
+  QObject::connect(button(kExportButton, kFilesRow), &QPushButton::clicked, w, [this] {
+    EXPORTARCODIGOS(p_->window.get(), p_->search.text.empty() ? nullptr : &p_->search);
+    p_->view->setFocus();
+  });
   stabilize();
 }
 
@@ -289,6 +310,16 @@ void CodeBrowse::select() {
 }
 
 bool CodeBrowse::selected() const { return p_->selected; }
+
+void CodeBrowse::importCodes() {
+  if (IMPORTARCODIGOS(p_->window.get())) {
+    p_->model->reload();
+    stabilize();
+  }
+  p_->view->setFocus();
+}
+
+void CodeBrowse::searched(const std::string& text, bool byDescription) { p_->search = {trimmed(text), byDescription}; }
 
 void CodeBrowse::exec() { ui::execModal(*p_->window); }
 
@@ -353,6 +384,7 @@ void BUSCASELCOD(CodeBrowse& oBrowse) {
 void BUSCA2(const std::string& cText, int nCriterion, CodeBrowse& oBrowse) {
   if (!productArea()) return;
   findProductContaining(cText, nCriterion == 2);
+  oBrowse.searched(cText, nCriterion == 2);
   oBrowse.stabilize();
 }
 

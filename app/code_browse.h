@@ -47,7 +47,8 @@ void BUSCA2(const std::string& cText, int nCriterion, CodeBrowse& oBrowse);
 
 // The browse window over CodPro2: one row per visible record in the order
 // Codigo (as many rows as the order has keys), columns "Código" (COD_COMPL
-// trimmed) and "Descripción" (NOMETI). Rows are read from the table a window
+// trimmed) and "Descripción" (NOMETI); above the three buttons a row with
+// "&Importar…" and "&Exportar…" (app/product_csv_screens.h). Rows are read from the table a window
 // at a time as they are shown, so a large table opens at once. Moving the
 // cursor moves CodPro2 to the row's record.
 class CodeBrowse {
@@ -78,6 +79,12 @@ class CodeBrowse {
   bool selected() const;
   // Runs the window modally.
   void exec();
+  // "&Importar…": the import (IMPORTARCODIGOS); the rows are read again
+  // when codes were stored.
+  void importCodes();
+  // Remembers the last search for "&Exportar…", which offers to export
+  // only the codes it finds.
+  void searched(const std::string& text, bool byDescription);
 
  private:
   class Model;

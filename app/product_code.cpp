@@ -1,10 +1,14 @@
 #include "app/product_code.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include "data/blanks.h"
 #include "data/product_table.h"
 #include "xbase/codepage.h"
+#include "xbase/prompt.h"
 
 namespace qv {
 
@@ -65,25 +69,46 @@ std::optional<std::size_t> findProduct(const std::vector<std::string>& keys) {
   return std::nullopt;
 }
 
+namespace {
+
+// Walks the product table in its order over the records whose field holds
+// `text` upper-cased; `visit` answers whether to go on. The walk ends on
+// the record it stopped at, or past the end.
+void walkContaining(WorkArea& a, std::string_view text, bool byDescription, const std::function<bool()>& visit) {
+  const std::string needle = xb::upper1252(trimmed(toTable(text)));
+  const std::string_view name = byDescription ? kNomEti : kCodCompl;
+  for (a.goTop(); !a.eof(); a.skip()) {
+    const xb::Value v = a.fieldGet(name);
+    if (xb::upper1252(v.isText() ? v.text() : std::string()).find(needle) != std::string::npos && !visit()) return;
+  }
+}
+
+}  // namespace
+
 bool findProductContaining(std::string_view text, bool byDescription) {
   WorkAreas& areas = workAreas();
   const int previousArea = areas.selected();
   if (areas.select(kProductAlias) == 0) return false;
   WorkArea& a = areas.area();
   const int64_t before = a.recno();
-  const std::string needle = xb::upper1252(trimmed(toTable(text)));
-  const std::string_view name = byDescription ? kNomEti : kCodCompl;
   bool found = false;
-  for (a.goTop(); !a.eof(); a.skip()) {
-    const xb::Value v = a.fieldGet(name);
-    if (xb::upper1252(v.isText() ? v.text() : std::string()).find(needle) != std::string::npos) {
-      found = true;
-      break;
-    }
-  }
+  walkContaining(a, text, byDescription, [&] { return !(found = true); });
   if (!found) a.goTo(before);
   areas.select(previousArea);
   return found;
+}
+
+std::vector<int64_t> productsContaining(std::string_view text, bool byDescription) {
+  std::vector<int64_t> out;
+  WorkArea* a = productArea();
+  if (!a) return out;
+  const int64_t before = a->recno();
+  walkContaining(*a, text, byDescription, [&] {
+    out.push_back(a->recno());
+    return true;
+  });
+  a->goTo(before);
+  return out;
 }
 
 int64_t productKeyCount() {
@@ -114,15 +139,77 @@ void removeProduct(int64_t recno) {
   if (WorkArea* a = productArea()) markDeleted(*a, recno, true);
 }
 
+namespace {
+
+void putFields(WorkArea& a, const ProductCode& p) {
+  a.fieldPut(kCodigo, xb::Value(toTable(p.code).substr(0, kProductCodeWidth)));
+  a.fieldPut(kDgcnt, xb::Value(toTable(p.check)));
+  a.fieldPut(kCodCompl, xb::Value(toTable(p.complete)));
+  a.fieldPut(kNumEti, xb::Value(toTable(p.numEti)));
+  a.fieldPut(kNomEti, xb::Value(toTable(p.description)));
+  a.fieldPut(kTipoBar, xb::Value(toTable(p.tipoBar)));
+}
+
+constexpr int kLockTries = 10;
+constexpr auto kLockPause = std::chrono::milliseconds(100);
+
+}  // namespace
+
+StoredProducts storeProducts(const std::vector<ProductCode>& products, ProgressSink* progress) {
+  StoredProducts out;
+  WorkArea* a = productArea();
+  if (!a) return out;
+  bool locked = false;
+  for (int i = 0; i < kLockTries && !(locked = a->lockFile()); ++i) {
+    xb::prompter().processEvents();
+    std::this_thread::sleep_for(kLockPause);
+  }
+  if (!locked) {
+    out.outcome = StoredProducts::Busy;
+    return out;
+  }
+  // Rows are written in runs and the tags brought up to date once, at the
+  // end; callers give each code once, so the seeks below never
+  // need a row of this same write.
+  if (!a->beginBulk()) {
+    a->unlock();
+    out.outcome = StoredProducts::Busy;
+    return out;
+  }
+  if (progress) progress->setTotal(int(products.size()));
+  int64_t keys = a->keyCount();
+  out.replaced.reserve(products.size());
+  for (size_t i = 0; i < products.size(); ++i) {
+    ProductCode p = products[i];
+    // Under the file lock rows change without row locks of their own.
+    const xb::Value key(toTable(productKey(p.code, p.check)));
+    bool replaced = false;
+    std::vector<int64_t> removed;
+    while (a->seek(key) && std::find(removed.begin(), removed.end(), a->recno()) == removed.end()) {
+      removed.push_back(a->recno());
+      a->deleteRow();
+      --keys;
+      replaced = true;
+    }
+    out.replaced.push_back(replaced);
+    p.numEti = std::to_string(++keys);
+    if (!a->appendBlank(false)) break;
+    putFields(*a, p);
+    if (progress && i % 100 == 0) progress->set(int(i));
+  }
+  const bool written = a->endBulk();
+  a->unlock();
+  commitProducts();
+  if (progress) progress->set(int(products.size()));
+  if (!written) return out;
+  out.outcome = StoredProducts::Stored;
+  return out;
+}
+
 std::optional<int64_t> appendProduct(const ProductCode& p) {
   WorkArea* a = productArea();
   if (!a || !a->appendBlank()) return std::nullopt;
-  a->fieldPut(kCodigo, xb::Value(toTable(p.code).substr(0, kProductCodeWidth)));
-  a->fieldPut(kDgcnt, xb::Value(toTable(p.check)));
-  a->fieldPut(kCodCompl, xb::Value(toTable(p.complete)));
-  a->fieldPut(kNumEti, xb::Value(toTable(p.numEti)));
-  a->fieldPut(kNomEti, xb::Value(toTable(p.description)));
-  a->fieldPut(kTipoBar, xb::Value(toTable(p.tipoBar)));
+  putFields(*a, p);
   a->unlock();
   return a->recno();
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "barcode/code_parts.h"
+#include "data/mantenimiento.h"
 #include "data/product_table.h"
 #include "data/tables.h"
 
@@ -73,6 +74,11 @@ std::optional<std::size_t> findProduct(const std::vector<std::string>& keys);
 // goes back to the record it stood on.
 bool findProductContaining(std::string_view text, bool byDescription);
 
+// The records whose description (byDescription) or complete code contains
+// `text` as findProductContaining compares, in the table's order; the
+// table stays where it stood.
+std::vector<int64_t> productsContaining(std::string_view text, bool byDescription);
+
 // The number of keys of the product table's order.
 int64_t productKeyCount();
 
@@ -89,5 +95,18 @@ std::optional<int64_t> appendProduct(const ProductCode& p);
 
 // Writes every change of the tables to disk.
 void commitProducts();
+
+// Stores a whole list at once: the product table's file lock is taken
+// once (tried for about a second), so that other copies are refused their
+// appends and row locks until the list is written, and the rows are
+// appended in one run. Each product replaces the visible records of its
+// key (productKey of its code and check), as a save does; NUMETI is the
+// count of keys before it plus one; each code is given once. `progress`
+// hears every hundredth row.
+struct StoredProducts {
+  enum Outcome { Stored, Busy, NotOpen } outcome = NotOpen;
+  std::vector<bool> replaced;  // per product: records of its key were there
+};
+StoredProducts storeProducts(const std::vector<ProductCode>& products, ProgressSink* progress = nullptr);
 
 }  // namespace qv

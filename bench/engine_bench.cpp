@@ -6,6 +6,11 @@
 //   scan     every row in tag order, reading the key field
 //   append   single appends with a lock per row and the tag kept up to date
 //            (the table opened shared; one transaction per row in SQLite)
+//   shimport IMPORT_ROWS rows imported into a new shared table with a tag,
+//            as qvdb import does (the file lock once, rows in runs, the tag
+//            built at the end); SQLite: one transaction into an indexed table
+//   walkapp  single appends as above while another process walks the tag
+//            (SQLite: while another process reads the table in index order)
 // and how many index pages single appends changed (the first appends after
 // a bulk build split its full leaves). SQLite runs with
 // synchronous=OFF, like the engine, which leaves flushing to the system.
@@ -15,8 +20,11 @@
 //
 // Usage: engine_bench [ROWS] (default 1000000); files go to a temporary
 // folder removed at the end.
+#include <signal.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -71,6 +79,30 @@ sqlite3_stmt* prepare(sqlite3* db, const char* text) {
   return st;
 }
 
+// Inserts rows first..last with the prepared statement, one step each.
+void insertRows(sqlite3_stmt* st, long long first, long long last) {
+  for (long long i = first; i <= last; ++i) {
+    const std::string c = codeOf(i), d = descOf(i);
+    sqlite3_bind_text(st, 1, c.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, d.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(st, 3, priceOf(i));
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+}
+
+// Appends rows first..last; `single`: each under its own lock, released
+// after it (the shared path), else all with the locks kept.
+void appendRows(WorkArea& a, long long first, long long last, bool single) {
+  for (long long i = first; i <= last; ++i) {
+    a.appendBlank(single);
+    a.fieldPut(0, xb::Value(codeOf(i)));
+    a.fieldPut(1, xb::Value(descOf(i)));
+    a.fieldPut(2, xb::Value(priceOf(i), 2));
+    if (single) a.unlock();
+  }
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -112,25 +144,13 @@ int main(int argc, char** argv) {
   auto t0 = Clock::now();
   areas.use(dbf, "B", OpenMode::Exclusive);
   WorkArea& a = areas.area();
-  for (long long i = 1; i <= rows; ++i) {
-    a.appendBlank(false);
-    a.fieldPut(0, xb::Value(codeOf(i)));
-    a.fieldPut(1, xb::Value(descOf(i)));
-    a.fieldPut(2, xb::Value(priceOf(i), 2));
-  }
+  appendRows(a, 1, rows, false);
   a.commit();
   const double eImport = since(t0);
   t0 = Clock::now();
   sql(db, "BEGIN");
   sqlite3_stmt* ins = prepare(db, "INSERT INTO t VALUES(?,?,?)");
-  for (long long i = 1; i <= rows; ++i) {
-    const std::string c = codeOf(i), d = descOf(i);
-    sqlite3_bind_text(ins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(ins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(ins, 3, priceOf(i));
-    sqlite3_step(ins);
-    sqlite3_reset(ins);
-  }
+  insertRows(ins, 1, rows);
   sql(db, "COMMIT");
   line("import", rows, eImport, since(t0));
 
@@ -194,28 +214,80 @@ int main(int argc, char** argv) {
   }
   std::sort(pages.begin(), pages.end());
   t0 = Clock::now();
-  for (long long i = rows + 1 + kMeasured; i <= rows + kMeasured + appends; ++i) {
-    s.appendBlank();
-    s.fieldPut(0, xb::Value(codeOf(i)));
-    s.fieldPut(1, xb::Value(descOf(i)));
-    s.fieldPut(2, xb::Value(priceOf(i), 2));
-    s.unlock();
-  }
+  appendRows(s, rows + 1 + kMeasured, rows + kMeasured + appends, true);
   const double eAppend = since(t0);
   t0 = Clock::now();
-  for (long long i = rows + 1 + kMeasured; i <= rows + kMeasured + appends; ++i) {
-    const std::string c = codeOf(i), d = descOf(i);
-    sqlite3_bind_text(ins, 1, c.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(ins, 2, d.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(ins, 3, priceOf(i));
-    sqlite3_step(ins);
-    sqlite3_reset(ins);
-  }
+  insertRows(ins, rows + 1 + kMeasured, rows + kMeasured + appends);
   line("append", appends, eAppend, since(t0));
   std::printf("pages    index pages changed by one append, over %d appends: median %d, max %d\n", kMeasured,
               pages[pages.size() / 2], pages.back());
 
+  // import into a shared table with a tag
+  const long long importRows = std::min(rows, 200000LL);
+  const std::string idbf = dir + "/imp.dbf", icdx = dir + "/imp.cdx";
+  Table::create(idbf, {{"CODIGO", 'C', 25, 0}, {"DESCRIP", 'C', 40, 0}, {"PRECIO", 'N', 10, 2}});
+  areas.select(2);
+  areas.use(idbf, "I", OpenMode::Exclusive);
+  areas.area().createTag(icdx, "CODE", "CODIGO");
+  areas.close();
+  t0 = Clock::now();
+  areas.use(idbf, "I", OpenMode::Shared);
+  WorkArea& im = areas.area();
+  im.addIndex(icdx);
+  im.lockFile();
+  im.beginBulk();
+  appendRows(im, 1, importRows, false);
+  im.endBulk();
+  im.unlock();
+  const double eShImport = since(t0);
+  areas.close();
+  areas.select(1);
+  sql(db, "CREATE TABLE i(codigo TEXT, descrip TEXT, precio REAL)");
+  sql(db, "CREATE INDEX i_codigo ON i(codigo)");
+  sqlite3_stmt* iins = prepare(db, "INSERT INTO i VALUES(?,?,?)");
+  t0 = Clock::now();
+  sql(db, "BEGIN");
+  insertRows(iins, 1, importRows);
+  sql(db, "COMMIT");
+  line("shimport", importRows, eShImport, since(t0));
+
+  // single appends while another process walks the tag
+  const pid_t walker = fork();
+  if (walker == 0) {
+    WorkAreas own;
+    own.use(dbf, "W", OpenMode::Shared);
+    own.area().addIndex(cdx);
+    for (;;)
+      for (own.area().goTop(); !own.area().eof(); own.area().skip()) {
+      }
+  }
+  t0 = Clock::now();
+  appendRows(s, rows + kMeasured + appends + 1, rows + kMeasured + 2 * appends, true);
+  const double eWalkAppend = since(t0);
+  kill(walker, SIGKILL);
+  waitpid(walker, nullptr, 0);
+  const pid_t reader = fork();
+  if (reader == 0) {
+    sqlite3* rdb = nullptr;
+    sqlite3_open(sqlitePath.c_str(), &rdb);
+    sqlite3_busy_timeout(rdb, 10000);
+    sqlite3_stmt* rs = prepare(rdb, "SELECT codigo FROM t ORDER BY codigo");
+    for (;;) {
+      while (sqlite3_step(rs) == SQLITE_ROW) {
+      }
+      sqlite3_reset(rs);
+    }
+  }
+  sqlite3_busy_timeout(db, 10000);
+  t0 = Clock::now();
+  insertRows(ins, rows + kMeasured + appends + 1, rows + kMeasured + 2 * appends);
+  const double sWalkAppend = since(t0);
+  kill(reader, SIGKILL);
+  waitpid(reader, nullptr, 0);
+  line("walkapp", appends, eWalkAppend, sWalkAppend);
+
   sqlite3_finalize(ins);
+  sqlite3_finalize(iins);
   sqlite3_finalize(sel);
   sqlite3_finalize(scan);
   sqlite3_close(db);

@@ -11,6 +11,7 @@
 #include "xbase/error.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -37,17 +38,6 @@ void realWait() {
 RetryWait& retryWait() {
   static RetryWait wait = realWait;
   return wait;
-}
-
-std::string trimmedRight(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
-
-std::string trimmed(std::string_view s) {
-  const size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  return std::string(s.substr(b, s.find_last_not_of(' ') - b + 1));
 }
 
 bool exclusiveMode(std::string_view mode) { return !mode.empty() && (mode[0] == 'E' || mode[0] == 'e'); }
@@ -105,12 +95,13 @@ bool ABRIR(std::string_view alias, const std::string& file, std::string_view mod
       }
       if (!shared) {
         reg.ABIERTA[size_t(n)] = false;
+        reg.PROPIA[size_t(n)] = true;
         return SET_INDEX(indexes);
       }
       retryWait()();
     }
     CGBELL();
-    if (DECIS("FICHERO " + trimmed(NAME(file)) + " NO ESTA DISPONIBLE. ¿ Desea reintentar ?") != "S") {
+    if (DECIS("FICHERO " + std::string(xb::trim(NAME(file))) + " NO ESTA DISPONIBLE. ¿ Desea reintentar ?") != "S") {
       xb::setNetError(false);
       return false;
     }
@@ -119,7 +110,7 @@ bool ABRIR(std::string_view alias, const std::string& file, std::string_view mod
 
 bool USADA(std::string_view alias) {
   auto& areas = workAreas();
-  const std::string wanted = xb::upper1252(trimmed(alias));
+  const std::string wanted = xb::upper1252(xb::trim(alias));
   for (int n = 1; n <= kUsadaAreas; ++n) {
     auto& a = areas.area(n);
     if (a.used() && xb::upper1252(a.alias()) == wanted) return true;
@@ -138,7 +129,7 @@ bool SET_INDEX(const std::vector<std::string>& names) {
       if (!a.addIndex(names[i])) fError = 1;
       joined += names[i] + " ";
     }
-    openRegistry().INDICES[size_t(areas.selected())] = trimmedRight(joined);
+    openRegistry().INDICES[size_t(areas.selected())] = std::string(xb::trimRight(joined));
   }
   return fError == 0;
 }
@@ -148,13 +139,15 @@ void CERRAR(std::string_view alias) {
   if (!alias.empty() && areas.select(alias) == 0) return;
   const size_t n = size_t(areas.selected());
   OpenRegistry& reg = openRegistry();
-  if (!reg.ABIERTA[n]) {
-    reg.INDICES[n] = " ";
-    areas.close();
+  if (reg.ABIERTA[n]) {
+    RECU_IND();
+    reg.ABIERTA[n] = false;
     return;
   }
-  RECU_IND();
-  reg.ABIERTA[n] = false;
+  if (!reg.PROPIA[n] && areas.area().used()) return;
+  reg.INDICES[n] = " ";
+  reg.PROPIA[n] = false;
+  areas.close();
 }
 
 void RECU_IND() {
@@ -175,14 +168,32 @@ void RECU_IND() {
   if (areas.area().used()) areas.area().goTo(reg.ULT_REC[n]);
 }
 
-void INDEXA(const std::string& table, const std::string& bag, const std::string& key, const std::string& tag,
+bool USOEXCLUSIVO(const std::string& table, std::string_view alias, bool* inUse) {
+  auto& areas = workAreas();
+  if (inUse) *inUse = false;
+  areas.select(0);
+  xb::setNetError(false);
+  if (areas.use(table, alias, OpenMode::Exclusive)) return true;
+  if (!xb::netError()) return false;
+  if (inUse) *inUse = true;
+  TABLAENUSO(table);
+  return false;
+}
+
+void TABLAENUSO(const std::string& table) {
+  xb::prompter().alert("La tabla " + QUITAR_CAM(table) + " está en uso por otra copia del programa: se deja como está.",
+                       {"&Aceptar"}, "Atención.....", 1);
+}
+
+bool INDEXA(const std::string& table, const std::string& bag, const std::string& key, const std::string& tag,
             bool unique) {
   auto& areas = workAreas();
   const xb::engine::SelectGuard keep(areas, areas.selected());
-  areas.select(0);
+  bool inUse = false;
+  if (!USOEXCLUSIVO(table, "EL_FILE", &inUse)) return !inUse;
   const ScopedArea transient(areas);
-  if (!areas.use(table, "EL_FILE", OpenMode::Exclusive)) return;
   areas.area().createTag(bag, tag, key, "!Deleted()", unique);
+  return true;
 }
 
 std::string QUITAR_CAM(std::string_view path) {
@@ -206,6 +217,7 @@ void REGULAAREA(std::string_view alias) {
   areas.area(n).close();
   openRegistry().INDICES[size_t(n)] = " ";
   openRegistry().ABIERTA[size_t(n)] = false;
+  openRegistry().PROPIA[size_t(n)] = false;
 }
 
 std::string GETNEWALIAS(std::string_view prefix) {

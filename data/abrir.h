@@ -27,6 +27,10 @@ struct OpenRegistry {
   std::array<bool, kSlots> ABIERTA{};
   std::array<int64_t, kSlots> ULT_REC{};
   std::array<std::string, kSlots> ULT_IND;
+  // Whether ABRIR opened the table of area n itself: CERRAR closes only
+  // such areas, so that no CERRAR closes a table someone else opened
+  // (start-up's, say), however often it is called.
+  std::array<bool, kSlots> PROPIA{};
   OpenRegistry() { INDICES.fill(" "); ULT_IND.fill(" "); }
 };
 // The registry of the run.
@@ -69,15 +73,27 @@ bool SET_INDEX(const std::vector<std::string>& names);
 // Closes the current area (or the area of `alias` when given; nothing when
 // that alias is not open) and clears its registry entry. An area that ABRIR
 // found already open stays open and gets back its index files and record
-// (RECU_IND).
+// (RECU_IND); an area ABRIR did not open itself is never closed here.
 void CERRAR(std::string_view alias = {});
 // Sets the index files and the record CERRAR saved for the current area.
 void RECU_IND();
 
+// Opens `table` exclusive in the first free area under `alias` (then
+// selected), for a step that rewrites or replaces its files: restructure,
+// rebuild, pack, re-index. When another copy of the program has the table
+// open it is left as it is, the stop box "La tabla <name> está en uso por
+// otra copia del programa: se deja como está." (title "Atención.....")
+// says so, and *inUse and the network-error flag are set. False when the
+// table is not open.
+bool USOEXCLUSIVO(const std::string& table, std::string_view alias, bool* inUse = nullptr);
+// The stop box of USOEXCLUSIVO for `table`.
+void TABLAENUSO(const std::string& table);
+
 // Builds the tag `tag` on `key` in the index file `bag` of `table` (opened
 // exclusive under the alias EL_FILE in a new area, closed again), with the
 // condition "!Deleted()", unique when asked. The current area is kept.
-void INDEXA(const std::string& table, const std::string& bag, const std::string& key, const std::string& tag,
+// False when another copy has the table open (USOEXCLUSIVO): nothing built.
+bool INDEXA(const std::string& table, const std::string& bag, const std::string& key, const std::string& tag,
             bool unique = false);
 
 // The base name of a path: folders removed, text from the first "."

@@ -95,21 +95,22 @@ void AREG(const xb::Value& values, bool intoCurrent) {
   if (!tableOpen() || (!values.isArray() && !values.isText())) return;
   auto& areas = workAreas();
   const Structure target = areas.area().structure();
-  if (!intoCurrent && !areas.area().appendBlank()) return;
 
+  // The values first: an alias that is not open gives none, and no row is
+  // appended for them.
   std::vector<xb::Value> collected;
   if (values.isArray()) {
     collected = *values.arr();
   } else if (values.text().size() >= 2) {
     const xb::engine::SelectGuard source(areas, std::string_view(values.text()));
-    if (source.ok()) {
-      auto& a = areas.area();
-      for (int i = 0; i < a.fieldCount(); ++i) collected.push_back(a.fieldGet(i));
-    }
+    if (!source.ok()) return;
+    auto& a = areas.area();
+    for (int i = 0; i < a.fieldCount(); ++i) collected.push_back(a.fieldGet(i));
   } else {
     for (const FieldDef& f : target)
       if (const xb::Value* v = xb::findNamed(values.text() + f.name)) collected.push_back(*v);
   }
+  if (!intoCurrent && !areas.area().appendBlank()) return;
 
   PROTEGER(0);
   auto& a = areas.area();

@@ -34,7 +34,8 @@ void LIB_VAR();
 // text of 2 or more characters naming an alias whose current row gives the
 // values in field order, or a prefix of 0 or 1 characters collecting the
 // named values prefix + field name of the current table. Anything else does
-// nothing. Without `intoCurrent` a new blank row is appended first. Each
+// nothing, and so does an alias that is not open. Without `intoCurrent` a
+// new row is appended for the values. Each
 // value lands in the first field of its type not yet filled (a memo field
 // takes texts like a character field); a value with no such field left is
 // dropped. The area's locks are released at the end.

@@ -1,5 +1,7 @@
 #include "data/catalog.h"
 
+#include "data/abrir.h"
+
 #include "data/engine/os_file.h"
 #include "data/engine/workspace.h"
 #include "xbase/expr.h"
@@ -81,8 +83,12 @@ std::vector<std::string> ABREBASES() {
     areas.select(0);
     if (!areas.use(folder + t.table, t.alias, OpenMode::Shared)) continue;
     // the tag created first is the active order, whatever order the index
-    // file lists its tags in
-    if (areas.area().addIndex(folder + t.index)) areas.area().setOrder(std::string_view(t.tags.front().name));
+    // file lists its tags in; the registry knows the index file, so that an
+    // ABRIR and CERRAR of the alias give it back
+    if (areas.area().addIndex(folder + t.index)) {
+      areas.area().setOrder(std::string_view(t.tags.front().name));
+      openRegistry().INDICES[size_t(areas.selected())] = folder + t.index;
+    }
   }
   if (areas.select(std::string_view("CodPro2")) != 0) {
     xb::engine::WorkArea& a = areas.area();

@@ -1,5 +1,6 @@
 #include "data/estructuras.h"
 
+#include <cerrno>
 #include <optional>
 
 #include "data/abrir.h"
@@ -13,6 +14,7 @@
 #include "xbase/error.h"
 #include "xbase/expr.h"
 #include "xbase/routines.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -49,14 +51,15 @@ bool replaceWith(const std::string& work, const std::string& tableName, bool old
   using namespace xb::engine;
   // the new files take the exact names the old ones had on the disk
   const std::string table = resolveName(tableName), memo = resolveName(Table::memoNameFor(table));
-  removeFile(table);
-  if (oldHasMemo) removeFile(memo);
+  // The rename replaces the table in one step; a memo file the new
+  // structure no longer has goes.
+  if (oldHasMemo && !hasMemoFields(fields)) removeFile(memo);
   if (!renameFile(work, table)) {
-    fileFault(operation, work, "cannot rename " + work + " to " + table);
+    fileFault(operation, work, "no se puede renombrar " + work + " como " + table + ": " + xb::engine::systemReason(errno));
     return false;
   }
   if (hasMemoFields(fields) && fileExists(Table::memoNameFor(work)) && !renameFile(Table::memoNameFor(work), memo)) {
-    fileFault(operation, Table::memoNameFor(work), "cannot rename the memo file of " + work);
+    fileFault(operation, Table::memoNameFor(work), "no se puede renombrar el archivo de memos de " + work + ": " + xb::engine::systemReason(errno));
     return false;
   }
   return true;
@@ -86,7 +89,7 @@ bool createTemplate(const std::string& work, const std::string& templateFile, co
   if (!Table::create(work, fields)) return false;
   removeFile(templateFile);
   if (!renameFile(work, templateFile)) {
-    fileFault("CREARDBF", work, "cannot rename " + work + " to " + templateFile);
+    fileFault("CREARDBF", work, "no se puede renombrar " + work + " como " + templateFile + ": " + xb::engine::systemReason(errno));
     return false;
   }
   if (!hasMemoFields(fields)) return true;
@@ -100,13 +103,31 @@ void dropWork(const std::string& work, const Structure& fields) {
   if (hasMemoFields(fields)) xb::engine::removeFile(Table::memoNameFor(work));
 }
 
-// The memo question of an existing table: whether its own structure has memo
-// fields. Nothing when it cannot be opened.
-std::optional<bool> tableHasMemo(const std::string& table) {
-  const auto t = Table::open(table, OpenMode::ReadOnly);
-  if (!t) return std::nullopt;
-  return hasMemoFields(t->structure());
+// Creates the work table `work` with `fields` and fills it with the rows of
+// `source` that are not deleted, field by field by name. False, with the
+// work files removed, when that fails (the handler has seen why) or the
+// handler ends the step meanwhile.
+bool fillWork(const std::string& work, const Structure& fields, Table& source) {
+  struct Drop {
+    const std::string& work;
+    const Structure& fields;
+    bool keep = false;
+    ~Drop() {
+      if (!keep) dropWork(work, fields);
+    }
+  } drop{work, fields};
+  if (!Table::create(work, fields)) return false;
+  int64_t copied = -1;
+  {
+    auto target = Table::open(work, OpenMode::Exclusive);
+    if (!target) return false;
+    copied = Table::appendFrom(*target, source);
+    target->commit();
+  }
+  drop.keep = copied >= 0;
+  return drop.keep;
 }
+
 
 }  // namespace
 
@@ -141,9 +162,7 @@ xb::Value CREARDBF(std::string_view templateName, bool keepTemplate) {
     if (SET_INDEX({folder + kDictionaryIndex}) && d.seek(xb::Value(xb::upper1252(templateName)))) {
       xb::Value text = d.fieldGet(std::string_view("ESTRUCTURA"));
       if (text.isText()) {
-        std::string s = text.text();
-        while (!s.empty() && s.back() == ' ') s.pop_back();
-        structure = structureFromText(s);
+        structure = structureFromText(xb::trimRight(text.text()));
         fromDictionary = true;
       }
     }
@@ -163,72 +182,71 @@ xb::Value CREARDBF(std::string_view templateName, bool keepTemplate) {
   return structure;
 }
 
-void CREA_FIC(const xb::Value& wanted, const std::string& table, const std::string& folder) {
+bool CREA_FIC(const xb::Value& wanted, const std::string& table, const std::string& folder) {
   auto& areas = workAreas();
   const xb::engine::SelectGuard keep(areas, areas.selected());
   const xb::Value list = wanted.isText() ? CREARDBF(wanted.text()) : wanted;
   const auto fields = fieldsOf(list);
-  if (!fields || fields->empty()) return;
+  if (!fields || fields->empty()) return true;
   const std::string work = folder + kRestructureWork;
 
   if (!xb::engine::fileExists(table)) {
     createThrough(work, table, *fields, "CREA_FIC");
-    return;
+    return true;
   }
-  areas.select(0);
+  {
+    xb::setNetError(false);
+    const auto current = Table::open(table, OpenMode::ReadOnly);
+    if (!current && !xb::netError()) return true;
+    if (current && IGUALEST(structureList(current->structure()), list)) return true;
+  }
+  // Held exclusively from here to the replacement, so that no other copy
+  // has it open while its files are replaced.
+  bool inUse = false;
+  if (!USOEXCLUSIVO(table, "Destino", &inUse)) return !inUse;
   const ScopedArea transient(areas);
-  if (!areas.use(table, "Destino", OpenMode::Shared)) return;
   const Structure old = areas.area().structure();
-  areas.close();
-  if (IGUALEST(structureList(old), list)) return;
-
-  if (!Table::create(work, *fields)) return;
-  if (!areas.use(work, "bb", OpenMode::Shared)) return;
-  const int64_t copied = areas.area().appendFrom(table);
-  areas.close();
-  if (copied < 0) {
-    dropWork(work, *fields);
-    return;
-  }
+  if (IGUALEST(structureList(old), list)) return true;
+  if (!fillWork(work, *fields, *areas.area().table())) return true;
   replaceWith(work, table, hasMemoFields(old), *fields, "CREA_FIC");
+  return true;
 }
 
-void PACA(const std::string& table) {
-  if (!ABRIR("EL_ALIAS", table, "E")) return;
+bool PACA(const std::string& table) {
+  if (!ABRIR("EL_ALIAS", table, "E")) {
+    if (F_ERROR() != 0) return true;
+    TABLAENUSO(table);
+    return false;
+  }
   const ScopedArea transient(workAreas());
   workAreas().area().pack();
   CERRAR();
+  return true;
 }
 
-void CRE_RES(std::string_view templateName, const std::string& table) {
+bool CRE_RES(std::string_view templateName, const std::string& table) {
   auto& areas = workAreas();
   const std::string folder = fileNameValue("G_CAMINO");
   const std::string work = folder + kRebuildWork;
   CREARDBF(templateName);
   areas.select(0);
-  const ScopedArea transient(areas);
-  if (!areas.use(folder + std::string(templateName), "O_R_I_G_E", OpenMode::Shared)) return;
-  const Structure fields = areas.area().structure();
-
+  std::optional<Structure> fields;
+  {
+    const ScopedArea transient(areas);
+    if (!areas.use(folder + std::string(templateName), "O_R_I_G_E", OpenMode::Shared)) return true;
+    fields = areas.area().structure();
+  }
   if (!xb::engine::fileExists(table)) {
-    areas.close();
-    createThrough(work, table, fields, "CRE_RES");
-    return;
+    createThrough(work, table, *fields, "CRE_RES");
+    return true;
   }
-  const bool made = Table::copyStructure(*areas.area().table(), work);
-  areas.close();
-  if (!made) return;
-  const auto oldHasMemo = tableHasMemo(table);
-  int64_t copied = -1;
-  if (oldHasMemo && areas.use(work, {}, OpenMode::Shared)) {
-    copied = areas.area().appendFrom(table);
-    areas.close();
-  }
-  if (copied < 0) {
-    dropWork(work, fields);
-    return;
-  }
-  replaceWith(work, table, *oldHasMemo, fields, "CRE_RES");
+  bool inUse = false;
+  if (!USOEXCLUSIVO(table, "EL_FILE", &inUse)) return !inUse;
+  const ScopedArea held(areas);
+  const bool oldHasMemo = hasMemoFields(areas.area().structure());
+  if (!fillWork(work, *fields, *areas.area().table())) return true;
+  replaceWith(work, table, oldHasMemo, *fields, "CRE_RES");
+  return true;
 }
 
 }  // namespace qv

@@ -41,16 +41,20 @@ xb::Value CREARDBF(std::string_view templateName, bool keepTemplate = false);
 // its memo file removed and the work files renamed over them; a failure in
 // between leaves the data in the work table. An empty or invalid wanted
 // structure leaves the table as it is. The current area is kept.
-void CREA_FIC(const xb::Value& wanted, const std::string& table, const std::string& folder);
+// False when another copy has the table open: it is left as it is
+// (USOEXCLUSIVO tells the user); work files that could not be filled or
+// replace nothing are removed.
+bool CREA_FIC(const xb::Value& wanted, const std::string& table, const std::string& folder);
 
 // Removes the deleted rows of `table`, opened exclusive through ABRIR under
 // the alias EL_ALIAS; nothing when the open fails or the user declines to
-// retry.
-void PACA(const std::string& table);
+// retry, which answers false (the table is in use by another copy).
+bool PACA(const std::string& table);
 
 // Rebuilds `table` with the structure of its template (re-created from the
 // dictionary first) through G_CAMINO + TEMP_.DBF, as CREA_FIC does; a
-// missing table is created empty with the template's structure.
-void CRE_RES(std::string_view templateName, const std::string& table);
+// missing table is created empty with the template's structure. The table
+// is held exclusively meanwhile; false when another copy has it open.
+bool CRE_RES(std::string_view templateName, const std::string& table);
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 #include "data/mantenimiento.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "data/abrir.h"
@@ -7,6 +8,7 @@
 #include "data/engine/os_file.h"
 #include "data/engine/workspace.h"
 #include "data/estructuras.h"
+#include "data/scoped_area.h"
 #include "xbase/prompt.h"
 
 namespace qv {
@@ -57,22 +59,37 @@ ProgressRun*& installed() {
   return run;
 }
 
+std::vector<std::string>& skipped() {
+  static std::vector<std::string> tables;
+  return tables;
+}
+
+bool isSkipped(const std::string& table) {
+  return std::find(skipped().begin(), skipped().end(), table) != skipped().end();
+}
+
 // Runs `work` on each table in order, with the meter and text line set and
-// window messages processed before each one.
-void eachTable(ProgressSink& meter, const char* verb, const std::function<void(const MaintainedTable&)>& work) {
+// window messages processed before each one. A table another copy holds
+// open is left as it is: `work` answers false for it, and it is passed over
+// by the later steps of the maintenance.
+void eachTable(ProgressSink& meter, const char* verb, const std::function<bool(const MaintainedTable&)>& work) {
   meter.setTotal(kTables);
   int k = 0;
   for (const MaintainedTable& t : maintainedTables()) {
     meter.set(++k);
-    meter.setText(verb + fileNameValue(t.tableValue));
+    const std::string table = fileNameValue(t.tableValue);
+    meter.setText(verb + table);
     xb::prompter().processEvents();
-    work(t);
+    if (isSkipped(table)) continue;
+    if (!work(t)) skipped().push_back(table);
   }
 }
 
 }  // namespace
 
 ProgressRun& progressRun() { return *installed(); }
+
+const std::vector<std::string>& skippedTables() { return skipped(); }
 
 ProgressRun* setProgressRun(ProgressRun* run) {
   ProgressRun* previous = installed();
@@ -86,7 +103,7 @@ void INIBASES(ProgressSink& meter) {
   areas.select(0);
   const std::string folder = fileNameValue("G_CAMINO");
   eachTable(meter, "Procesando ", [&](const MaintainedTable& t) {
-    CREA_FIC(xb::Value(t.templateName), fileNameValue(t.tableValue), folder);
+    return CREA_FIC(xb::Value(t.templateName), fileNameValue(t.tableValue), folder);
   });
 }
 
@@ -94,15 +111,16 @@ void PACKBASES(ProgressSink& meter) {
   auto& areas = workAreas();
   const xb::engine::SelectGuard keep(areas, areas.selected());
   areas.select(0);
-  eachTable(meter, "Compactando ", [](const MaintainedTable& t) { PACA(fileNameValue(t.tableValue)); });
+  eachTable(meter, "Compactando ", [](const MaintainedTable& t) { return PACA(fileNameValue(t.tableValue)); });
 }
 
 void RECO_BASES(ProgressSink& meter) {
   workAreas().select(0);
   const std::string folder = fileNameValue("G_CAMINO");
   eachTable(meter, "Procesando ", [&](const MaintainedTable& t) {
-    CRE_RES(t.templateName, fileNameValue(t.tableValue));
+    const bool done = CRE_RES(t.templateName, fileNameValue(t.tableValue));
     xb::engine::removeFile(folder + t.templateName);
+    return done;
   });
   progressRun().run("Reindexando datos...", "Por favor espere.....", INDEXBASES);
   workAreas().closeAll();
@@ -113,8 +131,16 @@ void INDEXBASES(ProgressSink& meter) {
   workAreas().select(0);
   eachTable(meter, "Reindexando ", [](const MaintainedTable& t) {
     const std::string table = fileNameValue(t.tableValue), index = fileNameValue(t.indexValue);
+    // The index file goes only while the table is held exclusively, so
+    // that no other copy keeps using the old one.
+    auto& areas = workAreas();
+    const xb::engine::SelectGuard keep(areas, areas.selected());
+    bool inUse = false;
+    if (!USOEXCLUSIVO(table, "EL_FILE", &inUse)) return !inUse;
+    const ScopedArea held(areas);
     xb::engine::removeFile(index);
-    for (const StartupTag& tag : t.tags) INDEXA(table, index, tag.key, tag.name, tag.unique);
+    for (const StartupTag& tag : t.tags) areas.area().createTag(index, tag.name, tag.key, "!Deleted()", tag.unique);
+    return true;
   });
 }
 
@@ -123,10 +149,17 @@ void AUTOMANTEN() {
     return;
   closeAllTables();
   openRegistry() = OpenRegistry();
+  skipped().clear();
   progressRun().run("Procesando datos...", "Por favor espere", INIBASES);
   progressRun().run("Procesando datos...", "Por favor espere.....", PACKBASES);
   progressRun().run("Procesando datos...", "Por favor espere.....", RECO_BASES);
   ABREBASES();
+  if (skipped().empty()) return;
+  std::string names;
+  for (const std::string& t : skipped()) names += (names.empty() ? "" : ", ") + QUITAR_CAM(t);
+  xb::prompter().alert("Automantenimiento terminado. Tablas en uso por otra copia del programa, que quedan como "
+                       "estaban: " + names + ".",
+                       {"&Aceptar"}, "Atención.....", 1);
 }
 
 }  // namespace qv

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -53,10 +54,17 @@ void RECO_BASES(ProgressSink& meter);
 // "CODIGO+DGCNT"; every tag with the condition "!Deleted()".
 void INDEXBASES(ProgressSink& meter);
 
+// The tables the maintenance left as they were because another copy of
+// the program had them open, in the order met; cleared when AUTOMANTEN
+// starts.
+const std::vector<std::string>& skippedTables();
+
 // Asks "Proceder con Automantenimiento General ?" (&Continuar / &Salir);
 // on Continuar closes every table, runs INIBASES, PACKBASES and RECO_BASES
 // each in its progress dialog, and opens the tables again as at start-up
-// (ABREBASES). Salir or a closed box changes nothing.
+// (ABREBASES). Salir or a closed box changes nothing. A table another copy
+// holds open is left as it is by every step (each step says so), and the
+// end of the maintenance names the tables so left.
 void AUTOMANTEN();
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "xbase/codepage.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -10,12 +11,6 @@ using xb::engine::FieldDef;
 using xb::engine::Structure;
 
 namespace {
-
-std::string trimmed(const std::string& s) {
-  const size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
 
 std::optional<int> wholeIn(const xb::Value& v, int lo, int hi) {
   if (!v.isNumber() || !std::isfinite(v.num())) return std::nullopt;
@@ -41,11 +36,11 @@ std::optional<Structure> fieldsOf(const xb::Value& list) {
   for (const xb::Value& e : *list.arr()) {
     if (!e.isArray() || e.arr()->size() < 4) return std::nullopt;
     const xb::Array& a = *e.arr();
-    if (!a[0].isText() || !a[1].isText() || trimmed(a[1].text()).size() != 1) return std::nullopt;
+    if (!a[0].isText() || !a[1].isText() || xb::trim(a[1].text()).size() != 1) return std::nullopt;
     const auto width = wholeIn(a[2], 1, 255);
     const auto decimals = wholeIn(a[3], 0, 254);
     if (!width || !decimals) return std::nullopt;
-    out.push_back({xb::upper1252(trimmed(a[0].text())), char(xb::upper1252(static_cast<unsigned char>(trimmed(a[1].text())[0]))),
+    out.push_back({xb::upper1252(xb::trim(a[0].text())), char(xb::upper1252(static_cast<unsigned char>(xb::trim(a[1].text())[0]))),
                    *width, *decimals});
   }
   return out;

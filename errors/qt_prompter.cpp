@@ -128,6 +128,14 @@ std::optional<std::string> QtPrompter::openFile(const std::string& title, const 
   return name.toStdString();
 }
 
+std::optional<std::string> QtPrompter::saveFile(const std::string& title, const std::string& filter,
+                                                const std::string& suggested) {
+  const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString::fromStdString(title),
+                                                    QString::fromStdString(suggested), qtFileFilter(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
+}
+
 void QtPrompter::beep(int, int) { QApplication::beep(); }
 
 void QtPrompter::processEvents() { QApplication::processEvents(); }

@@ -36,6 +36,8 @@ class QtPrompter : public xb::Prompter {
                                    const std::string& picture) override;
   // The platform's file-open dialog on the working folder.
   std::optional<std::string> openFile(const std::string& title, const std::string& filter) override;
+  std::optional<std::string> saveFile(const std::string& title, const std::string& filter,
+                                      const std::string& suggested) override;
   // The platform's beep (tones are not available: every tone is the beep).
   void beep(int hz, int ms) override;
   void processEvents() override;

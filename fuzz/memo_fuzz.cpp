@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (auto& [row, block] : refs) {
     auto text = memo->read(block, &fault);
     std::string changed = text ? *text + "+" : std::string(size_t(row) * 40, 'x');
-    if (auto at = memo->write(block, changed, &fault)) block = *at;
+    if (auto at = memo->write(changed, &fault)) block = *at;
   }
   memo->check(refs);
   return 0;

@@ -14,6 +14,7 @@
 #include "data/blanks.h"
 #include "data/catalog.h"
 #include "data/tables.h"
+#include "labels/catalogue_screen.h"
 #include "labels/design_dialog.h"
 #include "labels/label_formats.h"
 #include "labels/label_run.h"
@@ -350,7 +351,9 @@ void GenLabelScreen::chooseFormat(int row) {
 
 void GenLabelScreen::newFormat() {
   if (pending_) saveFormat();
-  const std::string name = NEWLABEL(oFormat_);
+  const NewFormatChoice choice = chooseNewFormat(dialog_.get());
+  if (choice.kind == NewFormatChoice::Cancelled) return;
+  const std::string name = choice.product ? NEWLABEL(oFormat_, formatMeasures(*choice.product)) : NEWLABEL(oFormat_);
   if (name.empty()) return;
   selectedFormat_ = name;
   formatNames_.push_back(name);
@@ -360,7 +363,13 @@ void GenLabelScreen::newFormat() {
     list->setCurrentRow(list->count() - 1);
   }
   showFormat();
-  xb::prompter().message(xb::MsgKind::Info, kNewFormatTitle, kNewFormatText);
+  if (!choice.product) {
+    xb::prompter().message(xb::MsgKind::Info, kNewFormatTitle, kNewFormatText);
+    return;
+  }
+  const std::string note = catalogueNote(*choice.product);
+  xb::prompter().message(xb::MsgKind::Info, kNewFormatTitle,
+                         std::string(kCatalogueDoneText) + (note.empty() ? "" : "\r\n\r\n" + note));
 }
 
 void GenLabelScreen::deleteFormat() {

@@ -94,11 +94,15 @@ int CAMBIOETIQ(int nNew, int nOld, const std::vector<int64_t>& aHeaderRecs) {
   return nNew;
 }
 
-std::string NEWLABEL(qv::TDATABASE& oFormat) {
+namespace {
+
+// Steps 2 to 5 of NEWLABEL: the name asked for (the box holding
+// `initial`), the shown format unmarked, the new one appended with its
+// name and `m`'s sheet and measures.
+std::string storeNewFormat(qv::TDATABASE& oFormat, const std::string& initial, const FormatMeasures* m) {
   xb::Prompter& ask = xb::prompter();
-  if (!ask.yesNo(kNewLabelTitle, kNewLabelQuestion)) return "";
   const std::string blanks(kFormatNameWidth, ' ');
-  const std::string typed = ask.input(kNewLabelTitle, kNewLabelPrompt, blanks, kNewLabelPicture).value_or(blanks);
+  const std::string typed = ask.input(kNewLabelTitle, kNewLabelPrompt, initial, kNewLabelPicture).value_or(blanks);
   if (qv::trimmed(typed).empty()) {
     ask.message(xb::MsgKind::Stop, kAttention, kBadLabelName);
     return "";
@@ -118,10 +122,34 @@ std::string NEWLABEL(qv::TDATABASE& oFormat) {
   if (!oFormat.Append()) return "";
   const std::string name = padded(xb::upper1252(xb::utf8ToCp1252(typed)), kFormatNameWidth);
   oFormat.FieldPut("NOMBRE", xb::Value(name));
-  oFormat.FieldPut("HOJA", xb::Value("A4"));
+  oFormat.FieldPut("HOJA", xb::Value(m ? xb::utf8ToCp1252(m->hoja) : std::string("A4")));
   oFormat.FieldPut("ULTIMA", xb::Value(true));
+  if (m) {
+    const struct {
+      const char* field;
+      double value;
+      int decimals;
+    } measures[] = {
+        {"MARGENSUP", m->margenSup, 2},   {"MARGENIZD", m->margenIzd, 2},   {"ALTOETIQ", m->altoEtiq, 2},
+        {"ANCHOETIQ", m->anchoEtiq, 2},   {"SEPARAHORZ", m->separaHorz, 3}, {"SEPARAVERT", m->separaVert, 3},
+        {"FILAS", double(m->filas), 0},   {"COLUMNAS", double(m->columnas), 0},
+    };
+    for (const auto& f : measures) oFormat.FieldPut(f.field, xb::Value(f.value, f.decimals));
+    oFormat.FieldPut("PRNULTFILA", xb::Value(true));
+  }
   oFormat.Save();
   return name;
+}
+
+}  // namespace
+
+std::string NEWLABEL(qv::TDATABASE& oFormat) {
+  if (!xb::prompter().yesNo(kNewLabelTitle, kNewLabelQuestion)) return "";
+  return storeNewFormat(oFormat, std::string(kFormatNameWidth, ' '), nullptr);
+}
+
+std::string NEWLABEL(qv::TDATABASE& oFormat, const FormatMeasures& m) {
+  return storeNewFormat(oFormat, xb::cp1252ToUtf8(padded(xb::utf8ToCp1252(m.nombre), kFormatNameWidth)), &m);
 }
 
 bool DELLABEL(const std::string& cName) {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "labels/label_catalogue.h"
+
 namespace qv {
 class TDATABASE;
 }
@@ -64,6 +66,12 @@ int CAMBIOETIQ(int nNew, int nOld, const std::vector<int64_t>& aHeaderRecs);
 // empty after trimming or a cancelled box: kBadLabelName is shown for
 // these two, or a lock wait given up).
 std::string NEWLABEL(qv::TDATABASE& oFormat);
+// Creates a format from a product of the label catalogue: the name is
+// asked for in the same box, holding the product's name to start with;
+// the new record takes the product's sheet (HOJA), measures, rows and
+// columns, and prints its last row. No question comes first: choosing the
+// product was the user's answer. Returns as NEWLABEL does.
+std::string NEWLABEL(qv::TDATABASE& oFormat, const FormatMeasures& m);
 
 // Asks, with No as the default answer, whether to delete the format shown
 // (`cName`, as stored); on Yes marks the current record of the format table

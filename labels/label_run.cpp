@@ -10,6 +10,7 @@
 #include "data/tables.h"
 #include "data/tdatabase.h"
 #include "labels/label_fit.h"
+#include "labels/sheet_paper.h"
 #include "print/preview_job.h"
 #include "print/printer.h"
 #include "xbase/codepage.h"
@@ -112,6 +113,7 @@ void PRNLABEL(const std::string& cAlias, qv::TDATABASE& oDesign, int nDesign,
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
   if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
   std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(qv::trimmed(document)), false, true, {}, false);
+  if (const std::optional<QPageSize> paper = sheetPaper(textOf(oFormat.FieldGet("HOJA")))) oPrn->SetJobPaper(*paper);
   BusyCursor cursor;
   if (run.perSheet() > 0) {
     // The fit check, at the printer's resolution: on No nothing is printed.

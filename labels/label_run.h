@@ -32,7 +32,7 @@ void setProductType(std::vector<LabelRow>& rows, const std::string& cAlias);
 
 // Runs one sheet for design nDesign and the format held by oFormat, with the product table cAlias.
 // Every label carries the first product record in range; the page goes to
-// a non-modal preview. The design table is left filtered on the design
+// a non-modal preview, on the paper the format's HOJA names (sheetPaper). The design table is left filtered on the design
 // printed (labelSheetRows). An item of unknown kind, or a barcode item without a field
 // number, shows the item-kind message and drops the job: no page, no
 // preview, no current printer left behind; the tables stay open. A design

@@ -110,6 +110,7 @@ void TPRINTER::makeContext(const std::string& name, const QString& outputFile) {
     }
   }
   if (!outputFile.isEmpty()) printer_->setOutputFileName(outputFile);
+  if (jobPaper_) printer_->setPageSize(*jobPaper_);
   readMetrics();
 }
 
@@ -478,6 +479,11 @@ void TPRINTER::SetPage(int nPaper) {
   const QPageSize::PageSizeId id = QPageSize::id(nPaper);
   if (id != QPageSize::Custom) printerSetup().setPageSize(QPageSize(id));
   Rebuild();
+}
+
+void TPRINTER::SetJobPaper(const QPageSize& oPaper) {
+  jobPaper_ = oPaper;
+  if (printer_) Rebuild();
 }
 
 void TPRINTER::SetBin(int nBin) {

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPageSize>
 #include <QImage>
 #include <QPen>
 #include <QPointF>
@@ -160,6 +161,10 @@ class TPRINTER : public bc::DrawDevice {
   void SetSize(int nWidth, int nHeight);
   // Paper kind by the system's numbering (9 A4, 1 Letter, …).
   void SetPage(int nPaper);
+  // The paper of this job alone: the set-up keeps its own paper for the
+  // jobs after it, and the device keeps this one however it is rebuilt.
+  // Set before the first page.
+  void SetJobPaper(const QPageSize& oPaper);
   // Paper source by the system's numbering (1 upper, 2 lower, …).
   void SetBin(int nBin);
   // Name, driver and port of the device's printer (the set-up's without one).
@@ -240,6 +245,7 @@ class TPRINTER : public bc::DrawDevice {
   QFont defaultFont();
 
   std::optional<QFont> oFont_;
+  std::optional<QPageSize> jobPaper_;
   std::unique_ptr<QPrinter> printer_;
   std::unique_ptr<QPainter> directPainter_;
   std::unique_ptr<QPicture> picture_;

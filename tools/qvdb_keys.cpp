@@ -36,18 +36,17 @@ bool printable(const std::vector<xb::engine::IndexEntry>& entries) {
 
 // The entries in tag order read with `fill`; nothing when the pages do not
 // read as a tag of that fill.
-std::optional<std::vector<xb::engine::IndexEntry>> entriesOf(xb::engine::CdxFile& f, xb::engine::CdxTag& tag,
-                                                             uint8_t fill) {
+std::optional<std::vector<xb::engine::IndexEntry>> entriesOf(xb::engine::CdxTag& tag, uint8_t fill) {
   tag.setFill(fill);
   std::vector<xb::engine::IndexEntry> out;
   const bool desc = tag.info().descending;
+  // Each step takes the index lock for itself, so writers of other
+  // processes get in between.
   try {
-    if (!f.beginRead()) throw ToolError(f.path() + ": locked by another process");
     for (bool ok = desc ? tag.last() : tag.first(); ok && tag.valid(); ok = desc ? tag.prev() : tag.next())
       out.push_back(tag.current());
-    f.endRead();
-  } catch (const xb::RuntimeError&) {
-    f.endRead();
+  } catch (const xb::RuntimeError& e) {
+    if (e.error().genCode != xb::kGenCorruption) throw;
     return std::nullopt;
   }
   return out;
@@ -108,13 +107,13 @@ int runKeys(const Args& args) {
   std::optional<std::vector<xb::engine::IndexEntry>> entries;
   if (!type && tag->info().keyLength != 8) type = KeyType::Character;
   if (type) {
-    entries = entriesOf(*f, *tag, xb::engine::keyFill(*type));
+    entries = entriesOf(*tag, xb::engine::keyFill(*type));
     if (!entries) throw ToolError(path + ": tag " + o.positional[1] + " cannot be read");
   } else {
-    entries = entriesOf(*f, *tag, 0x00);
+    entries = entriesOf(*tag, 0x00);
     if (!entries || printable(*entries)) {
       type = KeyType::Character;
-      entries = entriesOf(*f, *tag, 0x20);
+      entries = entriesOf(*tag, 0x20);
     } else {
       type = KeyType::Numeric;
     }

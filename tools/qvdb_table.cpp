@@ -8,6 +8,7 @@
 #include "data/engine/field_codec.h"
 #include "xbase/codepage.h"
 #include "xbase/dates.h"
+#include "xbase/text.h"
 #include "xbase/error.h"
 
 namespace qvdb {
@@ -113,18 +114,12 @@ namespace {
   throw ToolError("field " + f.name + ": '" + text + "' " + why);
 }
 
-std::string trimmed(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
 bool allDigits(const std::string& s) { return s.find_first_not_of("0123456789") == std::string::npos; }
 
 }  // namespace
 
 xb::Value fieldValue(const FieldDef& f, const std::string& text) {
-  const std::string t = trimmed(text);
+  const std::string t(xb::trim(text, " \t"));
   switch (f.type) {
     case 'C': {
       std::string s = xb::utf8ToCp1252(text);

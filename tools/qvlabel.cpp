@@ -6,10 +6,14 @@
 //   qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits]
 //                  [--vertical] [--dpi N] [--color NAME] [--check] [--set X]
 //                  [--preview | --print [--printer NAME]]
+//   qvlabel catalogue [TEXT]
+//   qvlabel import DATAFOLDER FILE.csv
+//   qvlabel export DATAFOLDER FILE.csv
 //   qvlabel design-export DATAFOLDER N|NAME FILE.eti
 //   qvlabel design-import DATAFOLDER FILE.eti
 //
-// Exit codes: 0 done, 2 usage or error (with a message on standard error).
+// Exit codes: 0 done, 2 usage or error (with a message on standard error);
+// import: 1 when some rows were refused.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -24,7 +28,9 @@
 #include "barcode/code_parts.h"
 #include "barcode/colors.h"
 #include "barcode/ean_upc.h"
+#include "app/product_csv_tool.h"
 #include "barcode/qt/image_device.h"
+#include "labels/label_catalogue.h"
 #include "tools/qvlabel_design.h"
 #include "tools/qvlabel_print.h"
 #include "tools/qvlabel_render.h"
@@ -40,6 +46,12 @@ constexpr const char* kUsage =
     "  qvlabel render TYPE CODE OUTFILE [--module-cm W] [--height-cm H] [--digits] [--vertical]\n"
     "                 [--dpi N] [--color NAME] [--check] [--set A|B|C]\n"
     "                 [--preview | --print [--printer NAME]]  (through the printer device)\n"
+    "  qvlabel catalogue [TEXT]                 (label-sheet products whose brand, part, description\n"
+    "                                            or paper hold every word of TEXT, with the measures\n"
+    "                                            of the format each would become)\n"
+    "  qvlabel import DATAFOLDER FILE.csv       (product codes validated and stored; exit 1 when some rows\n"
+    "                                            were refused)\n"
+    "  qvlabel export DATAFOLDER FILE.csv       (the product table for spreadsheets)\n"
     "  qvlabel design-export DATAFOLDER N|NAME FILE.eti   (a label design to a design file)\n"
     "  qvlabel design-import DATAFOLDER FILE.eti          (a new design; prints its number)\n"
     "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
@@ -244,6 +256,29 @@ int Render(const std::vector<std::string>& argv, int argc, char** cargv) {
   return 0;
 }
 
+int Catalogue(const std::vector<std::string>& argv) {
+  std::string text;
+  for (const std::string& word : argv) text += (text.empty() ? "" : " ") + word;
+  const lb::Catalogue c = lb::readCatalogue();
+  for (const std::string& fault : c.faults) std::cerr << "qvlabel: " << fault << '\n';
+  if (c.products.empty()) {
+    std::cerr << "qvlabel: " << lb::kCatalogueMissing << '\n';
+    return 2;
+  }
+  for (const lb::CatalogueProduct& p : c.products)
+    if (lb::catalogueMatches(p, text)) std::cout << lb::catalogueLine(p) << '\n';
+  return 0;
+}
+
+int Codes(const std::string& command, const std::vector<std::string>& argv) {
+  if (argv.size() != 2) throw UsageError(command + " takes DATAFOLDER and FILE.csv");
+  std::string report;
+  const int code = command == "import" ? qv::importCodesFile(argv[0], argv[1], report)
+                                       : qv::exportCodesFile(argv[0], argv[1], report);
+  (code == 2 ? std::cerr : std::cout) << report;
+  return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -258,6 +293,8 @@ int main(int argc, char** argv) {
     if (command == "check") return Check(rest);
     if (command == "parts") return Parts(rest);
     if (command == "render") return Render(rest, argc, argv);
+    if (command == "catalogue") return Catalogue(rest);
+    if (command == "import" || command == "export") return Codes(command, rest);
     if (command == "design-export") return qvlabel::DesignExport(rest);
     if (command == "design-import") return qvlabel::DesignImport(rest);
     if (command == "--help" || command == "-h" || command == "help") {

@@ -45,6 +45,9 @@ bool InputMode::eventFilter(QObject* watched, QEvent* e) {
   }
   QLineEdit* edit = editorOf(focus);
   if (!edit || edit->isReadOnly()) return false;
+  // Alt with a letter no control answers to types nothing, as everywhere
+  // else on the desktop the program follows; AltGr characters still type.
+  if (k.modifiers() == Qt::AltModifier && !k.text().isEmpty() && k.text().at(0).isPrint()) return true;
   if ((k.key() == Qt::Key_Up || k.key() == Qt::Key_Down) && k.modifiers() == Qt::NoModifier && focus == edit) {
     const bool down = k.key() == Qt::Key_Down;
     QKeyEvent tab(QEvent::KeyPress, down ? Qt::Key_Tab : Qt::Key_Backtab, down ? Qt::NoModifier : Qt::ShiftModifier);

@@ -9,6 +9,7 @@
 #include "xbase/codepage.h"
 #include "xbase/dates.h"
 #include "xbase/expr_internal.h"
+#include "xbase/text.h"
 #include "xbase/format.h"
 
 namespace xb {
@@ -37,14 +38,8 @@ Value num(double v, int dec) { return Value(v, std::clamp(dec, 0, 15)); }
 
 bool blankChar(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
 
-std::string_view rtrim(std::string_view s) {
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
-std::string_view ltrim(std::string_view s) {
-  while (!s.empty() && blankChar(s.front())) s.remove_prefix(1);
-  return s;
-}
+std::string_view rtrim(std::string_view s) { return trimRight(s); }
+std::string_view ltrim(std::string_view s) { return trimLeft(s, kWhiteSpace); }
 
 Value fAlltrim(EvalCtx& c, const FuncDef& f, Args a, int n) {
   if (!text(a, n, 0)) return bad(c, f, a, n);

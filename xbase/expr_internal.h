@@ -27,6 +27,8 @@ class Node {
  public:
   virtual ~Node() = default;
   virtual Value eval(EvalCtx& c) const = 0;
+  // Whether the node can stand left of ":=".
+  virtual bool assignable() const { return false; }
   int depth = 1;  // height of the subtree
 };
 using NodePtr = std::unique_ptr<Node>;
@@ -46,6 +48,8 @@ Value textTooLong(const EvalCtx& c, std::string_view operation);
 
 inline constexpr int kMaxArgs = 4;
 
+enum class Op { Plus, Minus, Mul, Div, Mod, Pow, Eq, ExactEq, Ne, Lt, Le, Gt, Ge, In };
+
 struct FuncDef {
   const char* name;
   int minArgs, maxArgs;
@@ -56,5 +60,30 @@ struct FuncDef {
 // The function named (upper-case name), or nullptr. IIF and IF are not in
 // the table: the compiler turns them into a conditional.
 const FuncDef* findFunction(std::string_view upperName);
+
+// The nodes the parser builds (expr.cpp defines them).
+namespace nodes {
+NodePtr constant(Value v);
+// An unqualified name: a field of the current area, else a named value.
+NodePtr name(std::string upperName);
+NodePtr memvar(std::string upperName);
+// ALIAS->FIELD (alias empty: FIELD->NAME, the current area).
+NodePtr field(std::string alias, std::string upperName);
+NodePtr aliasExpr(std::string alias, NodePtr e);
+NodePtr binary(Op op, NodePtr l, NodePtr r);
+NodePtr plus(NodePtr l, NodePtr r);
+NodePtr logicalAnd(NodePtr l, NodePtr r);
+NodePtr logicalOr(NodePtr l, NodePtr r);
+NodePtr logicalNot(NodePtr e);
+NodePtr negate(NodePtr e);
+NodePtr unaryPlus(NodePtr e);
+NodePtr list(std::vector<NodePtr> items);
+NodePtr array(std::vector<NodePtr> items);
+NodePtr index(NodePtr a, NodePtr i);
+NodePtr send(NodePtr obj, std::string msg, std::vector<NodePtr> args);
+NodePtr assign(NodePtr target, NodePtr value);
+NodePtr iif(NodePtr cond, NodePtr a, NodePtr b);
+NodePtr call(const FuncDef* f, std::vector<NodePtr> args);
+}  // namespace nodes
 
 }  // namespace xb

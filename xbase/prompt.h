@@ -6,7 +6,6 @@
 // Texts are UTF-8.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +42,10 @@ class Prompter {
   // patterns separated by "|" ("Etiquetas (*.eti)| *.eti|"). The chosen
   // path; nothing when cancelled.
   virtual std::optional<std::string> openFile(const std::string& title, const std::string& filter) = 0;
+  // The platform's file-save dialog, starting on `suggested`; the path
+  // chosen, nothing when cancelled. A prompter without one cancels.
+  virtual std::optional<std::string> saveFile(const std::string& title, const std::string& filter,
+                                              const std::string& suggested);
 
   // A tone of `hz` for `ms` milliseconds (0 hz: the default beep).
   virtual void beep(int hz, int ms) = 0;
@@ -72,39 +75,6 @@ class HeadlessPrompter : public Prompter {
   std::optional<std::string> openFile(const std::string& title, const std::string& filter) override;
   void beep(int hz, int ms) override;
   void processEvents() override {}
-};
-
-// Records every question and gives scripted answers, for tests.
-class ScriptedPrompter : public Prompter {
- public:
-  struct Asked {
-    std::string kind;  // "alert", "message", "yesno", "noyes", "input", "file", "beep"
-    std::string title;
-    std::string text;  // the message, question or prompt
-    std::vector<std::string> buttons;
-    int focus = 0;
-    std::string value;    // input: the initial value; file: the filter
-    std::string picture;  // input: the picture file
-  };
-  std::vector<Asked> asked;
-  std::vector<int> alertAnswers;   // consumed in order; empty: 0
-  std::vector<bool> yesNoAnswers;  // consumed in order by yesNo and noYes; empty: false
-  // Consumed in order; empty: nothing (cancelled). An input answer is
-  // padded like the real box's.
-  std::vector<std::optional<std::string>> inputAnswers;
-  std::vector<std::optional<std::string>> fileAnswers;
-  std::function<void()> onProcessEvents;
-
-  int alert(const std::string& message, const std::vector<std::string>& buttons, const std::string& title,
-            int focus) override;
-  void message(MsgKind kind, const std::string& title, const std::string& text) override;
-  bool yesNo(const std::string& title, const std::string& text) override;
-  bool noYes(const std::string& title, const std::string& text) override;
-  std::optional<std::string> input(const std::string& title, const std::string& prompt, const std::string& initial,
-                                   const std::string& picture) override;
-  std::optional<std::string> openFile(const std::string& title, const std::string& filter) override;
-  void beep(int hz, int ms) override;
-  void processEvents() override;
 };
 
 // The input box's answer: `typed` padded with blanks to the length of

@@ -4,8 +4,9 @@
 // number. This layer knows nothing of tables or expressions: callers hand it
 // encoded keys (see index_key.h) and record numbers.
 //
-// The page layout, the lock layout and the change counter are described at
-// the top of cdx.cpp.
+// The header layout, the lock layout, the change counter and the write order
+// are described at the top of cdx_file.cpp, the page layout at the top of
+// cdx_page.cpp.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,9 @@
 #include <vector>
 
 namespace xb::engine {
+
+// The longest key in bytes: a compact index page must hold two of them.
+inline constexpr int kMaxKeyLength = 240;
 
 struct TagInfo {
   std::string name;     // upper case, at most 10 characters
@@ -45,8 +49,12 @@ class EntryList {
   int keyLength() const { return keyLength_; }
   size_t size() const { return recnos_.size(); }
   void reserve(size_t n);
-  // `key` must be exactly keyLength() bytes.
+  // `key` must be exactly keyLength() bytes (a shorter one is padded with
+  // blanks, a longer one cut).
   void add(std::string_view key, uint32_t recno);
+  // Lengthens every key to `keyLength` bytes, padded with blanks (character
+  // keys only).
+  void widen(int keyLength);
   std::string_view key(size_t i) const { return std::string_view(keys_).substr(i * size_t(keyLength_), size_t(keyLength_)); }
   uint32_t recno(size_t i) const { return recnos_[i]; }
   // Sorts by key bytes (unsigned), then record number: the order
@@ -103,7 +111,7 @@ class CdxFile {
   // sound.
   std::vector<std::string> check();
 
-  struct Impl;  // internal state, defined in cdx.cpp
+  struct Impl;  // internal state, defined in cdx_internal.h
 
  private:
   explicit CdxFile(std::unique_ptr<Impl> impl);
@@ -150,7 +158,7 @@ class CdxTag {
   // empty bound: open end).
   int64_t count(const std::string& low, const std::string& high);
 
-  struct Impl;  // internal state, defined in cdx.cpp
+  struct Impl;  // internal state, defined in cdx_internal.h
 
  private:
   friend class CdxFile;

@@ -1,6 +1,6 @@
 // The consistency checker of compound index files: reads the file as it is
 // on disk, trusting nothing, and lists every broken invariant (see the
-// format note at the top of cdx.cpp).
+// format notes at the top of cdx_file.cpp and cdx_page.cpp).
 #include <unordered_map>
 
 #include "data/engine/cdx_internal.h"

@@ -1,26 +1,39 @@
+// Tree pages of a compound index (.cdx), 512 bytes each, and their
+// conversion from and to Nodes. Integers are little-endian unless marked BE;
+// page pointers are byte offsets in the file, 0xFFFFFFFF meaning none.
+//
+// Interior page: 0-1 attributes (0, +1 on the root), 2-3 entry count, 4-7
+// left sibling, 8-11 right sibling, from 12 the entries: key, record number
+// (BE), child page (BE). Each entry's key and record number are those of
+// the greatest entry below the child.
+//
+// Leaf page: 0-1 attributes (2, +1 on the root), 2-3 entry count, 4-7 and
+// 8-11 siblings, 12-13 free bytes, 14-17 record number mask, 18 duplicate
+// count mask, 19 trailing count mask, 20-22 bits of record number,
+// duplicate count and trailing count, 23 bytes per entry, from 24 the packed
+// entries (little-endian: record number in the low bits, then duplicate
+// count, then trailing count). Key bytes grow down from byte 511: each key
+// stores only what follows its shared prefix with the previous key and
+// precedes its trailing fill (blank for character keys, 0 for numbers and
+// dates). We write the duplicate and trailing counts with the bits the key
+// length needs and give the record number the rest of whole bytes; readers
+// take the widths from each page.
+//
+// Decoding trusts nothing: entry counts, bit widths and the stored part of
+// every key are checked against the page and the key length before any
+// byte is copied.
 #include "data/engine/cdx_page.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
+#include "data/engine/byte_order.h"
+
 namespace xb::engine::cdx {
 
 namespace {
 
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]); }
-void putLe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-void putLe16(uint8_t* p, uint16_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-}
-void putBe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (24 - 8 * i));
-}
 uint64_t mask64(int bits) { return bits >= 64 ? ~uint64_t(0) : (uint64_t(1) << bits) - 1; }
 
 }  // namespace
@@ -99,7 +112,7 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
   out = Node{};
   out.keyLength = keyLength;
   uint16_t attr = le16(page);
-  if (attr > 3) return "unknown page attributes " + std::to_string(attr);
+  if (attr > 3) return "atributos de página desconocidos " + std::to_string(attr);
   out.leaf = (attr & kAttrLeaf) != 0;
   out.root = (attr & kAttrRoot) != 0;
   int n = le16(page + 2);
@@ -107,7 +120,7 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
   out.right = le32(page + 8);
   const size_t L = size_t(keyLength);
   if (!out.leaf) {
-    if (n > interiorCapacity(keyLength)) return "interior page claims " + std::to_string(n) + " entries";
+    if (n > interiorCapacity(keyLength)) return "la página interior dice tener " + std::to_string(n) + " entradas";
     out.keys.reserve(size_t(n) * L);
     out.recnos.reserve(size_t(n));
     out.children.reserve(size_t(n));
@@ -124,9 +137,9 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
   (void)recMask;
   if (bytes < 1 || bytes > 8 || recBits < 1 || recBits > 32 || dupBits > 16 || trailBits > 16 ||
       recBits + dupBits + trailBits > bytes * 8)
-    return "leaf bit widths do not fit (" + std::to_string(recBits) + "/" + std::to_string(dupBits) + "/" +
-           std::to_string(trailBits) + " bits in " + std::to_string(bytes) + " bytes)";
-  if (size_t(n) * size_t(bytes) > size_t(kLeafSpace)) return "leaf page claims " + std::to_string(n) + " entries";
+    return "los anchos de bits de la hoja no caben (" + std::to_string(recBits) + "/" + std::to_string(dupBits) + "/" +
+           std::to_string(trailBits) + " bits en " + std::to_string(bytes) + " bytes)";
+  if (size_t(n) * size_t(bytes) > size_t(kLeafSpace)) return "la hoja dice tener " + std::to_string(n) + " entradas";
   const int packedEnd = 24 + n * bytes;
   out.keys.reserve(size_t(n) * L);
   out.recnos.reserve(size_t(n));
@@ -139,11 +152,11 @@ std::string decodePage(const uint8_t* page, int keyLength, uint8_t fill, Node& o
     uint32_t rec = uint32_t(v & mask64(recBits));
     int dup = int((v >> recBits) & mask64(dupBits));
     int trail = int((v >> (recBits + dupBits)) & mask64(trailBits));
-    if (dup + trail > keyLength) return "leaf entry " + std::to_string(i) + " counts exceed the key length";
-    if (i == 0 && dup != 0) return "first leaf entry shares bytes with no previous key";
+    if (dup + trail > keyLength) return "la entrada " + std::to_string(i) + " de la hoja pasa de la longitud de clave";
+    if (i == 0 && dup != 0) return "la primera entrada de la hoja comparte bytes con una clave que no hay";
     int stored = keyLength - dup - trail;
     pos -= stored;
-    if (pos < packedEnd) return "leaf key bytes overlap the packed entries";
+    if (pos < packedEnd) return "las claves de la hoja pisan sus entradas";
     size_t at = out.keys.size();
     if (dup > 0) out.keys.append(prev, size_t(dup));
     out.keys.append(reinterpret_cast<const char*>(page + pos), size_t(stored));

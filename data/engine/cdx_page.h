@@ -1,7 +1,7 @@
 // The two kinds of tree page of a compound index (.cdx) as plain data, and
 // their conversion from and to the 512-byte on-disk form. Pure functions:
 // no files, no errors raised; a damaged page is reported as a text. The byte
-// layout is described at the top of cdx.cpp.
+// layout is described at the top of cdx_page.cpp.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,6 @@ namespace xb::engine::cdx {
 
 constexpr uint32_t kPageSize = 512;
 constexpr uint32_t kNone = 0xFFFFFFFFu;
-constexpr int kMaxKeyLength = 240;
 // Bytes of a leaf page left for packed entries and key bytes.
 constexpr int kLeafSpace = int(kPageSize) - 24;
 // Bytes of an interior page left for entries.

@@ -2,22 +2,12 @@
 
 #include <ctime>
 
+#include "data/engine/byte_order.h"
+
 namespace xb::engine {
 
 namespace {
 
-uint16_t le16(std::string_view b, size_t at) { return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8)); }
-uint32_t le32(std::string_view b, size_t at) {
-  return uint32_t(uint8_t(b[at])) | (uint32_t(uint8_t(b[at + 1])) << 8) | (uint32_t(uint8_t(b[at + 2])) << 16) |
-         (uint32_t(uint8_t(b[at + 3])) << 24);
-}
-void put16(std::string& b, size_t at, uint16_t v) {
-  b[at] = char(v & 0xFF);
-  b[at + 1] = char(v >> 8);
-}
-void put32(std::string& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
-}
 
 }  // namespace
 
@@ -26,9 +16,9 @@ bool writableVersion(uint8_t v) { return v == 0x03 || v == 0xF5; }
 bool binaryMemoRefs(uint8_t v) { return v == 0x30 || v == 0x31 || v == 0x32; }
 
 std::string parseFixedHeader(std::string_view b, uint64_t fileSize, DbfHeader& h) {
-  if (b.size() < kDbfFixedHeader || fileSize < kDbfFixedHeader) return "file too short for a table header";
+  if (b.size() < kDbfFixedHeader || fileSize < kDbfFixedHeader) return "el archivo es más corto que la cabecera de una tabla";
   h.version = uint8_t(b[0]);
-  if (!knownVersion(h.version)) return "unknown table version " + std::to_string(h.version);
+  if (!knownVersion(h.version)) return "versión de tabla desconocida " + std::to_string(h.version);
   h.year = uint8_t(b[1]);
   h.month = uint8_t(b[2]);
   h.day = uint8_t(b[3]);
@@ -38,14 +28,14 @@ std::string parseFixedHeader(std::string_view b, uint64_t fileSize, DbfHeader& h
   h.flags = uint8_t(b[28]);
   h.codePage = uint8_t(b[29]);
   if (h.headerLen < kDbfFixedHeader + kDbfDescriptor + 1)
-    return "header length " + std::to_string(h.headerLen) + " too small";
-  if (h.headerLen > fileSize) return "header length " + std::to_string(h.headerLen) + " beyond the end of the file";
-  if (h.recordLen < 2) return "record length " + std::to_string(h.recordLen) + " too small";
+    return "la cabecera dice medir " + std::to_string(h.headerLen) + " bytes, demasiado poco";
+  if (h.headerLen > fileSize) return "la cabecera dice medir " + std::to_string(h.headerLen) + " bytes, más que el archivo";
+  if (h.recordLen < 2) return "la longitud de fila " + std::to_string(h.recordLen) + " es demasiado pequeña";
   return {};
 }
 
 std::string parseDescriptors(std::string_view header, DbfHeader& h) {
-  if (header.size() < h.headerLen) return "header shorter than its length";
+  if (header.size() < h.headerLen) return "la cabecera es más corta de lo que dice medir";
   h.fields.clear();
   h.offsets.clear();
   uint32_t at = 1;  // after the deletion flag
@@ -62,44 +52,46 @@ std::string parseDescriptors(std::string_view header, DbfHeader& h) {
     while (n < 11 && d[n] != '\0') ++n;
     f.name.assign(d.substr(0, n));
     while (!f.name.empty() && f.name.back() == ' ') f.name.pop_back();
-    const std::string where = "field " + std::to_string(h.fields.size() + 1);
-    if (f.name.empty()) return where + " has no name";
+    const std::string where = "el campo " + std::to_string(h.fields.size() + 1);
+    if (f.name.empty()) return where + " no tiene nombre";
     for (char c : f.name)
-      if (uint8_t(c) < 0x20) return where + " has a damaged name";
+      if (uint8_t(c) < 0x20) return where + " tiene el nombre dañado";
     f.type = d[11];
-    if (uint8_t(f.type) < 0x20) return where + " (" + f.name + ") has a damaged type";
+    if (uint8_t(f.type) < 0x20) return where + " (" + f.name + ") tiene el tipo dañado";
     f.width = uint8_t(d[16]);
     f.decimals = uint8_t(d[17]);
     if (f.type == 'C' && f.decimals > 0) {  // long character fields keep the high byte in decimals
       f.width += 256 * f.decimals;
       f.decimals = 0;
     }
-    if (f.width < 1) return where + " (" + f.name + ") has width 0";
+    if (f.width < 1) return where + " (" + f.name + ") tiene anchura 0";
     if ((f.type == 'N' || f.type == 'F') && f.decimals >= f.width && f.decimals > 0)
-      return where + " (" + f.name + ") has more decimals than width";
-    if ((f.type == 'D' && f.width != 8) || (f.type == 'L' && f.width != 1) ||
-        (f.type == 'M' && f.width != 10 && f.width != 4))
-      return where + " (" + f.name + ") has width " + std::to_string(f.width) + " for type " + f.type;
+      return where + " (" + f.name + ") tiene más decimales que anchura";
+    const bool pointer = f.type == 'M' || f.type == 'G' || f.type == 'P' || f.type == 'W';
+    const bool eight = f.type == 'D' || f.type == 'B' || f.type == 'T' || f.type == 'Y';
+    if ((eight && f.width != 8) || (f.type == 'L' && f.width != 1) || (f.type == 'I' && f.width != 4) ||
+        (pointer && f.width != (binaryMemoRefs(h.version) ? 4 : 10)))
+      return where + " (" + f.name + ") tiene anchura " + std::to_string(f.width) + " para el tipo " + f.type;
     if (uint64_t(at) + uint64_t(f.width) > h.recordLen)
-      return where + " (" + f.name + ") lies beyond the record length " + std::to_string(h.recordLen);
+      return where + " (" + f.name + ") pasa de la longitud de fila " + std::to_string(h.recordLen);
     for (const auto& g : h.fields)
-      if (g.name == f.name) return "field name " + f.name + " appears twice";
+      if (g.name == f.name) return "el nombre de campo " + f.name + " aparece dos veces";
     h.offsets.push_back(at);
     at += uint32_t(f.width);
     h.fields.push_back(std::move(f));
     pos += kDbfDescriptor;
   }
   if (!terminated && pos < h.headerLen && uint8_t(header[pos]) != 0x0D)
-    return "field descriptors run past the header length";
-  if (h.fields.empty()) return "no field descriptors";
+    return "las descripciones de campos pasan del final de la cabecera";
+  if (h.fields.empty()) return "no hay descripciones de campos";
   return {};
 }
 
 std::string checkCount(const DbfHeader& h, uint32_t count, uint64_t fileSize) {
   uint64_t need = uint64_t(h.headerLen) + uint64_t(count) * h.recordLen;
   if (need > fileSize)
-    return "record count " + std::to_string(count) + " needs " + std::to_string(need) + " bytes, the file has " +
-           std::to_string(fileSize);
+    return "la cabecera cuenta " + std::to_string(count) + " filas, que necesitan " + std::to_string(need) +
+           " bytes, y el archivo tiene " + std::to_string(fileSize);
   return {};
 }
 
@@ -130,9 +122,9 @@ std::string headerBytes(const DbfHeader& h) {
   b[1] = char(h.year);
   b[2] = char(h.month);
   b[3] = char(h.day);
-  put32(b, 4, h.count);
-  put16(b, 8, h.headerLen);
-  put16(b, 10, h.recordLen);
+  putLe32(b, 4, h.count);
+  putLe16(b, 8, h.headerLen);
+  putLe16(b, 10, h.recordLen);
   b[28] = char(h.flags);
   b[29] = char(h.codePage);
   size_t pos = kDbfFixedHeader;
@@ -140,7 +132,7 @@ std::string headerBytes(const DbfHeader& h) {
     const FieldDef& f = h.fields[i];
     for (size_t k = 0; k < f.name.size() && k < 10; ++k) b[pos + k] = f.name[k];
     b[pos + 11] = f.type;
-    put32(b, pos + 12, h.offsets[i]);
+    putLe32(b, pos + 12, h.offsets[i]);
     b[pos + 16] = char(f.width & 0xFF);
     b[pos + 17] = char(f.type == 'C' ? (f.width >> 8) : f.decimals);
   }
@@ -150,7 +142,7 @@ std::string headerBytes(const DbfHeader& h) {
 
 std::string countBytes(uint32_t count) {
   std::string b(4, '\0');
-  put32(b, 0, count);
+  putLe32(b, 0, count);
   return b;
 }
 

@@ -7,16 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/engine/byte_order.h"
+#include "xbase/text.h"
+
 namespace xb::engine {
 
 namespace {
-
-std::string_view trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t");
-  return s.substr(b, e - b + 1);
-}
 
 bool validDate(int y, int m, int d) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -25,16 +21,10 @@ bool validDate(int y, int m, int d) {
   return d <= (m == 2 && leap ? 29 : days[m - 1]);
 }
 
-uint32_t le32(std::string_view b, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | uint8_t(b[at + size_t(i)]);
-  return v;
-}
-
 uint64_t le64(std::string_view b) { return uint64_t(le32(b, 0)) | (uint64_t(le32(b, 4)) << 32); }
 
 double parseNumber(std::string_view text) {
-  std::string_view t = trim(text);
+  std::string_view t = xb::trim(text, " \t");
   if (!t.empty() && t.front() == '+') t.remove_prefix(1);
   double v = 0;
   auto r = std::from_chars(t.data(), t.data() + t.size(), v);
@@ -44,40 +34,42 @@ double parseNumber(std::string_view text) {
 
 }  // namespace
 
+bool memoPointerType(char type) { return type == 'M' || type == 'G' || type == 'P' || type == 'W'; }
+
 bool writableType(char type) { return std::strchr("CNFDLM", type) != nullptr && type != '\0'; }
 
 std::string validateFieldDef(FieldDef& f) {
-  if (f.name.empty() || f.name.size() > 10) return "field name \"" + f.name + "\" must have 1 to 10 characters";
+  if (f.name.empty() || f.name.size() > 10) return "el nombre de campo \"" + f.name + "\" debe tener de 1 a 10 caracteres";
   for (size_t i = 0; i < f.name.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(f.name[i]);
     bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (i > 0 && ((c >= '0' && c <= '9') || c == '_'));
-    if (!ok) return "field name \"" + f.name + "\" must start with a letter and hold only letters, digits and _";
+    if (!ok) return "el nombre de campo \"" + f.name + "\" debe empezar por una letra y tener solo letras, cifras y _";
     if (c >= 'a' && c <= 'z') f.name[i] = char(c - 'a' + 'A');
   }
   f.type = (f.type >= 'a' && f.type <= 'z') ? char(f.type - 'a' + 'A') : f.type;
-  auto bad = [&](const std::string& what) { return "field " + f.name + ": " + what; };
+  auto bad = [&](const std::string& what) { return "campo " + f.name + ": " + what; };
   switch (f.type) {
     case 'C':
-      if (f.width < 1 || f.width > 254) return bad("character width must be 1 to 254");
-      if (f.decimals != 0) return bad("character fields have no decimals");
+      if (f.width < 1 || f.width > 254) return bad("la anchura de un campo de caracteres va de 1 a 254");
+      if (f.decimals != 0) return bad("los campos de caracteres no tienen decimales");
       return {};
     case 'N':
     case 'F':
-      if (f.width < 1 || f.width > 20) return bad("numeric width must be 1 to 20");
+      if (f.width < 1 || f.width > 20) return bad("la anchura de un campo numérico va de 1 a 20");
       if (f.decimals < 0 || f.decimals > 15 || (f.decimals > 0 && f.decimals > f.width - 2))
-        return bad("numeric decimals must leave room for the point and a digit");
+        return bad("los decimales de un campo numérico deben dejar sitio al punto y a una cifra");
       return {};
     case 'D':
-      if (f.width != 8 || f.decimals != 0) return bad("date fields are 8 wide");
+      if (f.width != 8 || f.decimals != 0) return bad("los campos de fecha tienen anchura 8");
       return {};
     case 'L':
-      if (f.width != 1 || f.decimals != 0) return bad("logical fields are 1 wide");
+      if (f.width != 1 || f.decimals != 0) return bad("los campos lógicos tienen anchura 1");
       return {};
     case 'M':
-      if (f.width != 10 || f.decimals != 0) return bad("memo fields are 10 wide");
+      if (f.width != 10 || f.decimals != 0) return bad("los campos memo tienen anchura 10");
       return {};
     default:
-      return bad(std::string("unknown field type '") + f.type + "'");
+      return bad(std::string("tipo de campo desconocido '") + f.type + "'");
   }
 }
 
@@ -119,7 +111,7 @@ std::string julianToDtos(int32_t jd) {
 }
 
 bool numericTextSound(std::string_view bytes) {
-  std::string_view t = trim(bytes);
+  std::string_view t = xb::trim(bytes, " \t");
   if (t.empty()) return true;
   size_t i = 0;
   if (t[0] == '-' || t[0] == '+') ++i;
@@ -227,7 +219,7 @@ std::optional<uint32_t> decodeMemoRef(std::string_view bytes, bool binary) {
     if (bytes.size() != 4) return std::nullopt;
     return le32(bytes, 0);
   }
-  std::string_view t = trim(bytes);
+  std::string_view t = xb::trim(bytes, " \t");
   if (t.empty()) return 0u;
   uint64_t n = 0;
   for (char c : t) {

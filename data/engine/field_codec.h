@@ -29,6 +29,10 @@ namespace xb::engine {
 // Whether `type` is one this engine can write (C N F D L M).
 bool writableType(char type);
 
+// Whether fields of `type` hold a block number in the memo file: memos (M),
+// general (G) and picture (P) fields, and later FoxPro's blobs (W).
+bool memoPointerType(char type);
+
 // Checks one field definition for a table to be created; the name is
 // upper-cased in place. Empty when sound, else the fault.
 std::string validateFieldDef(FieldDef& f);

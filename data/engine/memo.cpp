@@ -3,33 +3,25 @@
 #include <algorithm>
 #include <map>
 
+#include "data/engine/byte_order.h"
 #include "data/engine/table_lock.h"
 
 namespace xb::engine {
 
-namespace {
-
-uint32_t be32(const unsigned char* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-void putBe32(std::string& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char((v >> (24 - 8 * i)) & 0xFF);
-}
-
-}  // namespace
-
 std::unique_ptr<MemoFile> MemoFile::open(const std::string& path, bool writable, std::string* fault, int* errnoOut) {
   auto f = File::open(path, writable ? File::Mode::ReadWrite : File::Mode::ReadOnly, errnoOut);
   if (!f) {
-    *fault = "cannot open the memo file";
+    *fault = "no se puede abrir el archivo de memos";
     return nullptr;
   }
   unsigned char head[8];
   if (f->readAt(0, head, sizeof head) != long(sizeof head) || f->size() < int64_t(kMemoHeader)) {
-    *fault = "memo file too short for its header";
+    *fault = "el archivo de memos es más corto que su cabecera";
     return nullptr;
   }
   uint32_t blockSize = uint32_t(head[6]) << 8 | head[7];
   if (blockSize == 0) {
-    *fault = "memo block size is 0";
+    *fault = "el tamaño de bloque de los memos es 0";
     return nullptr;
   }
   return std::make_unique<MemoFile>(Key{}, std::move(*f), blockSize);
@@ -38,7 +30,7 @@ std::unique_ptr<MemoFile> MemoFile::open(const std::string& path, bool writable,
 std::unique_ptr<MemoFile> MemoFile::create(const std::string& path, std::string* fault, uint32_t blockSize) {
   auto f = File::create(path);
   if (!f) {
-    *fault = "cannot create the memo file";
+    *fault = "no se puede crear el archivo de memos";
     return nullptr;
   }
   auto m = std::make_unique<MemoFile>(Key{}, std::move(*f), blockSize);
@@ -49,7 +41,7 @@ std::unique_ptr<MemoFile> MemoFile::create(const std::string& path, std::string*
   uint64_t padded = uint64_t(m->firstBlock()) * blockSize;
   head.resize(size_t(std::max<uint64_t>(padded, kMemoHeader)), '\0');
   if (!m->file_.writeAt(0, head.data(), head.size())) {
-    *fault = "cannot write the memo header";
+    *fault = "no se puede escribir la cabecera de los memos";
     return nullptr;
   }
   return m;
@@ -58,54 +50,67 @@ std::unique_ptr<MemoFile> MemoFile::create(const std::string& path, std::string*
 uint32_t MemoFile::nextFree(std::string* fault) {
   unsigned char b[4];
   if (file_.readAt(0, b, 4) != 4) {
-    *fault = "cannot read the memo header";
+    *fault = "no se puede leer la cabecera de los memos";
     return 0;
   }
   return be32(b);
 }
 
 std::optional<std::string> MemoFile::read(uint32_t block, std::string* fault) const {
+  auto m = readBlock(block, fault);
+  if (!m) return std::nullopt;
+  return std::move(m->bytes);
+}
+
+std::optional<MemoBlock> MemoFile::readBlock(uint32_t block, std::string* fault) const {
   int64_t size = file_.size();
   uint64_t at = uint64_t(block) * blockSize_;
   if (block < firstBlock()) {
-    *fault = "memo pointer " + std::to_string(block) + " points into the memo header";
+    *fault = "el puntero de memo " + std::to_string(block) + " señala la cabecera de los memos";
     return std::nullopt;
   }
   if (size < 0 || at + 8 > uint64_t(size)) {
-    *fault = "memo pointer " + std::to_string(block) + " beyond the end of the memo file";
+    *fault = "el puntero de memo " + std::to_string(block) + " está más allá del final del archivo de memos";
     return std::nullopt;
   }
   unsigned char head[8];
   if (file_.readAt(at, head, 8) != 8) {
-    *fault = "cannot read memo block " + std::to_string(block);
+    *fault = "no se puede leer el bloque de memo " + std::to_string(block);
     return std::nullopt;
   }
   uint32_t length = be32(head + 4);
   if (uint64_t(length) > uint64_t(size) - at - 8) {
-    *fault = "memo at block " + std::to_string(block) + " claims " + std::to_string(length) +
-             " bytes, beyond the end of the memo file";
+    *fault = "el memo del bloque " + std::to_string(block) + " dice tener " + std::to_string(length) +
+             " bytes, más allá del final del archivo de memos";
     return std::nullopt;
   }
-  std::string text(length, '\0');
-  if (length > 0 && file_.readAt(at + 8, text.data(), length) != long(length)) {
-    *fault = "cannot read memo block " + std::to_string(block);
+  MemoBlock m;
+  m.kind = be32(head);
+  m.bytes.assign(length, '\0');
+  if (length > 0 && file_.readAt(at + 8, m.bytes.data(), length) != long(length)) {
+    *fault = "no se puede leer el bloque de memo " + std::to_string(block);
     return std::nullopt;
   }
-  return text;
+  return m;
 }
 
-bool MemoFile::writeMemo(uint64_t block, std::string_view text, uint64_t blocks) {
+bool MemoFile::writeMemo(uint64_t block, std::string_view text, uint64_t blocks, uint32_t kind) {
   std::string b(8, '\0');
-  putBe32(b, 0, 1);
+  putBe32(b, 0, kind);
   putBe32(b, 4, uint32_t(text.size()));
   b.append(text);
   b.resize(size_t(blocks * blockSize_), '\0');
   return file_.writeAt(block * blockSize_, b.data(), b.size());
 }
 
-std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fault) {
+std::optional<uint32_t> MemoFile::write(std::string_view text, std::string* fault, uint32_t kind) {
+  if (text.size() > 0xFFFFFFF0u) {
+    *fault = "texto de memo demasiado largo";
+    return std::nullopt;
+  }
+  if (text.empty()) return 0u;
   if (!takeBriefLock(file_, kMemoLock)) {
-    *fault = "the memo file is locked by another user";
+    *fault = "el archivo de memos está bloqueado por otra copia del programa";
     return std::nullopt;
   }
   struct Unlock {
@@ -117,7 +122,7 @@ std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fau
   if (!fault->empty()) return std::nullopt;
   int64_t size = file_.size();
   if (size < 0) {
-    *fault = "cannot size the memo file";
+    *fault = "no se puede saber el tamaño del archivo de memos";
     return std::nullopt;
   }
   // Never below the end of the file (blocks a killed writer left there may
@@ -127,41 +132,20 @@ std::optional<uint32_t> MemoFile::append(std::string_view text, std::string* fau
   uint64_t start = std::max<uint64_t>({next <= end + 1 ? next : end, firstBlock(), end});
   uint64_t blocks = blocksFor(text.size());
   if (start + blocks > 0xFFFFFFFFu) {
-    *fault = "the memo file is full";
+    *fault = "el archivo de memos está lleno";
     return std::nullopt;
   }
-  if (!writeMemo(start, text, blocks)) {
-    *fault = "cannot write the memo";
+  if (!writeMemo(start, text, blocks, kind)) {
+    *fault = "no se puede escribir el memo: " + systemReason(errno);
     return std::nullopt;
   }
   std::string head(4, '\0');
   putBe32(head, 0, uint32_t(start + blocks));
   if (!file_.writeAt(0, head.data(), 4)) {
-    *fault = "cannot write the memo header";
+    *fault = "no se puede escribir la cabecera de los memos";
     return std::nullopt;
   }
   return uint32_t(start);
-}
-
-std::optional<uint32_t> MemoFile::write(uint32_t oldBlock, std::string_view text, std::string* fault) {
-  if (text.size() > 0xFFFFFFF0u) {
-    *fault = "memo text too long";
-    return std::nullopt;
-  }
-  if (text.empty()) return 0u;
-  if (oldBlock != 0) {
-    // A damaged old pointer is simply replaced by a fresh memo.
-    std::string ignored;
-    auto old = read(oldBlock, &ignored);
-    if (old && blocksFor(text.size()) <= blocksFor(old->size())) {
-      if (!writeMemo(oldBlock, text, blocksFor(text.size()))) {
-        *fault = "cannot write the memo";
-        return std::nullopt;
-      }
-      return oldBlock;
-    }
-  }
-  return append(text, fault);
 }
 
 std::vector<std::string> MemoFile::check(const std::vector<std::pair<int64_t, uint32_t>>& refs) {

@@ -5,15 +5,18 @@
 //   (uint16 BE, 64 when this engine creates the file), the rest zero.
 //   Block n starts at n * block size; the first usable block is the first
 //   one after the header (8 with 64-byte blocks).
-//   a memo: 0..3 kind (uint32 BE, 1 = text), 4..7 length (uint32 BE), then
-//   the bytes; it takes ceil((8 + length) / block size) whole blocks.
+//   a memo: 0..3 kind (uint32 BE: 1 text, 0 picture, 2 object), 4..7 length
+//   (uint32 BE), then the bytes; it takes ceil((8 + length) / block size)
+//   whole blocks.
 //
-// Write order (a process killed at any instant leaves a sound file): a new
-// memo's blocks are written first (at the next free block, never below the
-// end of the file, so blocks a killed writer left behind are never read
-// as live), then the header's next-free number, and only then does the table
-// write the row that points at it. A changed memo that still fits the blocks
-// it had is rewritten in place. Space is given back only by packing.
+// Write order (a process killed at any instant leaves a sound file, and
+// every row sees its old memo or its new one whole): a memo is never
+// rewritten in place. Every new text goes to new blocks (at the next free
+// block, never below the end of the file, so blocks a killed writer left
+// behind are never read as live), then the header's next-free number
+// moves past them, and only then does the table write the row, whose
+// pointer moves to the new blocks in that one write. The old blocks stay
+// as they were until packing gives their space back.
 //
 // The next-free number is read and advanced under the memo lock (see
 // table_lock.h); one that points more than a block past the end of the file
@@ -35,6 +38,13 @@ namespace xb::engine {
 
 inline constexpr uint32_t kMemoHeader = 512;
 inline constexpr uint32_t kMemoDefaultBlock = 64;
+inline constexpr uint32_t kMemoText = 1;
+
+// One memo as stored: its kind and its bytes.
+struct MemoBlock {
+  uint32_t kind = kMemoText;
+  std::string bytes;
+};
 
 class MemoFile {
  public:
@@ -60,15 +70,17 @@ class MemoFile {
   // it cannot be read).
   uint32_t nextFree(std::string* fault);
 
-  // The bytes of the memo starting at `block`; nothing (with *fault) when
-  // the pointer or the length points outside the file.
+  // The memo starting at `block`; nothing (with *fault) when the pointer or
+  // the length points outside the file.
+  std::optional<MemoBlock> readBlock(uint32_t block, std::string* fault) const;
+  // Its bytes only.
   std::optional<std::string> read(uint32_t block, std::string* fault) const;
 
-  // Stores `text` and answers its block (0 for an empty text, which needs no
-  // block). Reuses the blocks of the memo at `oldBlock` when the text fits
-  // them, else appends under the memo lock. Nothing (with *fault) on damage,
-  // a write failure or a refused memo lock.
-  std::optional<uint32_t> write(uint32_t oldBlock, std::string_view text, std::string* fault);
+  // Stores `text` in new blocks, under the memo lock, and answers the first
+  // (0 for an empty text, which needs no block). Nothing (with *fault) on a
+  // write failure or a refused memo lock; the file then holds at most some
+  // unused blocks past its next-free number.
+  std::optional<uint32_t> write(std::string_view text, std::string* fault, uint32_t kind = kMemoText);
 
   // Checks the memos that rows point at (row number, block): each lies
   // inside the file and below the next-free block, and no two overlap.
@@ -79,8 +91,7 @@ class MemoFile {
  private:
   // Blocks that a memo of `length` bytes takes.
   uint64_t blocksFor(uint64_t length) const { return (8 + length + blockSize_ - 1) / blockSize_; }
-  std::optional<uint32_t> append(std::string_view text, std::string* fault);
-  bool writeMemo(uint64_t block, std::string_view text, uint64_t blocks);
+  bool writeMemo(uint64_t block, std::string_view text, uint64_t blocks, uint32_t kind);
 
   File file_;
   uint32_t blockSize_;

@@ -197,4 +197,26 @@ bool renameFile(const std::string& from, const std::string& to) {
   return ::rename(src->c_str(), dst.c_str()) == 0;
 }
 
+std::string baseName(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string systemReason(int err) {
+  switch (err) {
+    case ENOSPC:
+    case EDQUOT: return "disco lleno";
+    case EFBIG: return "el archivo llegó al tamaño máximo permitido";
+    case EACCES:
+    case EPERM: return "permiso denegado";
+    case EROFS: return "carpeta de solo lectura";
+    case ENOENT: return "no existe";
+    case EISDIR: return "es una carpeta";
+    case EIO: return "error de lectura o escritura en el disco";
+    case EMFILE:
+    case ENFILE: return "demasiados archivos abiertos";
+    default: return "error del sistema " + std::to_string(err);
+  }
+}
+
 }  // namespace xb::engine

@@ -101,6 +101,13 @@ std::string resolveName(const std::string& path);
 // Whether a file exists (whatever the case of its name).
 bool fileExists(const std::string& path);
 
+// The last component of a path: the file's own name, for descriptions.
+std::string baseName(const std::string& path);
+
+// What a system error number means, in plain Spanish words for the user
+// ("disco lleno", "permiso denegado", "carpeta de solo lectura", ...).
+std::string systemReason(int err);
+
 // Removes / renames a file found without regard to case. False when absent
 // or on failure.
 bool removeFile(const std::string& path);

@@ -69,6 +69,8 @@ class Table {
   // also copies the deletion flag. Answers the count of rows appended, or
   // -1 when the source cannot be opened or an append is refused.
   static int64_t appendFrom(Table& target, const std::string& sourcePath, bool withDeleted = false);
+  // The same from a table already open (one held exclusively, say).
+  static int64_t appendFrom(Table& target, Table& source, bool withDeleted = false);
 
   // The memo file name for a table file name (see create()).
   static std::string memoNameFor(const std::string& tablePath);
@@ -95,8 +97,10 @@ class Table {
   // Rows that exist now; re-reads the header count when shared.
   int64_t recordCount();
 
-  // Reads row `recno` into the row buffer (writing a changed buffer first);
-  // false when there is no such row, leaving a blank buffer and recno() 0.
+  // Reads row `recno` into the row buffer (writing a changed buffer first;
+  // an appended row is counted only by flush(), unlocking, commit() or the
+  // next append); false when there is no such row, leaving a blank buffer
+  // and recno() 0.
   bool read(int64_t recno);
   int64_t recno() const;  // the row in the buffer (0: none)
   bool deleted() const;
@@ -113,19 +117,46 @@ class Table {
   // written by flush().
   void put(int field, const Value& v);
   void setDeleted(bool on);
-  // Writes the buffer when it changed: its new memos first, then the row.
+  // Writes the buffer when it changed: its new memos first, then the row,
+  // then (for an appended row) the record count that makes it exist.
   // Shared tables need the row (or the file) locked: without the lock it is
   // a run-time error (generic code 38) and the changes are dropped when the
-  // handler takes the default.
+  // handler takes the default. flush() is writeRow() then publish().
   void flush();
+  // The first half: memos and row bytes. An appended row is not counted
+  // yet: it exists for nobody else until publish(). False (after the
+  // handler) when nothing was written: the change is dropped, an append
+  // given up.
+  bool writeRow();
+  // Whether the buffer's change may be written: the table is writable and,
+  // when shared, the row (or the file) is locked. A refusal is the run-time
+  // error writeRow would raise; the change is dropped when the handler
+  // takes the default, and kept when it ends the operation.
+  bool mayWrite();
+  // The second half: counts the row appended and written by writeRow (and
+  // the rows an exclusive table wrote ahead of their count), and lets go of
+  // the append lock.
+  bool publish();
+  // Drops the buffer's changes; an append not yet counted is given up and
+  // leaves nothing in the table.
+  void discard();
+  // Whether the file holds at least a whole row past the record count: an
+  // append stopped (killed) between its row and its count left it, and
+  // index entries may name it.
+  bool rowsBeyondCount();
+  // The whole rows the file holds, counted or not.
+  int64_t rowsInFile() const;
   // The buffer's raw bytes (deletion flag first) before and after changes,
   // for callers that must know what a change did to key fields.
   const std::string& rawRow() const;
   const std::string& rawRowOnDisk() const;
 
-  // Appends a blank row under the append lock and leaves it in the buffer,
-  // locked for the caller (locks already held are kept). A refused append
-  // lock is generic code 40 for the handler (retry allowed); false (and the
+  // Appends a blank row and leaves it in the buffer, locked for the caller
+  // (locks already held are kept). In a shared table the append lock is
+  // taken and held until the row is written whole and counted (flush, or
+  // writeRow then publish): nothing of it reaches the file before, and
+  // other processes see it only once counted. A refused append lock is
+  // generic code 40 for the handler (retry allowed); false (and the
   // network-error flag) when it takes the default, or when another process
   // holds the file lock. An exclusive table holds new rows back in memory
   // and writes them in runs.
@@ -144,12 +175,19 @@ class Table {
   bool isFileLocked() const;
 
   // Writes the buffer and the rows an exclusive table holds back from its
-  // appends (see table.cpp), so that the file has every row there is: done
-  // before an index entry names a new row.
+  // appends (see table.cpp), without the count that covers them (publish()
+  // writes it): done before an index entry names a new row.
   void writeHeldRows();
 
   // Writes pending changes and flushes them to the disk.
   void commit();
+
+  // Batched appends in a shared table whose file lock this handle holds
+  // (no other process can append or lock a row meanwhile): new rows are
+  // held back and written in runs, rows then count, as in exclusive use.
+  // endBatch writes the last run. False when the file lock is not held.
+  bool beginBatch();
+  bool endBatch();
 
   // Removes deleted rows physically and gives back unused memo space. Needs
   // exclusive use (generic code 37 otherwise). Goes through work files

@@ -12,9 +12,10 @@
 //                                     exclusive open fails while anyone has
 //                                     the table open, and a shared open fails
 //                                     while someone has it exclusive.
-//   kAppendLock            1 byte     write lock held while a row is appended
-//                                     (count re-read, row written, count
-//                                     written); held only for those writes.
+//   kAppendLock            1 byte     write lock held while a row is appended:
+//                                     from the count re-read until the row,
+//                                     its memos and its index entries are
+//                                     written and the count covers it.
 //   kRowBase + n           1 byte     write lock on row n (1-based).
 //   kRowBase .. +2^32      the range  the file lock: a write lock over every
 //                                     possible row lock, so it is refused
@@ -27,8 +28,9 @@
 //                                     block is read, used and advanced.
 //
 // Row and file locks never wait: a refused one answers false. The append
-// and memo locks are held only for a few writes, so taking them retries
-// briefly (a bounded number of short pauses) before giving up.
+// and memo locks are held only while one row or one memo is written, so
+// taking them retries briefly (a bounded number of short pauses) before
+// giving up.
 #pragma once
 
 #include <cstdint>

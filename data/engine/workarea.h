@@ -12,7 +12,12 @@
 // Row changes (fieldPut, deleteRow, recall, appendBlank) are buffered and
 // written when the row is left, unlocked or committed; at that moment every
 // attached tag is brought up to date by removing the row's old entry and
-// inserting the new one, so a change touches O(log n) index pages.
+// inserting the new one, so a change touches O(log n) index pages. A write
+// is all or nothing: the index files it touches are locked first, and when
+// one cannot be had in time nothing is written (a run-time error, generic
+// 41, tells the caller). An appended row exists for other processes, and
+// in the record count, only once it is written whole: memos, row, index
+// entries, then the count.
 //
 // In a shared table, each operation re-reads the record count and the
 // index change counters, so rows and keys written by other processes are
@@ -60,6 +65,10 @@ class WorkArea : public xb::RowSource {
   void close();
   // Writes the pending row change and the table's buffers.
   void commit();
+  // Writes the pending row change now, with every tag it touches: all of
+  // it, or (refused for want of an index lock, or failed) nothing, which
+  // answers false after the error went to the handler.
+  bool flush();
 
   // --- Navigation -------------------------------------------------------
   void goTop();
@@ -167,6 +176,16 @@ class WorkArea : public xb::RowSource {
   // attached index files; the area goes to the top.
   bool pack();
 
+  // Appends in bulk, for imports: with the file lock held (lockFile) or in
+  // exclusive use, rows appended (appendBlank(false)) until endBulk are
+  // written in runs and the attached tags are brought up to date once, at
+  // the end: a tag is rebuilt when the new rows are at least a quarter of the
+  // old ones, else their entries are inserted. A process stopped meanwhile
+  // leaves the rows it wrote, which the tags do not name yet (check says
+  // so; a re-index mends it). False when neither lock is held.
+  bool beginBulk();
+  bool endBulk();
+
   // Consistency of the table, memos and index files, and of every attached
   // tag against the rows: each tag holds exactly the entries its key and
   // FOR give. Empty when sound.
@@ -181,7 +200,9 @@ class WorkArea : public xb::RowSource {
   bool haveTable(const char* operation) const;
   bool shared() const;
   void raise(int genCode, const std::string& description, const std::string& operation) const;
-  void flushRow();
+  // Writes the pending row change with the upkeep of every tag it touches,
+  // all or nothing; false when it was refused or failed (see workarea_index.cpp).
+  bool flushRow();
   void beginChange();
   void setPhantom();
   bool loadRow(int64_t recno);
@@ -192,6 +213,7 @@ class WorkArea : public xb::RowSource {
   std::unique_ptr<Order> makeOrder(IndexFile* file, const TagInfo& info);
   void loadOrders();
   std::string keyOf(Order& o);
+  std::string keyOf(Order& o, const xb::Value& v);
   bool forOf(Order& o);
   xb::Value evalBlank(const xb::Expr& e);
   std::optional<std::string> searchKey(const Order& o, const xb::Value& v, const char* operation);
@@ -203,8 +225,20 @@ class WorkArea : public xb::RowSource {
   bool tagStep(Order& o, bool forward);
   bool naturalScan(int64_t from, bool forward);
   bool naturalStep(bool forward);
-  EntryList collectEntries(Order& o);
-  bool beginIndexWrite(IndexFile& f, const char* operation);
+  // The entries of every row for the order, sorted. With `widest`, a
+  // character key grows to its widest value (*widest: the widest seen).
+  EntryList collectEntries(Order& o, int* widest = nullptr);
+  // Takes the write lock of one index file (a few waits); false when refused.
+  bool beginIndexWrite(IndexFile& f);
+  // Takes the write locks of every file, or none: a refusal is a run-time
+  // error (generic 41, retry and default allowed); false on default.
+  bool lockForWrite(const std::vector<IndexFile*>& files, const char* operation);
+  // Writes every row an exclusive table holds back and its count, before a
+  // whole tag is built or rebuilt from the rows.
+  void writeAllRows();
+  // Removes the entries of every tag that name rows past `count` (left by
+  // an append stopped before its count), before an append reuses them.
+  void clearEntriesBeyondCount(int64_t count);
   void endIndexWrite(IndexFile& f);
   void indexInsert(Order& o, const std::string& key, int64_t recno);
   void indexRemove(Order& o, const std::string& key, int64_t recno);
@@ -222,6 +256,7 @@ class WorkArea : public xb::RowSource {
   std::string filterText_;
   xb::Expr filter_;
   uint64_t structureId_ = 0;
+  int64_t bulkFirst_ = 0;  // first row appended in bulk; 0: not in bulk
 };
 
 }  // namespace xb::engine

@@ -24,6 +24,13 @@ void areaError(const std::string& description, const std::string& operation, con
 }  // namespace
 
 void setDeletedHidden(bool on) { g_deletedHidden = on; }
+
+namespace {
+int g_indexLockWait = 1000;
+}  // namespace
+
+void setIndexLockWait(int milliseconds) { g_indexLockWait = milliseconds; }
+int indexLockWait() { return g_indexLockWait; }
 bool deletedHidden() { return g_deletedHidden; }
 
 WorkAreas::WorkAreas() {

@@ -22,6 +22,13 @@ namespace xb::engine {
 void setDeletedHidden(bool on);
 bool deletedHidden();
 
+// Run-wide setting: how long one attempt at an index file's lock keeps
+// trying while another process holds it (CdxFile::setLockWait) for the
+// index files work areas attach from now on; a write makes a few attempts
+// before it is refused. Default 1000 ms.
+void setIndexLockWait(int milliseconds);
+int indexLockWait();
+
 class WorkAreas : public xb::Workspace {
  public:
   static constexpr int kAreas = 255;

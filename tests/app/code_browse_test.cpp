@@ -25,7 +25,7 @@
 #include "ui/control_id.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "data/engine/workspace.h"
 #include "tests/app/data_folder.h"
 #include "xbase/memvar.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace {
 

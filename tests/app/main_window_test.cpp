@@ -20,7 +20,7 @@
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace {
 

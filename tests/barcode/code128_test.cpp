@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "barcode/code128.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "barcode/qt/image_device.h"
 #include "barcode/qt/qt_font.h"
 #include "barcode/qt/rave_radizo.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace bc {
 namespace {

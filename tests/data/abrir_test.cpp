@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "data/catalog.h"
 #include "tests/data/data_fixture.h"
 
 namespace qv::testing {
@@ -326,6 +327,28 @@ TEST_F(AbrirTest, ChkdupTellsAnotherRowWithTheKey) {
       EXPECT_EQ(prompts.asked[0].title, "Atención.....!!!");
     }
   }
+}
+
+// A table start-up opened keeps its index file through an ABRIR and CERRAR
+// of its alias, and no further CERRAR closes it.
+TEST_F(AbrirTest, CerrarNeverClosesOrStripsATableStartUpOpened) {
+  makeIndexed();
+  PUBLIBASES();
+  auto& areas = workAreas();
+  areas.select(0);
+  ASSERT_TRUE(areas.use("t.dbf", "T", OpenMode::Shared));
+  ASSERT_TRUE(areas.area().addIndex("t.cdx"));
+  const int n = areas.selected();
+  openRegistry().INDICES[size_t(n)] = "t.cdx";  // as ABREBASES records it
+  EXPECT_FALSE(ABRIR("T", "t.dbf", "S", {"u.cdx"}));
+  CERRAR("T");
+  auto& a = areas.area(n);
+  ASSERT_TRUE(a.used());
+  EXPECT_EQ(a.indexFiles().size(), 1u);
+  CERRAR("T");
+  CERRAR("T");
+  EXPECT_TRUE(a.used());
+  EXPECT_EQ(a.indexFiles().size(), 1u);
 }
 
 }  // namespace

@@ -261,5 +261,12 @@ TEST_F(BuffersTest, DecisPareAndCgbell) {
   EXPECT_EQ(prompts.asked[1].text, "300/55");
 }
 
+TEST_F(BuffersTest, AregFromAnAliasThatIsNotOpenAppendsNothing) {
+  create("t.dbf", {{"CODIGO", 'C', 5, 0}});
+  auto& a = open("t.dbf", "T");
+  AREG(Value("NOSUCH"));
+  EXPECT_EQ(a.reccount(), 0);
+}
+
 }  // namespace
 }  // namespace qv::testing

@@ -17,7 +17,7 @@
 #include "data/engine/workspace.h"
 #include "xbase/error.h"
 #include "xbase/memvar.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace qv::testing {
 

@@ -243,7 +243,9 @@ TEST_F(EstructurasTest, PacaRemovesDeletedRowsUnlessTheRetryIsDeclined) {
   prompts.alertAnswers = {2};
   PACA("t.dbf");
   EXPECT_EQ(other->recordCount(), 3);
-  EXPECT_EQ(alertTexts(), std::vector<std::string>{"FICHERO t NO ESTA DISPONIBLE. ¿ Desea reintentar ?"});
+  EXPECT_EQ(alertTexts(), (std::vector<std::string>{
+                              "FICHERO t NO ESTA DISPONIBLE. ¿ Desea reintentar ?",
+                              "La tabla t.dbf está en uso por otra copia del programa: se deja como está."}));
   other.reset();
   PACA("t.dbf");
   EXPECT_EQ(workAreas().areaOf("EL_ALIAS"), 0);
@@ -251,6 +253,21 @@ TEST_F(EstructurasTest, PacaRemovesDeletedRowsUnlessTheRetryIsDeclined) {
   auto t = Table::open("t.dbf", OpenMode::ReadOnly);
   EXPECT_EQ(t->recordCount(), 2);
   setRetryWait({});
+}
+
+// A number that no longer fits its narrower field stops the restructure
+// with the error; the table stays as it was and no work table is left.
+TEST_F(EstructurasTest, ANumberTooWideForTheNewStructureLeavesTheTableAsItWas) {
+  create("Labels.dbf", {{"CODIGO", 'C', 10, 0}, {"CANT", 'N', 6, 0}});
+  auto& a = open("Labels.dbf", "L", OpenMode::Exclusive);
+  addRow(a, {Value("uno"), Value(123456)});
+  workAreas().closeAll();
+  const ino_t before = inodeOf("Labels.dbf");
+  EXPECT_THROW(CREA_FIC(structureList({{"CODIGO", 'C', 10, 0}, {"CANT", 'N', 3, 0}}), "Labels.dbf", ""),
+               xb::RuntimeError);
+  EXPECT_FALSE(fileExists("TEMPORAL.DBF"));
+  EXPECT_EQ(inodeOf("Labels.dbf"), before);
+  EXPECT_EQ(structureOf("Labels.dbf")[1].width, 6);
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 // missing table), a recording progress dialog and scripted answers.
 #include "data/mantenimiento.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -211,7 +215,9 @@ TEST_F(MantenimientoTest, PackSkipsATableWhoseRetryIsDeclined) {
   auto holder = Table::open("CodPro.Eti", OpenMode::Shared);
   prompts.alertAnswers = {2};
   dialogs.run("Procesando datos...", "Por favor espere.....", PACKBASES);
-  EXPECT_EQ(alertTexts(), std::vector<std::string>{"FICHERO CodPro NO ESTA DISPONIBLE. ¿ Desea reintentar ?"});
+  EXPECT_EQ(alertTexts(), (std::vector<std::string>{
+                              "FICHERO CodPro NO ESTA DISPONIBLE. ¿ Desea reintentar ?",
+                              "La tabla CodPro.Eti está en uso por otra copia del programa: se deja como está."}));
   EXPECT_EQ(rows("Labels.dbf"), labels - 1);
   EXPECT_EQ(rows("CodPro.Eti"), eti);
   EXPECT_EQ(rows("CodPro.dbf"), pro - 1);
@@ -292,6 +298,74 @@ TEST_F(MantenimientoTest, FullRunRestructuresPacksRebuildsAndReindexes) {
   EXPECT_TRUE(tags["NUMETIUN"].unique);
   EXPECT_FALSE(tags["NUMETI"].unique);
   EXPECT_EQ(tags["NUMETI"].keyExpr, "NUMERO_ETI");
+}
+
+// Another copy of the program holds Labels.dbf and CodPro.dbf open while
+// this one runs the general maintenance: those two are left exactly as they
+// are (same files, same bytes), the user is told which table is in use by
+// another copy and, at the end, which were left; the other copy goes on
+// working on them, and CodPro.Eti is maintained as usual.
+TEST_F(MantenimientoTest, TablesAnotherCopyHoldsAreLeftAsTheyAreAndNamed) {
+  shippedTables();
+  deleteRow("Labels.dbf", 1);
+  deleteRow("CodPro.Eti", 1);
+  deleteRow("CodPro.dbf", 1);
+  ABREBASES();
+  workAreas().closeAll();
+  const ino_t labels = inodeOf("Labels.dbf"), product = inodeOf("CodPro.dbf"), productIndex = inodeOf("CodiProx.cdx");
+  const int64_t labelRows = rows("Labels.dbf"), productRows = rows("CodPro.dbf"), etiRows = rows("CodPro.Eti");
+  int ready[2], go[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(go), 0);
+  const pid_t other = fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    xb::engine::WorkAreas own;
+    own.select(1);
+    if (!own.use("Labels.dbf", "Labels2", OpenMode::Shared)) _exit(3);
+    own.select(2);
+    if (!own.use("CodPro.dbf", "CodPro2", OpenMode::Shared) || !own.area().addIndex("CodiProx.cdx")) _exit(3);
+    char c = 1;
+    if (write(ready[1], &c, 1) != 1 || read(go[0], &c, 1) != 1) _exit(4);
+    // Still working after the maintenance: a new code.
+    auto& p = own.area();
+    if (!p.appendBlank()) _exit(5);
+    p.fieldPut("CODIGO", Value("777000111222"));
+    p.fieldPut("DGCNT", Value("3"));
+    p.fieldPut("TIPOBAR", Value("13"));
+    if (!p.flush()) _exit(6);
+    own.closeAll();
+    _exit(0);
+  }
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  prompts.alertAnswers = {1, 0, 2, 0, 0, 0, 0, 0};  // go on; the pack's retry declined
+  AUTOMANTEN();
+  c = 1;
+  ASSERT_EQ(write(go[1], &c, 1), 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(other, &status, 0), other);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+  const std::vector<std::string> said = alertTexts();
+  const std::string inUse = " está en uso por otra copia del programa: se deja como está.";
+  EXPECT_NE(std::find(said.begin(), said.end(), "La tabla Labels.dbf" + inUse), said.end());
+  EXPECT_NE(std::find(said.begin(), said.end(), "La tabla CodPro.dbf" + inUse), said.end());
+  EXPECT_EQ(said.back(),
+            "Automantenimiento terminado. Tablas en uso por otra copia del programa, que quedan como estaban: "
+            "Labels.dbf, CodPro.dbf.");
+  EXPECT_EQ(prompts.asked.back().title, "Atención.....");
+  EXPECT_EQ(skippedTables(), (std::vector<std::string>{"Labels.dbf", "CodPro.dbf"}));
+  EXPECT_EQ(inodeOf("Labels.dbf"), labels);
+  EXPECT_EQ(inodeOf("CodPro.dbf"), product);
+  EXPECT_EQ(inodeOf("CodiProx.cdx"), productIndex);
+  EXPECT_EQ(rows("Labels.dbf"), labelRows);
+  EXPECT_EQ(rows("CodPro.dbf"), productRows + 1);
+  EXPECT_EQ(rows("CodPro.Eti"), etiRows - 1);
+  auto* product2 = workAreas().find("CodPro2");
+  ASSERT_NE(product2, nullptr);
+  EXPECT_TRUE(product2->check().empty());
+  EXPECT_TRUE(product2->seek(Value("777000111222             3")));
 }
 
 }  // namespace

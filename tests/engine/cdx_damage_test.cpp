@@ -326,5 +326,49 @@ TEST_F(CdxDamage, SoundFileRaisesNothing) {
   EXPECT_TRUE(problems.empty()) << problems.front();
 }
 
+// A walk in tag order over a leaf chain cut short, or over a leaf whose
+// count was zeroed, ends in a run-time error naming the file: never a
+// silently short list.
+TEST_F(CdxDamage, AWalkOverAShortenedChainIsAnErrorNotAShortList) {
+  struct Cut {
+    Damage damage;
+    std::vector<bool> walks;  // backwards or not: the walks the damage shortens
+  };
+  const std::vector<Cut> cuts = {
+      {{"chain cut after the first leaf", [](File& f, const Layout& l) { putLe32At(f, l.firstLeaf + 8, cdx::kNone); }},
+       {false}},
+      {{"chain cut before the second leaf",
+        [](File& f, const Layout& l) { putLe32At(f, l.secondLeaf + 4, cdx::kNone); }},
+       {true}},
+      {{"second leaf's count zeroed", [](File& f, const Layout& l) { putLe16At(f, l.secondLeaf + 2, 0); }},
+       {false, true}},
+  };
+  for (const Cut& c : cuts) {
+    const Damage& d = c.damage;
+    for (bool backwards : c.walks) {
+      Layout l = makeSoundFile(file_);
+      {
+        auto raw = File::open(file_, File::Mode::ReadWrite);
+        d.apply(*raw, l);
+      }
+      std::vector<Error> errors;
+      ErrorHandler old = setErrorHandler([&](const Error& e) -> ErrorAnswer {
+        errors.push_back(e);
+        return {ErrorAnswer::Default, {}};
+      });
+      auto f = CdxFile::open(file_, false);
+      ASSERT_TRUE(f);
+      CdxTag* t = f->tag("T");
+      ASSERT_TRUE(t);
+      int n = 0;
+      for (bool ok = backwards ? t->last() : t->first(); ok && n < 5000; ok = backwards ? t->prev() : t->next()) ++n;
+      setErrorHandler(old);
+      ASSERT_FALSE(errors.empty()) << d.name << (backwards ? " backwards" : "") << ": " << n << " entries, no error";
+      EXPECT_EQ(errors[0].genCode, kGenCorruption) << d.name;
+      EXPECT_NE(errors[0].description.find("d.cdx"), std::string::npos) << errors[0].description;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace xb::engine

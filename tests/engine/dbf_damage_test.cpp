@@ -66,23 +66,28 @@ struct OpenCase {
 
 TEST_F(DbfDamage, DamagedHeadersAreCorruptionErrorsOnOpen) {
   const OpenCase cases[] = {
-      {"empty", [](std::string& d, std::string&) { d.clear(); }, "too short"},
-      {"20 bytes", [](std::string& d, std::string&) { d.resize(20); }, "too short"},
-      {"version", [](std::string& d, std::string&) { d[0] = 0x02; }, "unknown table version 2"},
-      {"small header", [](std::string& d, std::string&) { d[8] = 40, d[9] = 0; }, "header length 40 too small"},
-      {"huge header", [](std::string& d, std::string&) { d[8] = char(0x60), d[9] = char(0xEA); }, "beyond the end"},
-      {"record length", [](std::string& d, std::string&) { d[10] = 1, d[11] = 0; }, "record length 1"},
-      {"width 0", [](std::string& d, std::string&) { d[32 + 16] = 0; }, "width 0"},
+      {"empty", [](std::string& d, std::string&) { d.clear(); }, "más corto que"},
+      {"20 bytes", [](std::string& d, std::string&) { d.resize(20); }, "más corto que"},
+      {"version", [](std::string& d, std::string&) { d[0] = 0x02; }, "versión de tabla desconocida 2"},
+      {"small header", [](std::string& d, std::string&) { d[8] = 40, d[9] = 0; }, "la cabecera dice medir 40 bytes, demasiado poco"},
+      {"huge header", [](std::string& d, std::string&) { d[8] = char(0x60), d[9] = char(0xEA); }, "más que el archivo"},
+      {"record length", [](std::string& d, std::string&) { d[10] = 1, d[11] = 0; }, "la longitud de fila 1"},
+      {"width 0", [](std::string& d, std::string&) { d[32 + 16] = 0; }, "anchura 0"},
       {"field past record", [](std::string& d, std::string&) { d[32 + 32 + 16] = char(200); },
-       "beyond the record length"},
-      {"no terminator", [](std::string& d, std::string&) { d[kHeader - 1] = 'X'; }, "past the header length"},
-      {"no name", [](std::string& d, std::string&) { std::fill_n(d.begin() + 32, 11, '\0'); }, "has no name"},
-      {"twice", [](std::string& d, std::string&) { d.replace(64, 6, "CODIGO"); }, "appears twice"},
-      {"date width", [](std::string& d, std::string&) { d[96 + 16] = 9; }, "width 9 for type D"},
-      {"count", [](std::string& d, std::string&) { put32le(d, 4, 0xFFFFFFFF); }, "record count 4294967295"},
-      {"truncated", [](std::string& d, std::string&) { d.resize(rowAt(3) + 10); }, "record count 3"},
-      {"short memo", [](std::string&, std::string& f) { f.resize(100); }, "too short"},
-      {"memo block size", [](std::string&, std::string& f) { f[6] = f[7] = 0; }, "block size is 0"},
+       "pasa de la longitud de fila"},
+      {"no terminator", [](std::string& d, std::string&) { d[kHeader - 1] = 'X'; }, "pasan del final de la cabecera"},
+      {"no name", [](std::string& d, std::string&) { std::fill_n(d.begin() + 32, 11, '\0'); }, "no tiene nombre"},
+      {"twice", [](std::string& d, std::string&) { d.replace(64, 6, "CODIGO"); }, "aparece dos veces"},
+      {"date width", [](std::string& d, std::string&) { d[96 + 16] = 9; }, "anchura 9 para el tipo D"},
+      {"memo width", [](std::string& d, std::string&) { d[128 + 16] = 6, d[10] = char(d[10] - 4); },
+       "anchura 6 para el tipo M"},
+      {"integer width",
+       [](std::string& d, std::string&) { d[128 + 11] = 'I', d[128 + 16] = 7, d[10] = char(d[10] - 3); },
+       "anchura 7 para el tipo I"},
+      {"count", [](std::string& d, std::string&) { put32le(d, 4, 0xFFFFFFFF); }, "cuenta 4294967295 filas"},
+      {"truncated", [](std::string& d, std::string&) { d.resize(rowAt(3) + 10); }, "cuenta 3 filas"},
+      {"short memo", [](std::string&, std::string& f) { f.resize(100); }, "más corto que"},
+      {"memo block size", [](std::string&, std::string& f) { f[6] = f[7] = 0; }, "tamaño de bloque de los memos es 0"},
   };
   for (const auto& c : cases) {
     make(c.damage);
@@ -116,13 +121,13 @@ struct MemoCase {
 TEST_F(DbfDamage, DamagedMemoPointersAndLengthsAreErrorsWhenRead) {
   const MemoCase cases[] = {
       {"pointer beyond end", [](std::string& d, std::string&) { d.replace(rowAt(2) + kMemoAt, 10, "     99999"); },
-       "beyond the end of the memo file"},
+       "más allá del final del archivo de memos"},
       {"pointer into header", [](std::string& d, std::string&) { d.replace(rowAt(2) + kMemoAt, 10, "         2"); },
-       "into the memo header"},
+       "señala la cabecera de los memos"},
       {"absurd length", [](std::string&, std::string& f) { put32be(f, 9 * 64 + 4, 0xFFFFFFF0); },
-       "claims 4294967280 bytes"},
+       "dice tener 4294967280 bytes"},
       {"pointer text", [](std::string& d, std::string&) { d.replace(rowAt(2) + kMemoAt, 10, "    12a   "); },
-       "memo pointer"},
+       "puntero de memo"},
   };
   for (const auto& c : cases) {
     make(c.damage);

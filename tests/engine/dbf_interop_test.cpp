@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -210,6 +211,41 @@ t.close()
   t->put(0, Value("x"));
   ASSERT_EQ(rec.errors.size(), 1u);
   EXPECT_EQ(rec.errors[0].genCode, kGenReadonly);
+}
+
+// Pack keeps the data of every field that points into the memo file:
+// memos, general and picture fields alike, with their kinds.
+TEST_F(DbfInterop, PackKeepsGeneralAndPictureFieldsThatPythonReadsBack) {
+  runPython(python_, path("gp.py"), R"PY(
+import dbf, sys
+t = dbf.Table(sys.argv[0].replace('gp.py', 'Gp.dbf'), 'name C(8); notes M; pic P; obj G',
+              dbf_type='fp', codepage='cp1252')
+t.open(dbf.READ_WRITE)
+t.append(('gone', 'old memo', b'\x89PNG old', b'old object'))
+t.append(('kept', 'kept memo ' * 20, b'\x89PNG' + bytes(range(256)) * 2, b'OLE object bytes'))
+t.append(('also', '', b'', b'second object'))
+dbf.delete(t[0])
+t.close()
+)PY");
+  const uint64_t before = std::filesystem::file_size(path("Gp.fpt"));
+  {
+    auto t = Table::open(path("Gp.dbf"), OpenMode::Exclusive);
+    ASSERT_TRUE(t);
+    ASSERT_TRUE(t->pack());
+    EXPECT_EQ(t->recordCount(), 2);
+    EXPECT_TRUE(t->check().empty());
+  }
+  EXPECT_LT(std::filesystem::file_size(path("Gp.fpt")), before);
+  std::string out = runPython(python_, path("gpread.py"), R"PY(
+import dbf, sys
+t = dbf.Table(sys.argv[0].replace('gpread.py', 'Gp.dbf'))
+t.open(dbf.READ_ONLY)
+for r in t:
+    print(r.name.rstrip(), len(r.notes), r.notes[:9], len(r.pic), bytes(r.pic[:4]), bytes(r.obj))
+t.close()
+)PY");
+  EXPECT_NE(out.find("kept 200 kept memo 516 b'\\x89PNG' b'OLE object bytes'"), std::string::npos) << out;
+  EXPECT_NE(out.find("also 0  0 b'' b'second object'"), std::string::npos) << out;
 }
 
 }  // namespace

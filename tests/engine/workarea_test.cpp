@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "data/engine/byte_order.h"
 #include "data/engine/cdx.h"
+#include "data/engine/cdx_page.h"
+#include "data/engine/os_file.h"
 #include "data/engine/index_key.h"
 #include "tests/engine/workarea_fixture.h"
 #include "xbase/dates.h"
@@ -430,6 +433,43 @@ TEST_F(Codes, AppendFromCopiesRowsByNameAndIndexesThem) {
   a().goTo(6);
   EXPECT_EQ(a().fieldGet("CODIGO").text(), "AAAAAA");
   EXPECT_TRUE(a().check().empty());
+}
+
+}  // namespace
+}  // namespace xb::engine::testing
+
+namespace xb::engine::testing {
+namespace {
+
+// A numeric tag whose header claims keys longer than the 8 bytes a number
+// needs: the index file is reported damaged, and nothing reads past a key.
+TEST_F(Codes, ANumericTagClaimingLongKeysIsReportedDamaged) {
+  ASSERT_TRUE(a().createTag(index(), "NUM", "NUM"));
+  a().clearIndexes();
+  // The directory's only entry names the tag's header.
+  auto raw = File::open(index(), File::Mode::ReadWrite);
+  ASSERT_TRUE(raw);
+  uint8_t page[cdx::kPageSize];
+  uint8_t root[4];
+  ASSERT_EQ(raw->readAt(0, root, 4), 4);
+  ASSERT_EQ(raw->readAt(le32(root), page, cdx::kPageSize), long(cdx::kPageSize));
+  cdx::Node dir;
+  ASSERT_EQ(cdx::decodePage(page, 10, ' ', dir), "");
+  ASSERT_EQ(dir.size(), 1);
+  const uint8_t len[2] = {200, 0};
+  ASSERT_TRUE(raw->writeAt(uint64_t(dir.recnos[0]) + 12, len, 2));
+  std::vector<Error> errors;
+  ErrorHandler old = setErrorHandler([&](const Error& e) -> ErrorAnswer {
+    errors.push_back(e);
+    return {ErrorAnswer::Default, {}};
+  });
+  a().addIndex(index());
+  a().check();
+  a().pack();
+  setErrorHandler(old);
+  ASSERT_FALSE(errors.empty());
+  EXPECT_EQ(errors[0].genCode, kGenCorruption);
+  EXPECT_NE(errors[0].description.find("codes.cdx"), std::string::npos) << errors[0].description;
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "errors/alert_text.h"
 #include "errors/qt_prompter.h"
 #include "tests/ui/qt_app.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace {
 

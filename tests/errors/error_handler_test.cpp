@@ -28,7 +28,7 @@
 #include "tests/ui/qt_app.h"
 #include "xbase/dates.h"
 #include "xbase/expr.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "print/printer_dialogs.h"
 #include "print/printer_setup.h"
 #include "tests/labels/label_tables_fixture.h"
+#include "tests/labels/new_format_choice.h"
 #include "tests/print/scripted_printer_dialogs.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
@@ -33,6 +34,8 @@ class GenLabel : public prtest::LabelTables {
   void SetUp() override {
     LabelTables::SetUp();
     dialogsGuard_.emplace(dialogs);
+    // "Nueva" goes straight to the measures by hand unless a test chooses.
+    chooserGuard_.emplace([this](QWidget*) { return choice; });
     // The product in hand and another one the screen must not count.
     addProduct("841234567890", "5", "PRODUCTO DE PRUEBA");
     addProduct("841234567891", "2", "OTRO PRODUCTO");
@@ -41,6 +44,7 @@ class GenLabel : public prtest::LabelTables {
   }
   void TearDown() override {
     screen.reset();
+    chooserGuard_.reset();
     dialogsGuard_.reset();
     LabelTables::TearDown();
   }
@@ -90,9 +94,11 @@ class GenLabel : public prtest::LabelTables {
 
   prtest::ScriptedPrinterDialogs dialogs;
   std::unique_ptr<lb::GenLabelScreen> screen;
+  lb::NewFormatChoice choice{lb::NewFormatChoice::ByHand, std::nullopt};
 
  private:
   std::optional<pr::PrinterDialogsGuard> dialogsGuard_;
+  std::optional<lb::NewFormatChooserGuard> chooserGuard_;
 };
 
 TEST_F(GenLabel, OpensOnTheMarkedDesignAndFormatOfTheProductInHand) {
@@ -224,6 +230,37 @@ TEST_F(GenLabel, NewAndDeletedFormatsUpdateTheList) {
   EXPECT_EQ(screen->selectedFormat(), formatName("A4 10 ETIQ. 99,1X57 MM"));
   EXPECT_DOUBLE_EQ(measure(106), 99.1);
   EXPECT_EQ(messages().back(), "DISEÑO BORRADO: La etiqueta seleccionada ha sido eliminada de la lista.");
+}
+
+TEST_F(GenLabel, ANewFormatFromTheCatalogueTakesTheSheetsMeasuresAndPaper) {
+  open();
+  // Round labels from the paper's very corner, laid out by their bounding
+  // square.
+  lb::CatalogueProduct p;
+  p.brand = "Herma";
+  p.part = "4464";
+  p.paper = "A5";
+  p.shape = lb::LabelShape::Round;
+  p.width = p.height = 40;
+  p.columns = 3;
+  p.rows = 5;
+  p.stepX = p.stepY = 41.5;
+  p.layouts = 1;
+  choice = {lb::NewFormatChoice::FromCatalogue, p};
+  prompts.inputAnswers = {std::string("HERMA 4464")};
+  prompts.asked.clear();
+  ctl<QPushButton>(105)->click();
+
+  ASSERT_EQ(prompts.asked.front().kind, "input");
+  EXPECT_EQ(prompts.asked.front().value, formatName("HERMA 4464"));
+  EXPECT_EQ(items(103).last(), QStringLiteral("HERMA 4464"));
+  EXPECT_DOUBLE_EQ(measure(111), 0);
+  EXPECT_DOUBLE_EQ(measure(109), 0);
+  EXPECT_DOUBLE_EQ(measure(110), 0.15);
+  EXPECT_EQ(stored(9, "HOJA").text(), "A5        ");
+  EXPECT_TRUE(stored(9, "PRNULTFILA").logical());
+  EXPECT_EQ(messages().back(), std::string("NUEVO DISEÑO: ") + lb::kCatalogueDoneText + "\r\n\r\n" +
+                                   "Etiqueta redonda: se coloca por el cuadrado que la contiene.");
 }
 
 TEST_F(GenLabel, ChoosingADesignMovesItsMarkAndIsKeptForTheNextOpening) {

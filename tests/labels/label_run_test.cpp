@@ -24,6 +24,7 @@
 #include "print/preview.h"
 #include "print/preview_printing.h"
 #include "print/printer.h"
+#include "print/printer_setup.h"
 #include "tests/print/print_test_support.h"
 #include "xbase/dates.h"
 
@@ -678,6 +679,33 @@ TEST_F(LabelRun, DesignWithOnlyItsHeaderPrintsOneBlankPage) {
   const QImage img = page(opened[0]);
   ASSERT_FALSE(img.isNull());
   EXPECT_TRUE(prtest::inkBox(img, img.rect()).isNull());
+}
+
+TEST_F(LabelRun, TheFormatsSheetIsThePaperOfItsRunAlone) {
+  makeProduct("590123412345", "7", "13");
+  const std::vector<int64_t> headers = makeDesigns({{"T", "NOMETI", 0, false, false, false, 10}});
+  makeFormat({10, 10, 30, 60, 0, 0, 2, 2, true});
+  const QSizeF setupPaper = pr::printerSetup().pageLayout().fullRect(QPageLayout::Millimeter).size();
+  const struct {
+    const char* hoja;
+    QSizeF mm;  // empty: the set-up's paper
+  } cases[] = {
+      {"A4", {}}, {"", {}}, {"LETTER", {215.9, 279.4}}, {" letter ", {215.9, 279.4}}, {"A5", {148, 210}},
+      {"100x150", {100, 150}}, {"62X29", {62, 29}}, {"B5", {}}, {"0x10", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.hoja);
+    format.FieldPut("HOJA", Value(std::string(c.hoja)));
+    const std::vector<pr::TMULTIPREVIEW*> opened = run(1, headers);
+    ASSERT_EQ(opened.size(), 1u);
+    const std::array<double, 2> paper = opened[0]->oDevice()->GetPhySize();
+    const QSizeF want = c.mm.isEmpty() ? setupPaper : c.mm;
+    EXPECT_NEAR(paper[0], want.width(), 0.5);
+    EXPECT_NEAR(paper[1], want.height(), 0.5);
+    // The set-up keeps its own paper for the runs after.
+    EXPECT_EQ(pr::printerSetup().pageLayout().fullRect(QPageLayout::Millimeter).size(), setupPaper);
+    opened[0]->close();
+  }
 }
 
 TEST_F(LabelRun, ItemOfUnknownKindStopsTheRunWithoutAPage) {

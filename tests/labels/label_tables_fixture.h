@@ -17,7 +17,7 @@
 #include "data/engine/workspace.h"
 #include "labels/label_formats.h"
 #include "tests/app/data_folder.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace prtest {
 

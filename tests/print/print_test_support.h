@@ -16,7 +16,7 @@
 #include "print/printer_setup.h"
 #include "tests/print/scripted_printer_dialogs.h"
 #include "tests/ui/qt_app.h"
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 namespace prtest {
 

@@ -131,4 +131,23 @@ TEST_F(QvdbTable, UsageAndRunTimeErrorsExit2NamingTheFile) {
   });
 }
 
+// A key whose texts vary in length is padded to its widest value, so that
+// seeks and the check see whole keys; a FOR condition must be logical.
+TEST_F(QvdbTable, VariableLengthKeysArePaddedAndTheForConditionIsLogical) {
+  write("in.csv", "CODIGO\nc0\nc1\nc22\n");
+  play({
+      {{"create", "@t.dbf", R"({{"CODIGO","C",10,0}})"}, 0, ""},
+      {{"import", "@t.dbf", "@in.csv"}, 0, "3\n"},
+      {{"index", "@t.dbf", "@t.cdx", "TR", "TRIM(CODIGO)"}, 0, ""},
+      {{"seek", "@t.dbf", "@t.cdx", "TR", "c1"}, 0, "2\n"},
+      {{"seek", "@t.dbf", "@t.cdx", "TR", "c22"}, 0, "3\n"},
+      {{"check", "@t.dbf", "@t.cdx"}, 0, "ok\n"},
+      {{"index", "@t.dbf", "@t.cdx", "X", "CODIGO", "--for", "'x'"}, 2, "", "FOR"},
+      {{"create", "@e.dbf", R"({{"CODIGO","C",10,0}})"}, 0, ""},
+      {{"index", "@e.dbf", "@e.cdx", "TR", "TRIM(CODIGO)"}, 2, "", "TRIM(CODIGO)"},
+  });
+  tools_test::RunResult r = run({"info", "@t.dbf", "@t.cdx"});
+  EXPECT_NE(r.out.find("TR"), std::string::npos) << r.out;
+}
+
 }  // namespace

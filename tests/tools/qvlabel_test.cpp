@@ -310,3 +310,32 @@ TEST(Qvlabel, DesignsGoToADesignFileAndComeBackAsNewDesigns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(QvlabelCatalogue, ListsTheMatchingProductsWithTheMeasuresOfTheirFormats) {
+  // Every product, one line each with eleven columns.
+  const RunResult all = Qvlabel({"catalogue"});
+  ASSERT_EQ(all.exitCode, 0) << all.err;
+  size_t lines = 0;
+  for (size_t at = 0; (at = all.out.find('\n', at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 1756u);
+  const struct {
+    std::vector<std::string> words;
+    std::string out;
+  } cases[] = {
+      // 7160: 181.4 x 108 pt at (21.2, 43.9) pt, pitch 187.2 x 108 pt.
+      {{"avery", "l7160"}, "Avery L7160\tMailing labels\t15.49\t7.48\t38.10\t63.99\t0.000\t0.205\t7\t3\tA4\n"},
+      {{"Herma 4614"}, "Herma 4614\tAllround Labels\t13.00\t5.70\t33.80\t66.00\t0.000\t0.000\t8\t3\tA4\n"},
+      {{"no hay tal hoja"}, ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"catalogue"};
+    args.insert(args.end(), c.words.begin(), c.words.end());
+    const RunResult r = Qvlabel(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+  }
+}
+
+}  // namespace

@@ -66,6 +66,11 @@ TEST(InputMode, OverwriteAtStartInsertSwitchesForEveryFieldAndArrowsLeaveAField)
   EXPECT_EQ(QApplication::focusWidget(), f.second);
   QTest::keyClick(f.second, Qt::Key_Up);
   EXPECT_EQ(QApplication::focusWidget(), f.first);
+
+  // Alt with a letter that no control answers to types nothing.
+  f.first->setText(QStringLiteral("12"));
+  QTest::keyClick(f.first, Qt::Key_N, Qt::AltModifier);
+  EXPECT_EQ(f.first->text(), QStringLiteral("12"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "xbase/prompt.h"
+#include "tests/xbase/scripted_prompter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,322 @@
+// Several processes on one shared table with a tag and memos:
+// - a process holding the index's read lock makes every append, change and
+//   delete of another wait or be refused, and a refused one writes nothing;
+// - readers walking the tag and writers changing rows at the same time:
+//   every acknowledged write is there afterwards, and the tags agree;
+// - writers killed (SIGKILL) while they append rows with memos or rewrite
+//   memos leave every row old or new and whole, and a clean check without
+//   re-indexing.
+// QV_TORTURE_SCALE (default 1) multiplies the operations and kills.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/engine/workarea_fixture.h"
+
+namespace xb::engine::testing {
+namespace {
+
+int scale() {
+  const char* s = std::getenv("QV_TORTURE_SCALE");
+  return s && std::atoi(s) > 0 ? std::atoi(s) : 1;
+}
+
+const Structure kShape = {{"CODIGO", 'C', 12, 0}, {"VER", 'N', 6, 0}, {"NOTA", 'M', 10, 0}};
+
+// A memo that tells whether it is whole: "R<row>:<version>:" and then a
+// length and a letter both given by the row and the version.
+std::string memoFor(int row, int version, int bigLength) {
+  const std::string head = "R" + std::to_string(row) + ":" + std::to_string(version) + ":";
+  const size_t n = size_t(bigLength > 0 ? bigLength + version % 7 : 20 + (row * 37 + version * 11) % 900);
+  return head + std::string(n, char('a' + (row + version) % 26));
+}
+
+// Empty when `memo` is a whole memo of row `row` (any version).
+std::string memoFault(const std::string& memo, int row, int bigLength) {
+  const size_t a = memo.find(':'), b = memo.find(':', a + 1);
+  if (memo.empty() || memo[0] != 'R' || a == std::string::npos || b == std::string::npos) return "no memo head";
+  if (std::atoi(memo.substr(1, a - 1).c_str()) != row) return "memo of another row";
+  const int version = std::atoi(memo.substr(a + 1, b - a - 1).c_str());
+  if (memo != memoFor(row, version, bigLength)) return "memo torn (version " + std::to_string(version) + ")";
+  return {};
+}
+
+std::string trimmed(std::string s) {
+  s.erase(s.find_last_not_of(' ') + 1);
+  return s;
+}
+
+bool appendRow(WorkArea& a, int row, int version, int bigLength) {
+  if (!a.appendBlank()) return false;
+  a.fieldPut("CODIGO", Value("K" + std::to_string(row)));
+  a.fieldPut("VER", Value(version));
+  a.fieldPut("NOTA", Value(memoFor(row, version, bigLength)));
+  return a.flush();
+}
+
+class SharingTorture : public WorkAreaTest {
+ protected:
+  void SetUp() override {
+    WorkAreaTest::SetUp();
+    dbf = dir.file("t.dbf");
+    cdx = dir.file("t.cdx");
+    WorkArea& a = make("t.dbf", kShape, "T");
+    ASSERT_TRUE(a.createTag(cdx, "CODE", "CODIGO", "!DELETED()"));
+    areas.closeAll();
+  }
+  WorkArea& open() {
+    areas.select(1);
+    EXPECT_TRUE(areas.use(dbf, "T", OpenMode::Shared));
+    EXPECT_TRUE(areas.area().addIndex(cdx));
+    return areas.area();
+  }
+  // Check of table, memo and tag, and every row's memo whole.
+  void expectSound(int bigLength, const std::string& when) {
+    WorkArea& t = open();
+    std::vector<std::string> faults = t.check();
+    EXPECT_TRUE(faults.empty()) << when << ": " << faults.front();
+    ASSERT_TRUE(t.setOrder(0));
+    for (t.goTop(); !t.eof(); t.skip()) {
+      const std::string code = trimmed(t.fieldGet("CODIGO").text());
+      ASSERT_FALSE(code.empty()) << when << ": row " << t.recno() << " is blank";
+      const int row = std::atoi(code.c_str() + 1);
+      const std::string fault = memoFault(t.fieldGet("NOTA").text(), row, bigLength);
+      EXPECT_TRUE(fault.empty()) << when << ": row " << t.recno() << " " << code << ": " << fault;
+    }
+    areas.closeAll();
+  }
+  // A writer killed at a random moment while it appends rows with memos, or
+  // rewrites big memos in place of old ones.
+  void killedWriter(int bigLength, int kills, const std::string& what) {
+    std::mt19937 rng(7);
+    int next = 1;
+    for (int k = 0; k < kills; ++k) {
+      const pid_t pid = fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        setErrorHandler([](const Error&) -> ErrorAnswer { _exit(5); });
+        WorkAreas own;
+        own.select(1);
+        if (!own.use(dbf, "T", OpenMode::Shared) || !own.area().addIndex(cdx)) _exit(3);
+        WorkArea& a = own.area();
+        for (int i = 0;; ++i) {
+          if (bigLength == 0 || a.reccount() < 3) {
+            if (!appendRow(a, next + i, 0, bigLength)) _exit(4);
+            a.unlock();
+          } else {
+            a.goTo(1 + i % a.reccount());
+            if (!a.lockRow()) continue;
+            const int row = std::atoi(trimmed(a.fieldGet("CODIGO").text()).c_str() + 1);
+            const int version = int(a.fieldGet("VER").num()) + 1;
+            a.fieldPut("VER", Value(version));
+            a.fieldPut("NOTA", Value(memoFor(row, version, bigLength)));
+            a.unlock();
+          }
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(2000 + rng() % 30000));
+      kill(pid, SIGKILL);
+      int status = 0;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFSIGNALED(status)) << what << ": the writer ended by itself, status " << status;
+      expectSound(bigLength, what + ", kill " + std::to_string(k + 1));
+      next += 100000;
+    }
+  }
+  std::string dbf, cdx;
+};
+
+TEST_F(SharingTorture, AHeldReadLockMakesWritesWaitOrBeRefusedAndARefusedOneWritesNothing) {
+  {
+    WorkArea& a = open();
+    for (int r = 1; r <= 3; ++r) ASSERT_TRUE(appendRow(a, r, 0, 0));
+    areas.closeAll();
+  }
+  int ready[2], done[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(done), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    auto f = CdxFile::open(cdx, false);
+    if (!f || !f->beginRead()) _exit(3);
+    char c = 1;
+    if (write(ready[1], &c, 1) != 1 || read(done[0], &c, 1) != 1) _exit(4);
+    f->endRead();
+    _exit(0);
+  }
+  struct Reap {
+    pid_t pid;
+    ~Reap() {
+      if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+      }
+    }
+  } reap{holder};
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  setIndexLockWait(50);
+  std::vector<Error> refusals;
+  ErrorHandler old = setErrorHandler([&](const Error& e) -> ErrorAnswer {
+    refusals.push_back(e);
+    return {ErrorAnswer::Default, {}};
+  });
+  WorkArea& a = open();
+  const std::string before = trimmed(a.fieldGet("CODIGO").text());
+  // An append, a change of the key, a delete: each refused whole.
+  EXPECT_FALSE(appendRow(a, 4, 0, 0));
+  a.goTo(2);
+  ASSERT_TRUE(a.lockRow());
+  a.fieldPut("CODIGO", Value("CHANGED"));
+  a.fieldPut("NOTA", Value(memoFor(2, 1, 0)));
+  EXPECT_FALSE(a.flush());
+  a.unlock();
+  a.goTo(3);
+  ASSERT_TRUE(a.lockRow());
+  a.deleteRow();
+  EXPECT_FALSE(a.flush());
+  a.unlock();
+  setErrorHandler(old);
+  ASSERT_EQ(refusals.size(), 3u);
+  for (const Error& e : refusals) {
+    EXPECT_EQ(e.genCode, kGenLock);
+    EXPECT_EQ(e.filename, cdx);
+  }
+  EXPECT_EQ(a.reccount(), 3);
+  a.goTo(2);
+  EXPECT_EQ(trimmed(a.fieldGet("CODIGO").text()), "K2");
+  EXPECT_EQ(a.fieldGet("NOTA").text(), memoFor(2, 0, 0));
+  a.goTo(3);
+  EXPECT_FALSE(a.deleted());
+  EXPECT_TRUE(a.check().empty());
+  // Once the reader lets go, the same writes go through.
+  c = 1;
+  ASSERT_EQ(write(done[1], &c, 1), 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(holder, &status, 0), holder);
+  reap.pid = 0;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(appendRow(a, 4, 0, 0));
+  a.unlock();
+  EXPECT_EQ(a.reccount(), 4);
+  EXPECT_EQ(before, "K1");
+  areas.closeAll();
+  setIndexLockWait(1000);
+  expectSound(0, "after the reader");
+}
+
+// Readers walk the tag again and again while writers append, change and
+// delete; each writer reports what it did and what was refused.
+TEST_F(SharingTorture, ReadersAndWritersTogetherLoseNothing) {
+  constexpr int kReaders = 2, kWriters = 2;
+  const int ops = 150 * scale();
+  int results[2];
+  ASSERT_EQ(pipe(results), 0);
+  std::vector<pid_t> kids;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      setIndexLockWait(20);
+      int refused = 0, done = 0;
+      setErrorHandler([&](const Error& e) -> ErrorAnswer {
+        if (e.genCode == kGenLock || e.genCode == kGenAppendLock) {
+          ++refused;
+          setNetError(true);
+          return {ErrorAnswer::Default, {}};
+        }
+        _exit(5);
+      });
+      WorkArea& a = open();
+      std::mt19937 rng(uint32_t(w + 1));
+      std::vector<int64_t> mine;
+      for (int i = 0; i < ops; ++i) {
+        const int row = (w + 1) * 100000 + i;
+        if (mine.empty() || rng() % 3 != 0) {
+          while (!appendRow(a, row, 0, 0)) {
+          }
+          mine.push_back(a.recno());
+          a.unlock();
+        } else {
+          const int64_t r = mine[rng() % mine.size()];
+          for (;;) {
+            a.goTo(r);
+            if (!a.lockRow()) continue;
+            const int was = std::atoi(trimmed(a.fieldGet("CODIGO").text()).c_str() + 1);
+            const int version = int(a.fieldGet("VER").num()) + 1;
+            a.fieldPut("VER", Value(version));
+            a.fieldPut("NOTA", Value(memoFor(was, version, 0)));
+            if (rng() % 4 == 0) a.fieldPut("CODIGO", Value("K" + std::to_string(was)));
+            const bool ok = a.flush();
+            a.unlock();
+            if (ok) break;
+          }
+        }
+        ++done;
+      }
+      areas.closeAll();
+      const int line[4] = {w, done, refused, int(mine.size())};
+      if (write(results[1], line, sizeof line) != sizeof line) _exit(6);
+      _exit(0);
+    }
+    kids.push_back(pid);
+  }
+  for (int r = 0; r < kReaders; ++r) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      setIndexLockWait(20);
+      setErrorHandler([](const Error& e) -> ErrorAnswer {
+        if (e.genCode == kGenLock) return {ErrorAnswer::Retry, {}};
+        _exit(5);
+      });
+      WorkArea& a = open();
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2 * scale());
+      while (std::chrono::steady_clock::now() < end)
+        for (a.goTop(); !a.eof(); a.skip()) {
+        }
+      _exit(0);
+    }
+    kids.push_back(pid);
+  }
+  for (pid_t k : kids) {
+    int status = 0;
+    ASSERT_EQ(waitpid(k, &status, 0), k);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  }
+  int done = 0, refused = 0, appended = 0;
+  for (int w = 0; w < kWriters; ++w) {
+    int line[4];
+    ASSERT_EQ(read(results[0], line, sizeof line), long(sizeof line));
+    done += line[1];
+    refused += line[2];
+    appended += line[3];
+  }
+  WorkArea& t = open();
+  int rows = 0;
+  ASSERT_TRUE(t.setOrder("CODE"));
+  for (t.goTop(); !t.eof(); t.skip()) ++rows;
+  areas.closeAll();
+  std::printf("readers x writers: %d x %d, %d operations, %d refused and retried, lost %d\n", kReaders, kWriters,
+              done, refused, appended - rows);
+  EXPECT_EQ(done, kWriters * ops);
+  EXPECT_EQ(rows, appended);
+  expectSound(0, "after readers and writers");
+}
+
+TEST_F(SharingTorture, KilledWhileAppendingRowsWithMemos) { killedWriter(0, 15 * scale(), "appends"); }
+
+TEST_F(SharingTorture, KilledWhileRewritingBigMemos) { killedWriter(256 * 1024, 15 * scale(), "rewrites"); }
+
+}  // namespace
+}  // namespace xb::engine::testing
