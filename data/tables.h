@@ -10,6 +10,7 @@
 
 namespace qv {
 
+using xb::engine::FieldDef;
 using xb::engine::fileExists;
 using xb::engine::OpenMode;
 using xb::engine::OrderInfo;

@@ -19,6 +19,7 @@
 #include "data/catalog.h"
 #include "data/tables.h"
 #include "labels/catalogue_screen.h"
+#include "labels/design_dialog.h"
 #include "labels/label_formats.h"
 #include "labels/label_run.h"
 #include "labels/printer_offset.h"
@@ -49,7 +50,7 @@ constexpr Measure kMeasures[] = {
     {109, "MARGENIZD"}, {111, "MARGENSUP"},  {113, "COLUMNAS"}, {112, "FILAS"},
 };
 constexpr int kDesignList = 102, kFormatList = 103, kLastRow = 104, kTotals = 125, kPrinter = 127;
-constexpr int kPrint = 1, kNew = 105, kDelete = 123, kChoosePrinter = 126, kClose = 2;
+constexpr int kPrint = 1, kNew = 105, kDelete = 123, kChoosePrinter = 126, kClose = 2, kDesign = 128;
 constexpr int kStart = 141, kQuantityCaption = 142, kQuantity = 143, kOutlines = 145, kOffsetX = 147, kOffsetY = 149;
 
 struct Tooltip {
@@ -61,6 +62,7 @@ constexpr Tooltip kTooltips[] = {
     {kNew, "Diseñar nueva Etiqueta"},
     {kDelete, "Borrar diseño actual"},
     {kChoosePrinter, "Seleccionar impresora de destino de las Etiquetas"},
+    {kDesign, "Diseñar la etiqueta seleccionada o una nueva"},
     {kClose, "Terminar opción"},
 };
 
@@ -293,6 +295,7 @@ bool GenLabelScreen::buildDialog(const std::string& cTitle) {
   onClick(kNew, [this] { newFormat(); });
   onClick(kDelete, [this] { deleteFormat(); });
   onClick(kChoosePrinter, [this] { choosePrinter(); });
+  onClick(kDesign, [this] { design(); });
   onClick(kClose, [dlg] { dlg->reject(); });
   return true;
 }
@@ -498,6 +501,22 @@ void GenLabelScreen::deleteFormat() {
   fillFormatList();
   showFormat();
   xb::prompter().message(xb::MsgKind::Info, kDeletedTitle, kDeletedText);
+}
+
+void GenLabelScreen::design() {
+  if (pending_) saveFormat();
+  const int left = DISENAETIQ(kDesignsAlias, productAlias_, designs_.selected, labelRunValues(oFormat_));
+  // The designs may have changed: read again, the design left on chosen.
+  designs_ = readDesigns(kDesignsAlias, designs_.selected);
+  const int chosen = left > 0 && left <= int(designs_.headers.size()) ? left : designs_.selected;
+  if (auto* list = control<QListWidget>(dialog_.get(), kDesignList)) {
+    const QSignalBlocker quiet(list);
+    list->clear();
+    for (const std::string& n : designs_.names) list->addItem(shown(n));
+    list->setCurrentRow(chosen - 1);
+  }
+  if (chosen > 0) chooseDesign(chosen - 1);
+  showFormat();
 }
 
 void GenLabelScreen::choosePrinter() {

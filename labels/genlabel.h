@@ -9,7 +9,9 @@
 // 106-113 the format's measures (saved to the format record on leaving),
 // 104 "print the last row", 125 the totals text, 127 the printer, buttons
 // 1 (see and print), 105 (new format), 123 (delete format), 126 (printer),
-// 2 (close); 200 and 201 show the bitmaps LABELSIZ and NEWLABEL. 141 the
+// 2 (close), 128 (the design editor on the selected design, after which
+// the designs are read again and the one it was left on is chosen); 200
+// and 201 show the bitmaps LABELSIZ and NEWLABEL. 141 the
 // label to start at on the first sheet (1 top-left, row by row), 143 the
 // number of labels of the code in hand (blank: the rest of the sheet; not
 // shown for a print list), 145 the outlines (none, over the content, only
@@ -139,6 +141,7 @@ class GenLabelScreen {
   void newFormat();
   void deleteFormat();
   void choosePrinter();
+  void design();
   void print();
   void buildRunChoices();
   void showStart();

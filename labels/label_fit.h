@@ -54,12 +54,12 @@ std::vector<ItemOverflow> overflowsOf(const bc::DrawDevice& geometry, const std:
 std::vector<ItemOverflow> labelOverflows(const bc::DrawDevice& geometry, const std::string& cAlias,
                                          const std::vector<LabelRow>& rows, const LabelRunValues& run);
 
-inline constexpr const char* kFitTitle = "Atención.....";
 // "El elemento 3 (texto NOMETI) sobresale 4,2 mm por la derecha de la
 // etiqueta."
-std::string overflowText(const ItemOverflow& overflow);
-// One line per item, "El elemento 3 (texto NOMETI) sobresale 4,2 mm por la
-// derecha de la etiqueta.", then " ¿ Desea imprimir de todos modos ?".
+std::string overflowText(const ItemOverflow& o);
+
+inline constexpr const char* kFitTitle = "Atención.....";
+// One line per item (overflowText), then " ¿ Desea imprimir de todos modos ?".
 std::string fitQuestion(const std::vector<ItemOverflow>& overflows);
 
 }  // namespace lb

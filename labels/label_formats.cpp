@@ -1,12 +1,9 @@
 #include "labels/label_formats.h"
 
-#include <chrono>
-#include <thread>
-
 #include "data/blanks.h"
-#include "data/buffers.h"
 #include "data/tables.h"
 #include "data/tdatabase.h"
+#include "labels/lock_wait.h"
 #include "xbase/codepage.h"
 #include "xbase/prompt.h"
 
@@ -18,8 +15,6 @@ using qv::SelectGuard;
 using qv::WorkArea;
 using qv::workAreas;
 
-constexpr int kQuietTries = 10;
-constexpr auto kQuietPause = std::chrono::milliseconds(100);
 constexpr const char* kAttention = "Atención.....";
 
 std::string padded(std::string s, size_t width) {
@@ -35,20 +30,6 @@ bool logicalField(WorkArea& a, std::string_view name) {
 std::string textField(WorkArea& a, std::string_view name) {
   const xb::Value v = a.fieldGet(name);
   return v.isText() ? v.text() : std::string();
-}
-
-// Locks the current row of `a`, waiting as the header says. False when the
-// wait was given up or the row has no lock (the phantom row).
-bool waitRowLock(WorkArea& a) {
-  for (;;) {
-    for (int i = 0; i < kQuietTries; ++i) {
-      if (a.lockRow()) return true;
-      if (!qv::NETERROR()) return false;
-      xb::prompter().processEvents();
-      std::this_thread::sleep_for(kQuietPause);
-    }
-    if (qv::DECIS("Registro bloqueado en " + a.alias() + ". ¿ Desea reintentar ?") != "S") return false;
-  }
 }
 
 // Sets ULTIMA of the current row under its lock; false when the wait was

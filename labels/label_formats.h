@@ -7,11 +7,8 @@
 // Format names are kept as the table stores them: Windows-1252 bytes,
 // upper case, padded with blanks to 25 characters.
 //
-// Waiting for a record lock: a refused lock is tried again quietly for about
-// a second, letting window messages be processed; then the user is asked
-// "Registro bloqueado en <alias>. ¿ Desea reintentar ?" (DECIS) and the wait
-// goes on only on "   &Si   ". A wait given up leaves that record
-// unchanged. The phantom row past the last one has no lock to wait for.
+// A refused record lock is waited for as lock_wait.h says; a wait given up
+// leaves that record unchanged.
 #pragma once
 
 #include <cstdint>

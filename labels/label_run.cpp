@@ -90,15 +90,20 @@ std::vector<LabelRow> labelDesignRows(qv::TDATABASE& oDesign, int64_t nHeaderRec
 }
 
 std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias) {
-  qv::WorkAreas& areas = qv::workAreas();
   std::vector<Row> rows = designRows(oDesign, nHeaderRec);
+  setProductType(rows, cAlias);
+  return rows;
+}
+
+void setProductType(std::vector<LabelRow>& rows, const std::string& cAlias) {
+  qv::WorkAreas& areas = qv::workAreas();
   qv::SelectGuard product(areas, cAlias);
   std::string type;
   if (product.ok()) {
     areas.area().goTop();
     type = textOf(areas.area().fieldGet(qv::product::kTipoBar));
   }
-  return withSymbology(std::move(rows), type);
+  rows = withSymbology(std::move(rows), type);
 }
 
 size_t drawLabelJob(pr::TPRINTER& oPrn, const LabelJob& job) {

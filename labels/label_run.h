@@ -34,6 +34,9 @@ std::vector<LabelRow> labelDesignRows(qv::TDATABASE& oDesign, int64_t nHeaderRec
 // The same rows ready for a sheet of one product: every item takes the
 // symbology (TIPOBAR) of the first product record of cAlias.
 std::vector<LabelRow> labelSheetRows(qv::TDATABASE& oDesign, int64_t nHeaderRec, const std::string& cAlias);
+// Every row takes the symbology (TIPOBAR) of the first product record of
+// cAlias in place of its TIPOCOD.
+void setProductType(std::vector<LabelRow>& rows, const std::string& cAlias);
 
 // Runs design nDesign and the format held by oFormat for the product in
 // hand: the first product record in range of cAlias, on nQuantity labels

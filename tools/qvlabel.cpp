@@ -11,6 +11,8 @@
 //   qvlabel export DATAFOLDER FILE.csv
 //   qvlabel sheet DATAFOLDER OUTFILE.pdf (--code CODE [--quantity N] | --list FILE.csv)
 //                 [--design N|NAME] [--format NAME] [--start N] [--outline] [--dpi N]
+//   qvlabel design-export DATAFOLDER N|NAME FILE.eti
+//   qvlabel design-import DATAFOLDER FILE.eti
 //
 // Exit codes: 0 done, 2 usage or error (with a message on standard error);
 // import: 1 when some rows were refused; sheet: 1 for a code that is not
@@ -32,6 +34,7 @@
 #include "app/product_csv_tool.h"
 #include "barcode/qt/image_device.h"
 #include "labels/label_catalogue.h"
+#include "tools/qvlabel_design.h"
 #include "tools/qvlabel_print.h"
 #include "tools/qvlabel_render.h"
 #include "tools/qvlabel_sheet.h"
@@ -55,6 +58,8 @@ constexpr const char* kUsage =
     "  qvlabel export DATAFOLDER FILE.csv       (the product table for spreadsheets)\n"
     "  qvlabel sheet DATAFOLDER OUTFILE.pdf (--code CODE [--quantity N] | --list FILE.csv)\n"
     "                [--design N|NAME] [--format NAME] [--start N] [--outline] [--dpi N]\n"
+    "  qvlabel design-export DATAFOLDER N|NAME FILE.eti   (a label design to a design file)\n"
+    "  qvlabel design-import DATAFOLDER FILE.eti          (a new design; prints its number)\n"
     "TYPE: 13 UPCA 8 5 128 3-9 CODABAR INT25 IND25 MAT25; OUTFILE: .png, .svg or .pdf\n";
 
 struct UsageError : std::runtime_error {
@@ -297,6 +302,8 @@ int main(int argc, char** argv) {
     if (command == "catalogue") return Catalogue(rest);
     if (command == "import" || command == "export") return Codes(command, rest);
     if (command == "sheet") return qvlabel::Sheet(rest, argc, argv);
+    if (command == "design-export") return qvlabel::DesignExport(rest);
+    if (command == "design-import") return qvlabel::DesignImport(rest);
     if (command == "--help" || command == "-h" || command == "help") {
       std::cout << kUsage;
       return 0;

@@ -191,6 +191,18 @@ bool WorkArea::lockRow() {
   return table_->lockRow(recno_);
 }
 
+bool WorkArea::lockRecord(int64_t recno) {
+  if (!haveTable("DBRLOCK")) return false;
+  flushRow();
+  return table_->lockRow(recno);
+}
+
+void WorkArea::unlockRecord(int64_t recno) {
+  if (!table_) return;
+  flushRow();
+  table_->unlockRow(recno);
+}
+
 bool WorkArea::lockFile() {
   if (!haveTable("FLOCK")) return false;
   flushRow();

@@ -108,6 +108,11 @@ class WorkArea : public xb::RowSource {
   // Locks the current row (releasing the area's other locks first) and
   // re-reads it. False and the network-error flag when refused.
   bool lockRow();
+  // Adds the lock of row `recno` to the locks the area holds, keeping the
+  // others (several rows of one group held together), and releases one
+  // such lock again. False and the network-error flag when refused.
+  bool lockRecord(int64_t recno);
+  void unlockRecord(int64_t recno);
   bool lockFile();
   // Writes the pending change and releases every lock of the area.
   void unlock();

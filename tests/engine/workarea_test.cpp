@@ -386,6 +386,39 @@ TEST_F(Codes, AChangeRefusedForWantOfALockIsWrittenOnceTheRowIsLocked) {
   EXPECT_TRUE(a().check().empty());
 }
 
+TEST_F(Codes, RowsLockedTogetherAreWrittenAndKeptFromAnotherOpener) {
+  ASSERT_TRUE(a().createTag(index(), "CODE", "CODIGO"));
+  ASSERT_TRUE(areas.use(dir.file("codes.dbf"), "Codes", OpenMode::Shared));
+  ASSERT_TRUE(a().addIndex(index()));
+  const int mine = areas.selected();
+  areas.select(0);
+  ASSERT_TRUE(areas.use(dir.file("codes.dbf"), "Other", OpenMode::Shared));
+  WorkArea& other = areas.area();
+  WorkArea& own = areas.area(mine);
+  ASSERT_TRUE(own.lockRecord(2));
+  ASSERT_TRUE(own.lockRecord(4));
+  for (const auto& [row, code] : {std::pair<int64_t, const char*>{2, "0"}, {4, "ZZ"}}) {
+    own.goTo(row);
+    own.fieldPut("CODIGO", Value(code));
+  }
+  own.goTo(1);  // leaving row 4 writes it under its lock
+  setNetError(false);
+  EXPECT_FALSE(other.lockRecord(2));
+  EXPECT_TRUE(netError());
+  other.goTo(4);
+  EXPECT_FALSE(other.lockRow());
+  other.goTo(3);
+  EXPECT_TRUE(other.lockRow());
+  other.unlock();
+  own.unlockRecord(2);
+  EXPECT_TRUE(other.lockRecord(2));
+  EXPECT_FALSE(other.lockRecord(4));
+  other.unlock();
+  own.unlock();
+  EXPECT_EQ(walk(), (std::vector<int64_t>{2, 1, 3, 5, 4}));
+  EXPECT_TRUE(own.check().empty());
+}
+
 TEST_F(Codes, AppendFromCopiesRowsByNameAndIndexesThem) {
   ASSERT_TRUE(a().createTag(index(), "CODE", "CODIGO"));
   WorkArea& b = make("other.dbf", {{"NUM", 'N', 6, 0}, {"CODIGO", 'C', 10, 0}}, "Other");

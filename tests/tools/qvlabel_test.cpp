@@ -252,6 +252,63 @@ TEST(Qvlabel, VectorOutputs) {
   EXPECT_EQ(Decode(dir.file("p.png")), "CODE-128:Qv-128\n");
 }
 
+// The records of a design file as python3-dbf reads them (through a copy
+// named .dbf, the only extension it opens): one line per record,
+// NUMERO_ETI|CAMPO|TIPO_B_T_I|NUMCAMPO|POSICION.
+std::string DesignFileRecords(const std::string& file) {
+  const std::string copy = file + ".dbf";
+  std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+  const RunResult r = RunProgram(
+      {"/usr/bin/python3", "-c",
+       "import dbf, sys\n"
+       "t = dbf.Table(sys.argv[1]); t.open()\n"
+       "for r in t:\n"
+       "  if not dbf.is_deleted(r): print('|'.join(str(r[f]).strip() for f in "
+       "('numero_eti','campo','tipo_b_t_i','numcampo','posicion')))",
+       copy});
+  return r.exitCode == 0 ? r.out : "(python3-dbf: " + r.err + ")";
+}
+
+TEST(Qvlabel, DesignsGoToADesignFileAndComeBackAsNewDesigns) {
+  Scratch data;
+  for (const auto& e : std::filesystem::directory_iterator(std::string(QV_BINARY_DIR) + "/shipped"))
+    std::filesystem::copy_file(e.path(), data.path() / e.path().filename());
+  const std::string folder = data.path().string();
+  const std::string shared = data.file("compartido.eti");
+  RunResult r = Qvlabel({"design-export", folder, " referencia, descripcion y codigo ", shared});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string records =
+      "1|REFERENCIA, DESCRIPCION Y CODIGO||0|\n"
+      "1|\"Ref. \" + NUMETI|T|0|\n"
+      "1|NOMETI|T|0|\n"
+      "1||B|3|C\n";
+  EXPECT_EQ(DesignFileRecords(shared), records);
+  r = Qvlabel({"design-import", folder, shared});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "6\n");
+  const std::string again = data.file("otra_vez.eti");
+  ASSERT_EQ(Qvlabel({"design-export", folder, "6", again}).exitCode, 0);
+  EXPECT_EQ(DesignFileRecords(again), records);
+
+  struct Refusal {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const std::vector<Refusal> refusals{
+      {{"design-export", folder, "9", data.file("x.eti")}, "no design number 9"},
+      {{"design-export", folder, "NO EXISTE", data.file("x.eti")}, "no design named \"NO EXISTE\""},
+      {{"design-export", folder, "REFERENCIA, DESCRIPCION Y CODIGO", data.file("y.eti")}, "2 designs are named"},
+      {{"design-import", folder, data.file("Labels.dbf")}, "no contiene un diseño de etiqueta"},
+      {{"design-import", data.file("no_such_folder"), shared}, "no design table"},
+      {{"design-export", folder, "1"}, "design-export takes"},
+  };
+  for (const Refusal& f : refusals) {
+    r = Qvlabel(f.args);
+    EXPECT_EQ(r.exitCode, 2) << f.says;
+    EXPECT_NE(r.err.find(f.says), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 
 namespace {
