@@ -14,7 +14,9 @@ run: setup build
 test: setup build
 	./scripts/test
 
-bench: setup build
+bench:
+	./scripts/setup --bench
+	$(MAKE) build
 	./scripts/bench
 
 clean:
