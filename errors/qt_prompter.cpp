@@ -103,6 +103,8 @@ std::optional<std::string> QtPrompter::input(const std::string& title, const std
   QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
   grid->addWidget(buttons, 2, 0, 1, 2);
+  // wide enough for the window manager to show the whole title beside its buttons
+  box.setMinimumWidth(box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 120);
   field->setFocus();
   if (ui::execModal(box) != QDialog::Accepted) return std::nullopt;
   return xb::padInput(field->text().toStdString(), initial);

@@ -27,6 +27,7 @@
 #include "labels/genlabel.h"
 #include "labels/label_run.h"
 #include "tests/labels/label_tables_fixture.h"
+#include "tests/tools/subprocess.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
 #include "xbase/codepage.h"
@@ -185,6 +186,26 @@ TEST_F(DesignEditing, ADesignBuiltInTheWindowPrintsAsTheSameRecordsWrittenByHand
   for (int y = 0; y < 450; ++y)
     for (int x = 0; x < 750; ++x) dark += qGray(mine.pixel(x, y)) < 128;
   EXPECT_GT(dark, 5000);
+
+  // The same two designs printed as a shop prints without a window: the
+  // pages qvlabel writes, rasterised at 300 dpi, are identical.
+  tools_test::Scratch out;
+  const auto sheet = [&](const char* design) {
+    const std::string pdf = out.file(std::string("d") + design + ".pdf");
+    const tools_test::RunResult r = tools_test::RunProgram(
+        {std::string(QV_BINARY_DIR) + "/bin/qvlabel", "sheet", dir_.string(), pdf, "--code", "8412345678905",
+         "--quantity", "3", "--design", design, "--format", "A4 21 ETIQ. 63,5X38,1 MM", "--dpi", "300"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    tools_test::RunProgram({"/usr/bin/pdftoppm", "-gray", "-r", "300", "-singlefile", pdf, pdf});
+    return QImage(QString::fromStdString(pdf + ".pgm"));
+  };
+  const QImage six = sheet("6"), seven = sheet("7");
+  ASSERT_FALSE(six.isNull());
+  EXPECT_TRUE(six == seven);
+  int inked = 0;
+  for (int y = 0; y < six.height(); ++y)
+    for (int x = 0; x < six.width(); ++x) inked += qGray(six.pixel(x, y)) < 128;
+  EXPECT_GT(inked, 3 * 5000);
   fs::remove_all(elsewhere);
 }
 
