@@ -19,7 +19,6 @@
 
 #include "barcode/qt/image_device.h"
 #include "data/abrir.h"
-#include "data/blanks.h"
 #include "data/tdatabase.h"
 #include "labels/design_dialog.h"
 #include "labels/design_editor.h"
@@ -31,6 +30,7 @@
 #include "tests/ui/qt_app.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
+#include "xbase/text.h"
 
 namespace {
 
@@ -414,7 +414,7 @@ TEST_F(DesignEditing, TheGeneratorOpensTheEditorAndChoosesTheDesignLeftOn) {
     if (b->text() == QString::fromUtf8("&Diseñar…")) b->click();
   EXPECT_EQ(screen->designs().names.size(), 6u);
   EXPECT_EQ(screen->designs().selected, 6);
-  EXPECT_EQ(xb::cp1252ToUtf8(qv::trimmed(screen->designs().names.back())), "MI DISEÑO");
+  EXPECT_EQ(xb::cp1252ToUtf8(xb::trim(screen->designs().names.back())), "MI DISEÑO");
   EXPECT_EQ(markedRows(lb::kDesignsAlias), std::vector<int64_t>{screen->designs().headers.back()});
 }
 
