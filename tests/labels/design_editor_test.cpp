@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 #include "barcode/qt/image_device.h"
 #include "data/abrir.h"
@@ -389,6 +390,37 @@ TEST_F(DesignEditing, ADesignFileCarriesADesignToAnotherTable) {
     EXPECT_EQ(error.rfind(b.says, 0), 0u) << error;
   }
   EXPECT_EQ(entries().size(), 6u);
+}
+
+TEST_F(DesignEditing, ExportAsksForTheFileAndWritesNothingWhenCancelled) {
+  openWindow(4);
+  const auto files = [&] {
+    std::set<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir_)) out.insert(e.path().filename().string());
+    return out;
+  };
+  std::set<std::string> before = files();
+  prompts.saveAnswers = {std::nullopt, (dir_ / "exportado").string()};
+  click("exportDesign");
+  EXPECT_EQ(files(), before);
+  click("exportDesign");
+  before.insert("exportado.eti");
+  EXPECT_EQ(files(), before);
+  std::vector<xb::ScriptedPrompter::Asked> saves;
+  for (const auto& a : prompts.asked)
+    if (a.kind == "save") saves.push_back(a);
+  ASSERT_EQ(saves.size(), 2u);
+  EXPECT_EQ(saves[1].title, "Exportar el diseño de etiquetas");
+  EXPECT_TRUE(asked("message").empty());
+
+  window.reset();
+  lb::DesignEditor editor(lb::kDesignsAlias, kProduct);
+  ASSERT_TRUE(editor.open(4));
+  const lb::LabelDesign four = editor.design();
+  EXPECT_EQ(saves[1].value, four.name + ".eti");
+  std::string error;
+  ASSERT_TRUE(editor.importFile((dir_ / "exportado.eti").string(), &error)) << error;
+  EXPECT_TRUE(editor.design() == four);
 }
 
 TEST_F(DesignEditing, TheGeneratorOpensTheEditorAndChoosesTheDesignLeftOn) {
