@@ -17,14 +17,14 @@
 
 #include "app/app_values.h"
 #include "app/code_rules.h"
-#include "app/product_csv_screens.h"
 #include "app/product_code.h"
-#include "data/blanks.h"
+#include "app/product_csv_screens.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "ui/widget_helpers.h"
 #include "xbase/memvar.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -61,7 +61,7 @@ constexpr ButtonLook kListButton{180, "Imprimir &lista", "Impr1", "Impr2",
 constexpr int kByCode = 101, kByDescription = 102, kSearchText = 130, kSearch = 200, kCancelSearch = 201;
 constexpr int kSearchLength = 35;
 
-QString shown(const std::string& text) { return QString::fromStdString(trimmed(text)); }
+QString shown(const std::string& text) { return QString::fromStdString(std::string(xb::trim(text))); }
 
 void setBackground(QWidget* w, const QColor& c) {
   QPalette pal = w->palette();
@@ -319,7 +319,7 @@ void CodeBrowse::select() {
   if (!a || recno <= 0) return;
   a->goTo(recno);
   const ProductCode p = productOf(*a);
-  xb::assignOrCreate("cCodigo", xb::Value(trimmed(p.code) + trimmed(p.check)));
+  xb::assignOrCreate("cCodigo", xb::Value(std::string(xb::trim(p.code)) + std::string(xb::trim(p.check))));
   p_->selected = true;
   p_->window->accept();
 }
@@ -348,7 +348,7 @@ void CodeBrowse::importCodes() {
   p_->view->setFocus();
 }
 
-void CodeBrowse::searched(const std::string& text, bool byDescription) { p_->search = {trimmed(text), byDescription}; }
+void CodeBrowse::searched(const std::string& text, bool byDescription) { p_->search = {std::string(xb::trim(text)), byDescription}; }
 
 void CodeBrowse::exec() { ui::execModal(*p_->window); }
 
@@ -370,7 +370,7 @@ bool CONSULTCODPRO(QWidget* panel, const ToPrintList& toList) {
   if (!chosen) a->goTo(before);
   areas.select(previousArea);
   if (!forList.empty()) toList(forList);
-  return chosen && !trimmed(currentCode()).empty();
+  return chosen && !xb::trim(currentCode()).empty();
 }
 
 std::unique_ptr<QDialog> searchDialog(CodeBrowse& oBrowse) {

@@ -16,12 +16,12 @@
 #include "app/code_save.h"
 #include "app/product_code.h"
 #include "barcode/qt/qt_font.h"
-#include "data/blanks.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
 #include "ui/widget_helpers.h"
 #include "xbase/memvar.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -93,7 +93,7 @@ std::unique_ptr<QDialog> openCodeDialog(const std::string& cMode, QWidget* paren
   if (code) {
     ui::upperCaseInput(code);
     code->setMaxLength(int(kProductCodeWidth));
-    code->setText(QString::fromStdString(rightTrimmed(currentCode())));
+    code->setText(QString::fromStdString(std::string(xb::trimRight(currentCode()))));
     QObject::connect(code, &QLineEdit::textChanged, dlg, [](const QString& text) {
       std::string typed = text.toStdString();
       const qsizetype chars = text.size();

@@ -7,10 +7,10 @@
 #include "barcode/code_parts.h"
 #include "barcode/ean_upc.h"
 #include "barcode/symbology.h"
-#include "data/blanks.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -65,9 +65,9 @@ std::string withoutBlanks(std::string_view text) {
 }
 
 SearchKey searchKeyOf(std::string_view code) {
-  const std::string t = trimmed(code);
+  const std::string t(xb::trim(code));
   if (t.empty()) return {std::string(kKeyWidth, ' '), {}};
-  return {padded(t.substr(0, t.size() - 1), kKeyWidth) + std::string(t.substr(t.size() - 1)),
+  return {xb::padded(t.substr(0, t.size() - 1), kKeyWidth) + std::string(t.substr(t.size() - 1)),
           std::string(t.substr(t.size() - 1))};
 }
 
@@ -77,7 +77,7 @@ bool BUSCACOD2(const std::string& cCode) {
   leaveKey(xb::cp1252ToUtf8(k.key), xb::cp1252ToUtf8(k.check));
   std::vector<std::string> keys = {xb::cp1252ToUtf8(k.key)};
   // A code stored whole, without a check digit of its own.
-  const std::string whole = productKey(trimmed(cCode), "");
+  const std::string whole = productKey(xb::trim(cCode), "");
   if (!k.check.empty()) keys.push_back(whole);
   const std::optional<std::size_t> found = findProduct(keys);
   if (found == std::size_t(1)) leaveKey(whole, "");
@@ -85,13 +85,13 @@ bool BUSCACOD2(const std::string& cCode) {
 }
 
 CodeCheck checkCodeToStore(int option, std::string_view code, bool storedAlready) {
-  const std::string t = trimmed(code);
+  const std::string t(xb::trim(code));
   const SymbologyOption* o = optionInfo(option);
   if (!o || o->bodyLength == 0) {
     const std::optional<bc::Symbology> s = bc::symbologyForOption(option);
     if (std::string why = s && !storedAlready ? bc::codeRefusal(*s, t) : std::string(); !why.empty())
       return {CodeCheck::Unencodable, {}, {}, std::move(why)};
-    return {CodeCheck::Ok, padded(t, kKeyWidth), {}, {}};
+    return {CodeCheck::Ok, xb::padded(t, kKeyWidth), {}, {}};
   }
   if (int(t.size()) != o->codeLength) return {CodeCheck::WrongLength, {}, {}, {}};
   std::string body = withoutBlanks(t.substr(0, t.size() - 1));

@@ -9,11 +9,11 @@
 #include "app/app_values.h"
 #include "app/code_rules.h"
 #include "app/product_code.h"
-#include "data/blanks.h"
 #include "errors/alert.h"
 #include "labels/genlabel.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -72,7 +72,7 @@ void storeAndPrint(const std::string& cDesc, int nOption, bool storedAlready) {
   const std::string c = currentCode();
   const CodeKept keep(c);
   // An empty code fits no symbology, not even those of any length.
-  if (trimmed(c).empty()) {
+  if (xb::trim(c).empty()) {
     xb::prompter().message(xb::MsgKind::Stop, texts::kAttention, kWrongDigitCount);
     return;
   }
@@ -96,7 +96,7 @@ void storeAndPrint(const std::string& cDesc, int nOption, bool storedAlready) {
   ProductCode p;
   p.code = key;
   p.check = check;
-  p.complete = trimmed(c);
+  p.complete = xb::trim(c);
   p.numEti = std::to_string(productKeyCount() + 1);
   p.description = cDesc;
   p.tipoBar = tipoBarForOption(nOption);

@@ -27,7 +27,6 @@
 #include "app/print_list_screen.h"
 #include "app/product_code.h"
 #include "barcode/qt/qt_font.h"
-#include "data/blanks.h"
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
@@ -35,6 +34,7 @@
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -506,13 +506,13 @@ void MainPanel::storeCode() {
 
 void MainPanel::showCode(const std::string& code) {
   if (!code_) return;
-  code_->setText(QString::fromStdString(rightTrimmed(code)));
+  code_->setText(QString::fromStdString(std::string(xb::trimRight(code))));
 }
 
 void MainPanel::lookup() {
   storeCode();
   const std::string code = currentCode();
-  if (trimmed(code).empty()) {
+  if (xb::trim(code).empty()) {
     setValue("lModifica", xb::Value(false));
     QUITACNTRSPAG();
     // Back to the code input, once the focus has settled where it was going.
@@ -549,9 +549,9 @@ void MainPanel::ACTIVACNTRLS() {
   state_ = PageState::Found;
   shownCode_ = currentCode();
   std::string desc;
-  if (const std::optional<ProductCode> p = currentProduct()) desc = trimmed(p->description);
+  if (const std::optional<ProductCode> p = currentProduct()) desc = xb::trim(p->description);
   if (auto* l = control<QLabel>(page1_, kSayCode))
-    l->setText(tr8(t::kCodePrefix) + QString::fromStdString(trimmed(shownCode_)));
+    l->setText(tr8(t::kCodePrefix) + QString::fromStdString(std::string(xb::trim(shownCode_))));
   if (auto* l = control<QLabel>(page1_, kSayDesc)) l->setText(QString::fromStdString(desc));
   setEditButton(t::kModify, t::kModifyTip);
   setLowerPart(true, true, true, true, true, true);
@@ -591,7 +591,7 @@ bool MainPanel::standOnShownCode() {
 void MainPanel::browse() {
   if (!actions_.browse || !actions_.browse(dialog_.get())) return;
   const std::string code = currentCode();
-  if (trimmed(code).empty()) return;
+  if (xb::trim(code).empty()) return;
   showCode(code);
   storeCode();
   ACTIVACNTRLS();

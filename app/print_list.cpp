@@ -12,10 +12,10 @@
 
 #include "app/code_rules.h"
 #include "app/csv_text.h"
-#include "data/blanks.h"
 #include "data/catalog.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -31,7 +31,7 @@ std::optional<ProductCode> lookUp(const std::string& code) {
   const xb::Value key = xb::findNamed("cBusqueda") ? *xb::findNamed("cBusqueda") : xb::Value(std::string());
   const xb::Value check = xb::findNamed("cCodiCont") ? *xb::findNamed("cCodiCont") : xb::Value(std::string());
   std::optional<ProductCode> found;
-  if (!trimmed(code).empty() && BUSCACOD2(code)) found = productOf(*a);
+  if (!xb::trim(code).empty() && BUSCACOD2(code)) found = productOf(*a);
   a->goTo(before);
   workAreas().select(area);
   xb::assignOrCreate("cBusqueda", key);
@@ -42,7 +42,7 @@ std::optional<ProductCode> lookUp(const std::string& code) {
 // A quantity as a file or a cell gives it: a whole number from 1 to the
 // largest (blank: 1).
 std::optional<int64_t> quantityOf(std::string_view text) {
-  const std::string t = trimmed(text);
+  const std::string t(xb::trim(text));
   if (t.empty()) return 1;
   if (t.size() > 9 || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return std::nullopt;
@@ -68,7 +68,7 @@ PrintList::Added PrintList::add(const ProductCode& p, int64_t quantity) {
       l.quantity = std::min(kMaxListQuantity, l.quantity + quantity);
       return Added::Again;
     }
-  lines_.push_back({key, trimmed(p.code) + trimmed(p.check), p.description, std::clamp<int64_t>(quantity, 1, kMaxListQuantity)});
+  lines_.push_back({key, std::string(xb::trim(p.code)) + std::string(xb::trim(p.check)), p.description, std::clamp<int64_t>(quantity, 1, kMaxListQuantity)});
   return Added::New;
 }
 
@@ -119,7 +119,7 @@ PrintList::Imported PrintList::importCsv(std::string_view bytes) {
   int quantityColumn = columnNamed(header, kQuantityColumns);
   if (quantityColumn < 0) quantityColumn = codeColumn == 1 ? 0 : 1;
   const auto cell = [](const CsvRow& r, int column) {
-    return size_t(column) < r.fields.size() ? trimmed(r.fields[size_t(column)]) : std::string();
+    return size_t(column) < r.fields.size() ? std::string(xb::trim(r.fields[size_t(column)])) : std::string();
   };
   for (auto it = csv.rows.begin() + 1; it != csv.rows.end(); ++it) {
     const CsvRow& r = *it;

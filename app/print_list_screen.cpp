@@ -13,7 +13,6 @@
 #include "app/code_browse.h"
 #include "app/print_list.h"
 #include "app/product_code.h"
-#include "data/blanks.h"
 #include "data/catalog.h"
 #include "data/tables.h"
 #include "data/tdatabase.h"
@@ -26,6 +25,7 @@
 #include "ui/widget_helpers.h"
 #include "xbase/codepage.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -58,7 +58,7 @@ ChosenFormat chosenFormat() {
     const xb::Value mark = a->fieldGet(std::string_view("ULTIMA"));
     if (out.name.empty() || (mark.isLogical() && mark.logical())) {
       format.Load();
-      out.name = xb::cp1252ToUtf8(trimmed(lb::textOf(format.FieldGet("NOMBRE"))));
+      out.name = xb::cp1252ToUtf8(xb::trim(lb::textOf(format.FieldGet("NOMBRE"))));
       out.perSheet = lb::labelRunValues(format).perSheet();
       if (mark.isLogical() && mark.logical()) break;
     }
@@ -194,7 +194,7 @@ void PrintListScreen::save() {
 void PrintListScreen::addTyped() {
   auto* input = control<QLineEdit>(dialog_.get(), kCodeInput);
   if (!input) return;
-  const std::string code = trimmed(input->text().toStdString());
+  const std::string code(xb::trim(input->text().toStdString()));
   if (code.empty()) return;
   if (printList().addCode(code) == PrintList::Added::NotStored) {
     stop(notStoredText(code));

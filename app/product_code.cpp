@@ -5,10 +5,10 @@
 #include <functional>
 #include <thread>
 
-#include "data/blanks.h"
 #include "data/product_table.h"
 #include "xbase/codepage.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -22,7 +22,7 @@ std::string toTable(std::string_view utf8) { return xb::utf8ToCp1252(utf8); }
 std::string field(WorkArea& a, std::string_view name) {
   const xb::Value v = a.fieldGet(name);
   if (!v.isText()) return {};
-  return rightTrimmed(xb::cp1252ToUtf8(v.text()));
+  return std::string(xb::trimRight(xb::cp1252ToUtf8(v.text())));
 }
 
 void markDeleted(WorkArea& a, int64_t recno, bool on) {
@@ -38,7 +38,7 @@ void markDeleted(WorkArea& a, int64_t recno, bool on) {
 }  // namespace
 
 std::string productKey(std::string_view code, std::string_view check) {
-  std::string key = padded(toTable(code), kProductCodeWidth);
+  std::string key = xb::padded(toTable(code), kProductCodeWidth);
   const std::string c = toTable(check);
   key += c.empty() ? ' ' : c.front();
   return xb::cp1252ToUtf8(key);
@@ -75,7 +75,7 @@ namespace {
 // `text` upper-cased; `visit` answers whether to go on. The walk ends on
 // the record it stopped at, or past the end.
 void walkContaining(WorkArea& a, std::string_view text, bool byDescription, const std::function<bool()>& visit) {
-  const std::string needle = xb::upper1252(trimmed(toTable(text)));
+  const std::string needle = xb::upper1252(xb::trim(toTable(text)));
   const std::string_view name = byDescription ? kNomEti : kCodCompl;
   for (a.goTop(); !a.eof(); a.skip()) {
     const xb::Value v = a.fieldGet(name);

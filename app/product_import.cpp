@@ -6,8 +6,8 @@
 
 #include "app/code_rules.h"
 #include "barcode/symbology.h"
-#include "data/blanks.h"
 #include "xbase/codepage.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -34,7 +34,7 @@ ImportColumns columnsOf(const std::vector<std::string>& header) {
 }
 
 std::string cell(const CsvRow& row, int column) {
-  return column >= 0 && size_t(column) < row.fields.size() ? trimmed(row.fields[size_t(column)]) : std::string();
+  return column >= 0 && size_t(column) < row.fields.size() ? std::string(xb::trim(row.fields[size_t(column)])) : std::string();
 }
 
 // The option of a row's symbology cell; 0 when it names none the code
@@ -62,7 +62,7 @@ int optionOf(const ImportColumns& c, const CsvRow& row, std::string& named) {
 // Validates one row: the product to store, or the reason it is refused.
 std::string validate(const ImportColumns& c, const CsvRow& row, ImportRow& out) {
   std::string code = cell(row, c.code);
-  if (code.starts_with('=')) code = trimmed(code.substr(1));
+  if (code.starts_with('=')) code = xb::trim(code.substr(1));
   if (code.empty()) return "Fila sin código";
   std::string named;
   const int option = optionOf(c, row, named);
@@ -93,7 +93,7 @@ std::string validate(const ImportColumns& c, const CsvRow& row, ImportRow& out) 
       break;
   }
   ProductCode& p = out.product;
-  p.code = xb::cp1252ToUtf8(rightTrimmed(check.key.substr(0, kProductCodeWidth)));
+  p.code = xb::cp1252ToUtf8(xb::trimRight(check.key.substr(0, kProductCodeWidth)));
   p.check = xb::cp1252ToUtf8(check.check);
   p.complete = xb::cp1252ToUtf8(t);
   p.description = description;
@@ -209,7 +209,7 @@ std::string exportProducts(const std::vector<int64_t>* recnos) {
   };
   const auto write = [&] {
     const ProductCode p = productOf(*a);
-    out += formula(trimmed(p.code) + trimmed(p.check)) + ";" + csvField(p.description, ';') + ";" +
+    out += formula(std::string(xb::trim(p.code)) + std::string(xb::trim(p.check))) + ";" + csvField(p.description, ';') + ";" +
            formula(p.tipoBar) + "\r\n";
   };
   if (recnos) {

@@ -9,7 +9,6 @@
 #include "app/print_list.h"
 #include "app/product_code.h"
 #include "data/abrir.h"
-#include "data/blanks.h"
 #include "data/catalog.h"
 #include "data/tables.h"
 #include "data/tdatabase.h"
@@ -22,6 +21,7 @@
 #include "print/printer.h"
 #include "print/printer_setup.h"
 #include "xbase/codepage.h"
+#include "xbase/text.h"
 
 namespace qv {
 
@@ -32,7 +32,7 @@ QString absolute(const std::string& name) { return QFileInfo(QString::fromStdStr
 // A stored name (Windows-1252, padded) against a name given on the command
 // line, blanks at the ends and case aside.
 bool sameName(const std::string& stored, const std::string& given) {
-  return QString::fromStdString(xb::cp1252ToUtf8(trimmed(stored)))
+  return QString::fromStdString(xb::cp1252ToUtf8(xb::trim(stored)))
              .compare(QString::fromStdString(given).trimmed(), Qt::CaseInsensitive) == 0;
 }
 
@@ -115,7 +115,7 @@ SheetResult printSheet(const SheetRequest& r) {
   TDATABASE oFormat(lb::kFormatsAlias);
   oFormat.Load();
   const lb::LabelRunValues run = lb::labelRunValues(oFormat);
-  if (run.perSheet() <= 0) return fail(2, "El formato " + trimmed(formatName) + " no tiene etiquetas.");
+  if (run.perSheet() <= 0) return fail(2, "El formato " + std::string(xb::trim(formatName)) + " no tiene etiquetas.");
   if (r.start < 1 || r.start > run.perSheet())
     return fail(2, "--start debe estar entre 1 y " + std::to_string(run.perSheet()) + " en este formato.");
 
@@ -143,7 +143,7 @@ SheetResult printSheet(const SheetRequest& r) {
 
   TDATABASE oDesign(lb::kDesignsAlias);
   std::vector<lb::LabelRow> rows = lb::labelDesignRows(oDesign, designs.headers[size_t(design) - 1]);
-  const std::string document = xb::cp1252ToUtf8(trimmed(designs.names[size_t(design) - 1]));
+  const std::string document = xb::cp1252ToUtf8(xb::trim(designs.names[size_t(design) - 1]));
   lb::JobChoices choices;
   choices.start = r.start;
   choices.outlines = r.outline ? lb::Outlines::Over : lb::Outlines::None;

@@ -1,7 +1,7 @@
 #include "barcode/code_parts.h"
 
 #include "barcode/ean_upc.h"
-#include "data/blanks.h"
+#include "xbase/text.h"
 
 namespace bc {
 namespace {
@@ -26,10 +26,10 @@ void MiCodBarCls::Opcion03() { splitWithCheck(7); }
 void MiCodBarCls::Opcion04() {}
 
 void MiCodBarCls::Opcion05() {
-  cCodNeto = qv::trimmed(cCodOrig);
+  cCodNeto = xb::trim(cCodOrig);
   cCodCont = std::string();
   cCodComp = cCodNeto;
-  cBusqueda = qv::padded(cCodOrig, kKeyWidth);
+  cBusqueda = xb::padded(cCodOrig, kKeyWidth);
 }
 
 // The check digit is computed over the normalised data (the same digits the
@@ -39,7 +39,7 @@ void MiCodBarCls::splitWithCheck(int digits) {
   cCodNeto = normalizedData(data, digits);
   cCodCont = digits == 12 ? EAN13_CHECK(*cCodNeto) : UPC_CHECK(*cCodNeto, digits);
   cCodComp = *cCodNeto + *cCodCont;
-  cBusqueda = qv::padded(data, kKeyWidth) + *cCodCont;
+  cBusqueda = xb::padded(data, kKeyWidth) + *cCodCont;
 }
 
 }  // namespace bc

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "data/blanks.h"
+#include "xbase/text.h"
 
 namespace bc {
 namespace {
@@ -36,7 +36,7 @@ std::string roundUpCheck(int total) { return std::string(1, char('0' + (10 - tot
 
 std::string normalizedData(std::string_view code, int n) {
   if (n <= 0) return {};
-  std::string data(qv::trimmed(code).substr(0, std::size_t(n)));
+  std::string data(xb::trim(code).substr(0, std::size_t(n)));
   data.resize(std::size_t(n), '0');
   return data;
 }

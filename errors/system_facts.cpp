@@ -20,6 +20,7 @@
 
 #include "data/tables.h"
 #include "xbase/dates.h"
+#include "xbase/text.h"
 
 extern char etext, end;  // ends of the program text and of its data (set by the linker)
 
@@ -34,20 +35,18 @@ std::string readFile(const std::string& path) {
   return s.str();
 }
 
-std::string trim(std::string s) {
-  const auto b = s.find_first_not_of(" \t\r\n\"");
-  if (b == std::string::npos) return {};
-  const auto e = s.find_last_not_of(" \t\r\n\"");
-  return s.substr(b, e - b + 1);
-}
+// The blanks, line ends and quotes around a key or a value of the lines of
+// /proc and /etc/os-release.
+constexpr std::string_view kAround = " \t\r\n\"";
 
 // The value of "key:" (or "key=") at the start of a line of `text`.
 std::string fieldOf(const std::string& text, const std::string& key, char sep) {
   std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
-    const auto p = line.find(sep);
-    if (p != std::string::npos && trim(line.substr(0, p)) == key) return trim(line.substr(p + 1));
+    const std::string_view l = line;
+    const auto p = l.find(sep);
+    if (p != std::string::npos && xb::trim(l.substr(0, p), kAround) == key) return std::string(xb::trim(l.substr(p + 1), kAround));
   }
   return {};
 }

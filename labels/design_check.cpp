@@ -1,10 +1,10 @@
 #include "labels/design_check.h"
 
-#include "data/blanks.h"
 #include "data/tables.h"
 #include "labels/error_capture.h"
 #include "xbase/codepage.h"
 #include "xbase/expr.h"
+#include "xbase/text.h"
 
 namespace lb {
 
@@ -19,7 +19,7 @@ std::vector<ProductField> productFields(const std::string& cAlias) {
 
 std::string expressionError(const std::string& cExpr, const std::string& cAlias) {
   const std::string stored = xb::utf8ToCp1252(cExpr);
-  if (qv::trimmed(stored).empty()) return "La expresión está vacía.";
+  if (xb::trim(stored).empty()) return "La expresión está vacía.";
   if (stored.size() > kCampoWidth)
     return "La expresión tiene " + std::to_string(stored.size()) + " caracteres y el campo admite " +
            std::to_string(kCampoWidth) + ".";

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -361,12 +360,11 @@ void DesignWindow::importDesign() {
 
 void DesignWindow::exportDesign() {
   if (editor->dirty() && !keepOrDrop()) return;
-  const QString file = QFileDialog::getSaveFileName(dlg.get(), QStringLiteral("Exportar el diseño de etiquetas"),
-                                                    qs(editor->design().name) + ".eti",
-                                                    QStringLiteral("Etiquetas (*.eti)"));
-  if (file.isEmpty()) return;
+  const std::optional<std::string> file = xb::prompter().saveFile(
+      "Exportar el diseño de etiquetas", "Etiquetas (*.eti)| *.eti|", editor->design().name + ".eti");
+  if (!file || file->empty()) return;
   std::string error;
-  const std::string path = us(file.endsWith(".eti", Qt::CaseInsensitive) ? file : file + ".eti");
+  const std::string path = qs(*file).endsWith(".eti", Qt::CaseInsensitive) ? *file : *file + ".eti";
   if (!editor->exportFile(path, &error)) xb::prompter().message(xb::MsgKind::Stop, kEditorTitle, error);
 }
 

@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-#include "data/blanks.h"
 #include "xbase/codepage.h"
+#include "xbase/text.h"
 
 namespace lb {
 namespace {
 
-std::string text(const LabelRow& row, int pos) { return xb::cp1252ToUtf8(qv::trimmed(textOf(at(row, pos)))); }
+std::string text(const LabelRow& row, int pos) { return xb::cp1252ToUtf8(xb::trim(textOf(at(row, pos)))); }
 bool flag(const LabelRow& row, int pos) { return flagOf(at(row, pos)); }
 double num(const LabelRow& row, int pos) { return numOf(at(row, pos)); }
 
@@ -53,7 +53,7 @@ void putNamed(LabelRow& row, const qv::Structure& fields, const char* name, cons
 
 xb::Value fieldValue(const qv::FieldDef& f, const xb::Value& v) {
   switch (f.type) {
-    case 'C': return xb::Value(qv::padded(v.isText() ? v.text() : std::string(), size_t(f.width)));
+    case 'C': return xb::Value(xb::padded(v.isText() ? v.text() : std::string(), size_t(f.width)));
     case 'N':
     case 'F': {
       const double scale = std::pow(10.0, f.decimals);

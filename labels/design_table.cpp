@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "data/blanks.h"
 #include "labels/error_capture.h"
 #include "labels/lock_wait.h"
 #include "xbase/codepage.h"
+#include "xbase/text.h"
 
 namespace lb {
 namespace {
@@ -80,7 +80,7 @@ std::vector<DesignEntry> readDesignEntries(WorkArea& a) {
     if (out.empty() || current != number) {
       DesignEntry e;
       e.number = int(current);
-      e.name = qv::trimmed(textOf(a.fieldGet(std::string_view("CAMPO"))));
+      e.name = xb::trim(textOf(a.fieldGet(std::string_view("CAMPO"))));
       e.ultima = ultimaOf(a);
       out.push_back(std::move(e));
       number = current;
@@ -145,7 +145,7 @@ bool saveDesign(WorkArea& a, DesignEntry& e, const LabelDesign& design) {
   }
   a.goTo(e.header());
   releaseItems();
-  e.name = qv::trimmed(textOf(records.front()[size_t(kCampo) - 1]));
+  e.name = xb::trim(textOf(records.front()[size_t(kCampo) - 1]));
   e.records = now;
   return now.size() == records.size();
 }

@@ -15,7 +15,6 @@
 #include <cmath>
 
 #include "data/abrir.h"
-#include "data/blanks.h"
 #include "data/catalog.h"
 #include "data/tables.h"
 #include "labels/catalogue_screen.h"
@@ -28,10 +27,11 @@
 #include "ui/control_id.h"
 #include "ui/main_resources.h"
 #include "ui/resource_file.h"
+#include "ui/widget_helpers.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
-#include "ui/widget_helpers.h"
+#include "xbase/text.h"
 
 namespace lb {
 
@@ -74,7 +74,7 @@ std::string fileNameOr(const char* value, const char* otherwise) {
   return v.empty() ? otherwise : v;
 }
 
-QString shown(const std::string& stored) { return QString::fromStdString(qv::rightTrimmed(xb::cp1252ToUtf8(stored))); }
+QString shown(const std::string& stored) { return QString::fromStdString(std::string(xb::trimRight(xb::cp1252ToUtf8(stored)))); }
 
 // The search key of the code in hand, as the index stores it.
 std::string searchKey() {
@@ -425,7 +425,7 @@ std::vector<LabelOrder> GenLabelScreen::listOrders() {
     if (product->seek(xb::Value(l.key))) {
       orders.push_back({product->recno(), l.quantity});
     } else {
-      gone += (gone.empty() ? "" : ", ") + xb::cp1252ToUtf8(qv::trimmed(l.key));
+      gone += (gone.empty() ? "" : ", ") + xb::cp1252ToUtf8(xb::trim(l.key));
     }
   }
   if (!gone.empty()) xb::prompter().message(xb::MsgKind::Stop, kListGoneTitle, kListGoneText + gone);

@@ -1,6 +1,6 @@
-// The colours a label design names in its COLOR field: 17 names, each a
-// packed RGB value (red + green * 256 + blue * 65536). A name matches only
-// exactly and in upper case; the caller trims the stored field first.
+// The colours a label design names in its COLOR field: the 17 names of the
+// drawing colour table (bc::ColorNames). A name matches only exactly and in
+// upper case; the caller trims the stored field first.
 #pragma once
 
 #include <optional>

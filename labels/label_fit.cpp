@@ -7,8 +7,8 @@
 
 #include "barcode/extent.h"
 #include "barcode/qt/qt_font.h"
-#include "data/blanks.h"
 #include "xbase/codepage.h"
+#include "xbase/text.h"
 
 namespace lb {
 namespace {
@@ -29,7 +29,7 @@ class MeasureDevice final : public bc::ExtentDevice {
 
 std::string itemDescription(const LabelRow& item) {
   const std::string kind = textOf(at(item, kTipoBTI));
-  const std::string campo = xb::cp1252ToUtf8(qv::trimmed(textOf(at(item, kCampo))));
+  const std::string campo = xb::cp1252ToUtf8(xb::trim(textOf(at(item, kCampo))));
   switch (kind.empty() ? ' ' : kind[0]) {
     case 'T': return "texto " + campo;
     case 'I': return "imagen " + campo;

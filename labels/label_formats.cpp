@@ -1,11 +1,11 @@
 #include "labels/label_formats.h"
 
-#include "data/blanks.h"
 #include "data/tables.h"
 #include "data/tdatabase.h"
 #include "labels/lock_wait.h"
 #include "xbase/codepage.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace lb {
 
@@ -16,11 +16,6 @@ using qv::WorkArea;
 using qv::workAreas;
 
 constexpr const char* kAttention = "Atención.....";
-
-std::string padded(std::string s, size_t width) {
-  s.resize(width, ' ');
-  return s;
-}
 
 bool logicalField(WorkArea& a, std::string_view name) {
   const xb::Value v = a.fieldGet(name);
@@ -49,13 +44,13 @@ std::string selectedFormat(WorkArea& a) {
     a.skip();
   }
   a.goTop();
-  return padded(textField(a, "NOMBRE"), kFormatNameWidth);
+  return xb::padded(textField(a, "NOMBRE"), kFormatNameWidth);
 }
 
 }  // namespace
 
 std::string delLabelQuestion(const std::string& cName) {
-  return "La etiqueta actualmente seleccionada " + xb::cp1252ToUtf8(qv::trimmed(cName)) +
+  return "La etiqueta actualmente seleccionada " + xb::cp1252ToUtf8(xb::trim(cName)) +
          " va a ser eliminada de la lista de diseños de etiquetas.\r\n\r\n"
          "¿ Desea realmente borrar este diseño de la lista ?";
 }
@@ -103,7 +98,7 @@ std::string storeNewFormat(qv::TDATABASE& oFormat, const std::string& initial, c
   xb::Prompter& ask = xb::prompter();
   const std::string blanks(kFormatNameWidth, ' ');
   const std::string typed = ask.input(kNewLabelTitle, kNewLabelPrompt, initial, kNewLabelPicture).value_or(blanks);
-  if (qv::trimmed(typed).empty()) {
+  if (xb::trim(typed).empty()) {
     ask.message(xb::MsgKind::Stop, kAttention, kBadLabelName);
     return "";
   }
@@ -120,7 +115,7 @@ std::string storeNewFormat(qv::TDATABASE& oFormat, const std::string& initial, c
     oFormat.Save();
   }
   if (!oFormat.Append()) return "";
-  const std::string name = padded(xb::upper1252(xb::utf8ToCp1252(typed)), kFormatNameWidth);
+  const std::string name = xb::padded(xb::upper1252(xb::utf8ToCp1252(typed)), kFormatNameWidth);
   oFormat.FieldPut("NOMBRE", xb::Value(name));
   oFormat.FieldPut("HOJA", xb::Value(m ? xb::utf8ToCp1252(m->hoja) : std::string("A4")));
   oFormat.FieldPut("ULTIMA", xb::Value(true));
@@ -149,7 +144,7 @@ std::string NEWLABEL(qv::TDATABASE& oFormat) {
 }
 
 std::string NEWLABEL(qv::TDATABASE& oFormat, const FormatMeasures& m) {
-  return storeNewFormat(oFormat, xb::cp1252ToUtf8(padded(xb::utf8ToCp1252(m.nombre), kFormatNameWidth)), &m);
+  return storeNewFormat(oFormat, xb::cp1252ToUtf8(xb::padded(xb::utf8ToCp1252(m.nombre), kFormatNameWidth)), &m);
 }
 
 bool DELLABEL(const std::string& cName) {

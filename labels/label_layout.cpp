@@ -10,7 +10,6 @@
 #include "barcode/draw.h"
 #include "barcode/extent.h"
 #include "barcode/symbology.h"
-#include "data/blanks.h"
 #include "data/tables.h"
 #include "labels/label_colors.h"
 #include "xbase/codepage.h"
@@ -18,13 +17,14 @@
 #include "xbase/expr.h"
 #include "xbase/format.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace lb {
 namespace {
 
 using Row = LabelRow;
 
-std::string numberWithoutBlanks(double n) { return qv::trimmed(xb::strNumber(xb::Value::number(n))); }
+std::string numberWithoutBlanks(double n) { return std::string(xb::trim(xb::strNumber(xb::Value::number(n)))); }
 
 QString qs(const std::string& cp1252) { return QString::fromStdString(xb::cp1252ToUtf8(cp1252)); }
 
@@ -42,7 +42,7 @@ struct ItemState {
 // Draws one item of a design row on the current label; nothing, and false,
 // when the item's kind is not one of B (with a field number), T, I.
 bool drawItem(bc::DrawDevice& oDev, const std::string& cAlias, const Row& item, ItemState& s) {
-  const std::string colorName = qv::trimmed(textOf(at(item, kColor)));
+  const std::string colorName(xb::trim(textOf(at(item, kColor))));
   const bc::Rgb color = colorName.empty() ? 0 : labelColor(colorName);
   if (flagOf(at(item, kIzquierda))) {
     s.align = kAlignLeft;
@@ -72,16 +72,16 @@ bool drawItem(bc::DrawDevice& oDev, const std::string& cAlias, const Row& item, 
     next = LABELMOD(oDev, s.row, s.col, sameLine, code, textOf(at(item, kTipoCod)), color,
                     flagOf(at(item, kVertical)), flagOf(at(item, kConDigitos)),
                     module > 0 ? module / 100 : bc::kModuleCm, height > 0 ? height : bc::kHeightCm,
-                    qv::trimmed(textOf(at(item, kJuego128))), flagOf(at(item, kControl)), place, s.label.left,
+                    std::string(xb::trim(textOf(at(item, kJuego128)))), flagOf(at(item, kControl)), place, s.label.left,
                     s.label.width());
   } else if (letter == 'T') {
-    const std::string face = qv::trimmed(textOf(at(item, kFuente)));
+    const std::string face(xb::trim(textOf(at(item, kFuente))));
     next = LABELTXT(oDev, cAlias, s.row, s.col, sameLine, textOf(at(item, kCampo)), face.empty() ? "Arial" : face,
                     numOf(at(item, kTamano)), flagOf(at(item, kNegrita)), flagOf(at(item, kCursiva)),
                     flagOf(at(item, kSubrayado)), color, s.align, angle * 10, flagOf(at(item, kTachado)),
                     s.label.width(), s.label.left);
   } else if (letter == 'I') {
-    next = LABELIMG(oDev, cAlias, s.row, s.col, sameLine, qv::trimmed(textOf(at(item, kCampo))),
+    next = LABELIMG(oDev, cAlias, s.row, s.col, sameLine, std::string(xb::trim(textOf(at(item, kCampo)))),
                     numOf(at(item, kTamano)), place, s.label.left, s.label.width());
   } else {
     return false;
@@ -119,21 +119,21 @@ std::string itemKindMessage(const std::string& cKind, double nField) {
 }
 
 LabelPlace labelPlace(const xb::Value& posicion) {
-  const std::string p = qv::trimmed(textOf(posicion));
+  const std::string p(xb::trim(textOf(posicion)));
   const char c = p.empty() ? ' ' : char(std::toupper(static_cast<unsigned char>(p[0])));
   return c == 'C' ? kPlaceCentre : c == 'D' ? kPlaceRight : kPlaceCursor;
 }
 
 std::string labelCode(const xb::Value& v) {
-  if (v.isText()) return qv::trimmed(v.text());
-  if (v.isNumber()) return qv::trimmed(xb::strNumber(v));
+  if (v.isText()) return std::string(xb::trim(v.text()));
+  if (v.isNumber()) return std::string(xb::trim(xb::strNumber(v)));
   if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToDtos(v.date());
   return {};
 }
 
 std::string labelText(const xb::Value& v) {
-  if (v.isText()) return qv::trimmed(v.text());
-  if (v.isNumber()) return qv::trimmed(xb::strNumber(v));
+  if (v.isText()) return std::string(xb::trim(v.text()));
+  if (v.isNumber()) return std::string(xb::trim(xb::strNumber(v)));
   if (v.isDate()) return v.date().empty() ? std::string() : xb::dateToText(v.date());
   if (v.isLogical()) return v.logical() ? ".T." : ".F.";
   return {};

@@ -7,7 +7,6 @@
 #include <memory>
 #include <utility>
 
-#include "data/blanks.h"
 #include "data/product_table.h"
 #include "data/tables.h"
 #include "data/tdatabase.h"
@@ -18,6 +17,7 @@
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
 #include "xbase/prompt.h"
+#include "xbase/text.h"
 
 namespace lb {
 namespace {
@@ -133,7 +133,7 @@ void printJob(const LabelJob& job, int nDesign, const std::vector<std::string>& 
   const std::vector<Row>& rows = job.design();
   std::string document = rows.empty() ? std::string() : textOf(at(rows.front(), kCampo));
   if (document.empty() && size_t(nDesign) <= aDesignNames.size()) document = aDesignNames[size_t(nDesign) - 1];
-  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(qv::trimmed(document)), false, true, {}, false);
+  std::shared_ptr<pr::TPRINTER> oPrn = pr::PRINTBEGIN(xb::cp1252ToUtf8(xb::trim(document)), false, true, {}, false);
   if (const std::optional<QPageSize> paper = sheetPaper(textOf(oFormat.FieldGet("HOJA")))) oPrn->SetJobPaper(*paper);
   BusyCursor cursor;
   if (job.pages() == 0) {

@@ -1,12 +1,12 @@
 #include "print/printer_dialogs.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 
 #include "print/preview_print_dialog.h"
 #include "ui/widget_helpers.h"
+#include "xbase/prompt.h"
 
 namespace pr {
 
@@ -41,13 +41,9 @@ bool QtPrinterDialogs::pageSetup(QPrinter& setup) {
 }
 
 std::optional<std::string> QtPrinterDialogs::pdfFileName(const std::string& suggested) {
-  QFileDialog dlg(QApplication::activeWindow(), QStringLiteral("Guardar como PDF"), QString::fromStdString(suggested),
-                  QStringLiteral("PDF (*.pdf)"));
-  dlg.setAcceptMode(QFileDialog::AcceptSave);
-  if (ui::execModal(dlg) != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
-  const QString name = dlg.selectedFiles().front();
-  if (name.isEmpty()) return std::nullopt;
-  return name.endsWith(".pdf", Qt::CaseInsensitive) ? name.toStdString() : (name + ".pdf").toStdString();
+  const std::optional<std::string> name = xb::prompter().saveFile("Guardar como PDF", "PDF (*.pdf)| *.pdf|", suggested);
+  if (!name || name->empty()) return std::nullopt;
+  return QString::fromStdString(*name).endsWith(".pdf", Qt::CaseInsensitive) ? *name : *name + ".pdf";
 }
 
 std::optional<PreviewPrintChoice> QtPrinterDialogs::previewPrint(const PreviewPrintForm& form, QWidget* parent) {

@@ -46,7 +46,8 @@ class HeadlessPrinterDialogs : public PrinterDialogs {
   std::optional<PreviewPrintChoice> previewPrint(const PreviewPrintForm&, QWidget*) override { return std::nullopt; }
 };
 
-// The real Qt dialogs.
+// The real Qt dialogs; the PDF file name is asked through the installed
+// prompter, as every other file name.
 class QtPrinterDialogs : public PrinterDialogs {
  public:
   DialogOutcome choosePrinter(QPrinter& setup) override;

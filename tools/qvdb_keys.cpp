@@ -15,6 +15,7 @@
 #include "xbase/codepage.h"
 #include "xbase/dates.h"
 #include "xbase/error.h"
+#include "xbase/text.h"
 
 namespace qvdb {
 
@@ -72,11 +73,8 @@ std::string keyText(const std::string& key, KeyType t) {
       xb::Date d = xb::engine::decodeDateKey(key);
       return d.empty() ? std::string() : xb::dateToDtos(d);
     }
-    default: {
-      std::string s = key;
-      s.erase(s.find_last_not_of(' ') + 1);
-      return xb::cp1252ToUtf8(s);
-    }
+    default:
+      return xb::cp1252ToUtf8(xb::trimRight(key));
   }
 }
 

@@ -91,9 +91,7 @@ int runOnTable(const Command& self, const Args& args, xb::engine::OpenMode mode,
 
 std::string fieldText(const FieldDef& f, const xb::Value& v) {
   if (v.isText()) {
-    std::string s = v.text();
-    if (f.type == 'C') s.erase(s.find_last_not_of(' ') + 1);
-    return xb::cp1252ToUtf8(s);
+    return xb::cp1252ToUtf8(f.type == 'C' ? xb::trimRight(v.text()) : std::string_view(v.text()));
   }
   if (v.isNumber()) {
     char buf[64];

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "data/blanks.h"
 #include "data/engine/workspace.h"
 #include "labels/design_table.h"
 #include "labels/label_formats.h"
 #include "xbase/codepage.h"
+#include "xbase/text.h"
 
 namespace qvlabel {
 namespace {
@@ -67,7 +67,7 @@ int designNamed(xb::engine::WorkArea& a, const std::string& what, std::string* w
     *why = "no design number " + what;
     return 0;
   }
-  const std::string wanted = xb::upper1252(qv::trimmed(xb::utf8ToCp1252(what)));
+  const std::string wanted = xb::upper1252(xb::trim(xb::utf8ToCp1252(what)));
   int found = 0, count = 0;
   for (const lb::DesignEntry& e : entries)
     if (xb::upper1252(e.name) == wanted) {

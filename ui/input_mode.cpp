@@ -2,9 +2,15 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSpinBox>
+#include <QValidator>
+#include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace ui {
 
@@ -22,6 +28,49 @@ bool typesCharacter(const QKeyEvent& k) {
   if (k.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
   const QString t = k.text();
   return !t.isEmpty() && t.at(0).isPrint();
+}
+
+// The number a spin box shows between its prefix and its suffix (a unit
+// such as " mm"), as positions in its editor's text; none for other fields.
+std::optional<std::pair<qsizetype, qsizetype>> numberPart(QWidget* w, const QString& text) {
+  QString prefix, suffix;
+  if (const auto* s = qobject_cast<QSpinBox*>(w)) {
+    prefix = s->prefix();
+    suffix = s->suffix();
+  } else if (const auto* d = qobject_cast<QDoubleSpinBox*>(w)) {
+    prefix = d->prefix();
+    suffix = d->suffix();
+  } else {
+    return std::nullopt;
+  }
+  const qsizetype begin = text.startsWith(prefix) ? prefix.size() : 0;
+  const qsizetype end = text.endsWith(suffix) ? text.size() - suffix.size() : text.size();
+  return std::pair(begin, std::max(begin, end));
+}
+
+// The character a key typed in overwrite mode replaces: the one after the
+// cursor, when the field takes the text that gives. In a number spin box a
+// digit replaces a digit of the number, stepping over a sign, decimal point
+// or group separator, and never the prefix or suffix. -1: none, the key
+// inserts.
+qsizetype replacedBy(QWidget* focus, const QLineEdit& edit, QChar typed) {
+  const QString text = edit.text();
+  qsizetype at = edit.cursorPosition();
+  qsizetype end = text.size();
+  if (const auto number = numberPart(focus, text)) {
+    at = std::max(at, number->first);
+    end = number->second;
+    if (typed.isDigit())
+      while (at < end && !text.at(at).isDigit()) ++at;
+  }
+  if (at >= end) return -1;
+  if (const QValidator* v = edit.validator()) {
+    QString after = text;
+    after[at] = typed;
+    int pos = int(at + 1);
+    if (v->validate(after, pos) == QValidator::Invalid) return -1;
+  }
+  return at;
 }
 
 }  // namespace
@@ -54,8 +103,8 @@ bool InputMode::eventFilter(QObject* watched, QEvent* e) {
     QCoreApplication::sendEvent(focus, &tab);
     return true;
   }
-  if (!insert_ && typesCharacter(k) && !edit->hasSelectedText() && edit->cursorPosition() < edit->text().size())
-    edit->setSelection(edit->cursorPosition(), 1);
+  if (!insert_ && typesCharacter(k) && !edit->hasSelectedText())
+    if (const qsizetype at = replacedBy(focus, *edit, k.text().at(0)); at >= 0) edit->setSelection(int(at), 1);
   return false;
 }
 

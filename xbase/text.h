@@ -1,7 +1,10 @@
-// Trimming texts: the one set of helpers for cutting blanks (or any other
-// characters named) off either end. Views into the text given.
+// Trimming and padding texts: the one set of helpers for cutting blanks (or
+// any other characters named) off either end, and for the blank-padded
+// fixed-width texts of tables, keys and typed codes. The trims are views
+// into the text given: keep that text alive while the view is used.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace xb {
@@ -22,6 +25,13 @@ inline std::string_view trimLeft(std::string_view s, std::string_view chars = kB
 
 inline std::string_view trim(std::string_view s, std::string_view chars = kBlank) {
   return trimLeft(trimRight(s, chars), chars);
+}
+
+// `s` padded with blanks or cut to `width` characters.
+inline std::string padded(std::string_view s, size_t width) {
+  std::string out(s.substr(0, width));
+  out.resize(width, ' ');
+  return out;
 }
 
 }  // namespace xb

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <string>
 
-#include "data/blanks.h"
+#include "xbase/text.h"
 
 namespace bc {
 
@@ -52,7 +52,7 @@ constexpr int kRefPx = 2048;
 }  // namespace
 
 QString ResolveFace(std::string_view name) {
-  std::string face = qv::trimmed(name);
+  std::string face(xb::trim(name));
   if (face.empty()) face = "arial";
   const std::string low = Lower(face);
   for (const auto& a : kAliases)

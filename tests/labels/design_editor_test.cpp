@@ -16,10 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 #include "barcode/qt/image_device.h"
 #include "data/abrir.h"
-#include "data/blanks.h"
 #include "data/tdatabase.h"
 #include "labels/design_dialog.h"
 #include "labels/design_editor.h"
@@ -32,6 +32,7 @@
 #include "tests/ui/qt_app.h"
 #include "xbase/codepage.h"
 #include "xbase/memvar.h"
+#include "xbase/text.h"
 
 namespace {
 
@@ -412,6 +413,37 @@ TEST_F(DesignEditing, ADesignFileCarriesADesignToAnotherTable) {
   EXPECT_EQ(entries().size(), 6u);
 }
 
+TEST_F(DesignEditing, ExportAsksForTheFileAndWritesNothingWhenCancelled) {
+  openWindow(4);
+  const auto files = [&] {
+    std::set<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir_)) out.insert(e.path().filename().string());
+    return out;
+  };
+  std::set<std::string> before = files();
+  prompts.saveAnswers = {std::nullopt, (dir_ / "exportado").string()};
+  click("exportDesign");
+  EXPECT_EQ(files(), before);
+  click("exportDesign");
+  before.insert("exportado.eti");
+  EXPECT_EQ(files(), before);
+  std::vector<xb::ScriptedPrompter::Asked> saves;
+  for (const auto& a : prompts.asked)
+    if (a.kind == "save") saves.push_back(a);
+  ASSERT_EQ(saves.size(), 2u);
+  EXPECT_EQ(saves[1].title, "Exportar el diseño de etiquetas");
+  EXPECT_TRUE(asked("message").empty());
+
+  window.reset();
+  lb::DesignEditor editor(lb::kDesignsAlias, kProduct);
+  ASSERT_TRUE(editor.open(4));
+  const lb::LabelDesign four = editor.design();
+  EXPECT_EQ(saves[1].value, four.name + ".eti");
+  std::string error;
+  ASSERT_TRUE(editor.importFile((dir_ / "exportado.eti").string(), &error)) << error;
+  EXPECT_TRUE(editor.design() == four);
+}
+
 TEST_F(DesignEditing, TheGeneratorOpensTheEditorAndChoosesTheDesignLeftOn) {
   qv::CERRAR(lb::kDesignsAlias);
   qv::CERRAR(lb::kFormatsAlias);
@@ -435,7 +467,7 @@ TEST_F(DesignEditing, TheGeneratorOpensTheEditorAndChoosesTheDesignLeftOn) {
     if (b->text() == QString::fromUtf8("&Diseñar…")) b->click();
   EXPECT_EQ(screen->designs().names.size(), 6u);
   EXPECT_EQ(screen->designs().selected, 6);
-  EXPECT_EQ(xb::cp1252ToUtf8(qv::trimmed(screen->designs().names.back())), "MI DISEÑO");
+  EXPECT_EQ(xb::cp1252ToUtf8(xb::trim(screen->designs().names.back())), "MI DISEÑO");
   EXPECT_EQ(markedRows(lb::kDesignsAlias), std::vector<int64_t>{screen->designs().headers.back()});
 }
 

@@ -1,6 +1,7 @@
 // The dialogs the user meets when printing: Qt's print, page set-up and file
 // dialogs read back in Spanish once Qt's translations are loaded, as the
-// program loads them; the preview's own print form shows no stray "&".
+// program loads them; the preview's own print form shows no stray "&"; the
+// PDF file name is asked through the prompter.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFileDialog>
@@ -13,8 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "print/preview_resources.h"
+#include "print/printer_dialogs.h"
 #include "tests/ui/qt_app.h"
 #include "tests/ui/stray_ampersands.h"
+#include "tests/xbase/scripted_prompter.h"
 #include "ui/qt_translations.h"
 #include "ui/resource_file.h"
 
@@ -70,6 +73,24 @@ TEST(QtDialogs, ThePreviewsPrintFormShowsNoStrayAmpersand) {
   std::unique_ptr<QWidget> form = ui::resourceDialog(pr::previewResourceRoot(), QStringLiteral("Print"), nullptr);
   ASSERT_NE(form, nullptr);
   EXPECT_EQ(qvtest::strayAmpersands(form.get()), std::vector<std::string>{});
+}
+
+TEST(QtDialogs, ThePdfFileNameIsAskedThroughThePrompterAndEndsInPdf) {
+  xb::ScriptedPrompter prompts;
+  xb::PrompterGuard guard(prompts);
+  const std::pair<std::optional<std::string>, std::optional<std::string>> cases[] = {
+      {"/tmp/hoja", "/tmp/hoja.pdf"},
+      {"/tmp/Hoja.PDF", "/tmp/Hoja.PDF"},
+      {std::nullopt, std::nullopt},  // cancelled
+      {"", std::nullopt},
+  };
+  for (const auto& [answer, name] : cases) prompts.saveAnswers.push_back(answer);
+  pr::QtPrinterDialogs dialogs;
+  for (const auto& [answer, name] : cases) EXPECT_EQ(dialogs.pdfFileName("Etiquetas.pdf"), name) << answer.value_or("-");
+  ASSERT_EQ(prompts.asked.size(), std::size(cases));
+  EXPECT_EQ(prompts.asked[0].kind, "save");
+  EXPECT_EQ(prompts.asked[0].title, "Guardar como PDF");
+  EXPECT_EQ(prompts.asked[0].value, "Etiquetas.pdf");
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // Typing in the program's input fields: overwrite mode at start, the Insert
-// key switching the mode for every field, the arrow keys leaving a field.
+// key switching the mode for every field, the arrow keys leaving a field,
+// overwriting the digits of a spin box that shows a unit.
 #include "ui/input_mode.h"
 
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -71,6 +73,51 @@ TEST(InputMode, OverwriteAtStartInsertSwitchesForEveryFieldAndArrowsLeaveAField)
   f.first->setText(QStringLiteral("12"));
   QTest::keyClick(f.first, Qt::Key_N, Qt::AltModifier);
   EXPECT_EQ(f.first->text(), QStringLiteral("12"));
+}
+
+TEST(InputMode, OverwriteReplacesTheDigitsOfASpinBoxAndKeepsItsSuffix) {
+  ui::InputMode& mode = ui::inputMode();
+  mode.setInsertMode(false);
+  Form f;
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.window));
+  f.spin->setLocale(QLocale::c());
+  f.spin->setRange(0, 999);
+  f.spin->setDecimals(2);
+  f.spin->setSuffix(QStringLiteral(" mm"));
+  QLineEdit* edit = f.spin->findChild<QLineEdit*>();
+  const struct {
+    int cursor;
+    const char* keys;
+    double value;
+  } cases[] = {
+      {0, "3", 32.5},
+      {0, "45", 45.5},
+      {1, "7", 17.5},
+      {3, "75", 12.75},
+      {1, "47", 14.7},  // over the decimal point to the next digit
+      {4, "9", 12.59},
+  };
+  for (const auto& c : cases) {
+    f.spin->setValue(12.5);
+    f.spin->setFocus();
+    edit->deselect();
+    edit->setCursorPosition(c.cursor);
+    QTest::keyClicks(f.spin, QString::fromLatin1(c.keys));
+    EXPECT_DOUBLE_EQ(f.spin->value(), c.value) << c.cursor << " " << c.keys << ": " << edit->text().toStdString();
+    EXPECT_TRUE(edit->text().endsWith(QStringLiteral(" mm"))) << edit->text().toStdString();
+  }
+
+  // Right after the last digit the unit's blank is kept: the digit is added.
+  auto* whole = new QSpinBox(&f.window);
+  whole->setRange(0, 999);
+  whole->setSuffix(QStringLiteral(" mm"));
+  whole->setValue(12);
+  whole->setFocus();
+  whole->findChild<QLineEdit*>()->deselect();
+  whole->findChild<QLineEdit*>()->setCursorPosition(2);
+  QTest::keyClicks(whole, QStringLiteral("3"));
+  EXPECT_EQ(whole->value(), 123);
+  EXPECT_EQ(whole->text(), QStringLiteral("123 mm"));
 }
 
 }  // namespace
