@@ -28,6 +28,7 @@
 #include "labels/label_run.h"
 #include "tests/labels/label_tables_fixture.h"
 #include "tests/tools/subprocess.h"
+#include "tests/ui/stray_ampersands.h"
 #include "tests/ui/main_resources_env.h"
 #include "tests/ui/qt_app.h"
 #include "xbase/codepage.h"
@@ -146,6 +147,7 @@ TEST_F(DesignEditing, ADesignBuiltInTheWindowPrintsAsTheSameRecordsWrittenByHand
   fs::create_directories(elsewhere);
   prompts.fileAnswers = {makePicture(elsewhere)};
   openWindow(0);
+  EXPECT_EQ(qvtest::sharedAccessKeys(window->dialog()), std::vector<std::string>{});
   type("name", "TEXTO, CODIGO Y LOGO");
   click("addText");
   find<QComboBox>("align")->setCurrentIndex(int(lb::ItemAlign::Centre));

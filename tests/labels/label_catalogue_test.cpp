@@ -5,6 +5,7 @@
 // and the window of the choice.
 #include "labels/label_catalogue.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -25,6 +26,7 @@
 #include "labels/label_run.h"
 #include "labels/sheet_paper.h"
 #include "tests/labels/label_tables_fixture.h"
+#include "tests/ui/stray_ampersands.h"
 #include "tests/ui/qt_app.h"
 
 namespace {
@@ -294,6 +296,7 @@ TEST(CatalogueWindow, TheSearchNarrowsTheListAndTheCursorsProductIsTheAnswer) {
   const lb::Catalogue& c = lb::installedCatalogue();
   lb::CatalogueScreen screen(c, nullptr);
   EXPECT_EQ(screen.rowCount(), int(c.products.size()));
+  EXPECT_EQ(qvtest::sharedAccessKeys(screen.window()), std::vector<std::string>{});
   const struct {
     const char* text;
     std::function<bool(int)> rows;

@@ -103,6 +103,7 @@ TEST(ResourceFile, NoDialogShowsAnAccessKeyAmpersand) {
     std::unique_ptr<QWidget> dlg = ui::resourceDialog(root, QFileInfo(form).completeBaseName(), nullptr);
     ASSERT_NE(dlg, nullptr) << form.toStdString();
     EXPECT_EQ(qvtest::strayAmpersands(dlg.get()), std::vector<std::string>{}) << form.toStdString();
+    EXPECT_EQ(qvtest::sharedAccessKeys(dlg.get()), std::vector<std::string>{}) << form.toStdString();
   }
 }
 
