@@ -156,6 +156,7 @@ bool Tree::insert(std::string_view key, uint32_t recno) {
   }
   Node& n = mut(leaf.off);
   n.insert(leaf.idx, key, recno);
+  f->inserted = true;
   ++version;
   settleInsert(path, int(path.size()) - 1, leaf.idx == n.size() - 1 && n.right == kNone);
   return true;
@@ -232,6 +233,7 @@ bool Tree::remove(std::string_view key, uint32_t recno) {
       return false;
   }
   mut(leaf.off).erase(leaf.idx);
+  f->removed = true;
   ++version;
   settleRemove(path, int(path.size()) - 1);
   return true;
