@@ -180,9 +180,12 @@ class WorkArea : public xb::RowSource {
   // exclusive use, rows appended (appendBlank(false)) until endBulk are
   // written in runs and the attached tags are brought up to date once, at
   // the end: a tag is rebuilt when the new rows are at least a quarter of the
-  // old ones, else their entries are inserted. A process stopped meanwhile
-  // leaves the rows it wrote, which the tags do not name yet (check says
-  // so; a re-index mends it). False when neither lock is held.
+  // old ones, else their entries are inserted. All or nothing: the rows are
+  // counted only after the tags name them, so a process stopped meanwhile,
+  // or a tag that cannot be brought up to date (endBulk answers false),
+  // leaves the table as before (rows past the count, which the next append
+  // reuses). Changes to existing rows are written as they are made. False
+  // when neither lock is held.
   bool beginBulk();
   bool endBulk();
 

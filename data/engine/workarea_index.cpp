@@ -486,11 +486,8 @@ std::vector<std::string> WorkArea::indexFiles() const {
 bool WorkArea::beginBulk() {
   if (!haveTable("APPEND")) return false;
   flushRow();
-  if (table_->exclusive()) {
-    bulkFirst_ = table_->recordCount() + 1;
-    return true;
-  }
-  if (!table_->isFileLocked() || !table_->beginBatch()) return false;
+  if (!table_->exclusive() && !table_->isFileLocked()) return false;
+  if (!table_->beginBatch()) return false;
   bulkFirst_ = table_->recordCount() + 1;
   return true;
 }
@@ -500,10 +497,14 @@ bool WorkArea::endBulk() {
   flushRow();
   const int64_t first = bulkFirst_;
   bulkFirst_ = 0;
-  const bool written = table_->endBatch();
-  writeAllRows();
+  // The rows go to the file uncounted, the tags are brought up to date,
+  // and only then does the count make the rows exist: a process stopped
+  // before leaves the table as it was (entries naming rows past the count
+  // are cleared by the next append).
+  table_->writeHeldRows();
   const int64_t last = table_->recordCount();
   bool rebuilt = false;
+  bool indexed = true;
   if (last >= first) {
     const bool rebuild = (last - first + 1) * 4 >= first - 1;
     RowScan scan(*this);
@@ -512,23 +513,35 @@ bool WorkArea::endBulk() {
       if (rebuild)
         for (auto& o : orders_)
           if (o->file == f.get()) fresh.emplace_back(o->info, collectEntries(*o));
-      if (!lockForWrite({f.get()}, "APPEND")) return false;
-      if (rebuild) {
-        for (auto& [info, entries] : fresh) f->cdx->buildTag(info, entries);
-        rebuilt = true;
-      } else {
-        for (int64_t r = first; r <= last; ++r) {
-          if (!table_->read(r)) break;
-          for (auto& o : orders_)
-            if (o->file == f.get() && forOf(*o)) indexInsert(*o, keyOf(*o), r);
+      if (!lockForWrite({f.get()}, "APPEND")) {
+        indexed = false;
+        break;
+      }
+      try {
+        if (rebuild) {
+          for (auto& [info, entries] : fresh) indexed = f->cdx->buildTag(info, entries) != nullptr && indexed;
+          rebuilt = true;
+        } else {
+          for (int64_t r = first; r <= last; ++r) {
+            if (!table_->read(r)) break;
+            for (auto& o : orders_)
+              if (o->file == f.get() && forOf(*o)) indexInsert(*o, keyOf(*o), r);
+          }
         }
+      } catch (...) {
+        endIndexWrite(*f);
+        table_->endBatch(false);
+        throw;
       }
       endIndexWrite(*f);
+      if (!indexed) break;
     }
   }
+  const bool written = table_->endBatch(indexed);
   if (rebuilt) loadOrders();
   for (auto& o : orders_) o->cursorValid = false;
-  return written;
+  if (recno_ > table_->recordCount()) setPhantom();
+  return written && indexed;
 }
 
 }  // namespace xb::engine
