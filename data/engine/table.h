@@ -140,11 +140,11 @@ class Table {
   // Drops the buffer's changes; an append not yet counted is given up and
   // leaves nothing in the table.
   void discard();
-  // Asked right after appendBlank: whether the file holds, at or past the
-  // row being appended, rows that are not this handle's (an append or a
-  // batch stopped between its rows and its count left them, and index
-  // entries may name them). A handle that holds its appends asks the file
-  // once per batch.
+  // Asked right after beginBatch or appendBlank: whether the file holds,
+  // past the rows counted and the row being appended, rows that are not
+  // this handle's (an append or a batch stopped between its rows and its
+  // count left them, and index entries may name them). A handle that holds
+  // its appends asks the file once per batch.
   bool rowsBeyondCount();
   // The whole rows the file holds, counted or not.
   int64_t rowsInFile() const;

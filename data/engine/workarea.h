@@ -169,7 +169,9 @@ class WorkArea : public xb::RowSource {
 
   // Appends every row of another table file that is not deleted, fields
   // matched by name (Table::appendFrom), and indexes the new rows; a shared
-  // table is file-locked meanwhile. The count appended, -1 on failure.
+  // table is file-locked meanwhile. The rows are counted only once the tags
+  // name them (see beginBulk): when an index lock is refused none is. The
+  // count appended, -1 on failure.
   int64_t appendFrom(const std::string& path);
 
   // Removes deleted rows (exclusive use) and rebuilds every tag of the
@@ -236,6 +238,12 @@ class WorkArea : public xb::RowSource {
   // Takes the write locks of every file, or none: a refusal is a run-time
   // error (generic 41, retry and default allowed); false on default.
   bool lockForWrite(const std::vector<IndexFile*>& files, const char* operation);
+  // Brings every attached tag up to date with rows first..last, appended in
+  // a batch and written but not counted yet: their entries inserted or,
+  // with `rebuild`, each tag built anew from every row. False when an index
+  // lock was refused or a build failed; a run-time error thrown on the way
+  // gives the batch's rows up first.
+  bool indexBatch(int64_t first, int64_t last, bool rebuild, const char* operation);
   // Writes every row an exclusive table holds back and its count, before a
   // whole tag is built or rebuilt from the rows.
   void writeAllRows();

@@ -1,6 +1,7 @@
 // Several processes on one shared table with a tag and memos:
-// - a process holding the index's read lock makes every append, change and
-//   delete of another wait or be refused, and a refused one writes nothing;
+// - a process holding the index's read lock makes every append, change,
+//   delete and bulk import of another wait or be refused, and a refused one
+//   writes nothing;
 // - readers walking the tag and writers changing rows at the same time:
 //   every acknowledged write is there afterwards, and the tags agree;
 // - writers killed (SIGKILL) while they append rows with memos (codes in
@@ -261,8 +262,17 @@ TEST_F(SharingTorture, AHeldReadLockMakesWritesWaitOrBeRefusedAndARefusedOneWrit
   a.deleteRow();
   EXPECT_FALSE(a.flush());
   a.unlock();
+  // A bulk import: none of its rows counted.
+  ASSERT_TRUE(a.lockFile());
+  ASSERT_TRUE(a.beginBulk());
+  for (int r = 5; r <= 6; ++r) {
+    ASSERT_TRUE(a.appendBlank(false));
+    putRow(a, r, 0, 0);
+  }
+  EXPECT_FALSE(a.endBulk());
+  a.unlock();
   setErrorHandler(old);
-  ASSERT_EQ(refusals.size(), 3u);
+  ASSERT_EQ(refusals.size(), 4u);
   for (const Error& e : refusals) {
     EXPECT_EQ(e.genCode, kGenLock);
     EXPECT_EQ(e.filename, cdx);
