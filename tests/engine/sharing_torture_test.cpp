@@ -1,7 +1,7 @@
 // Several processes on one shared table with a tag and memos:
 // - a process holding the index's read lock makes every append, change,
-//   delete and bulk import of another wait or be refused, and a refused one
-//   writes nothing;
+//   delete, bulk import and append from another table of another process
+//   wait or be refused, and a refused one writes nothing;
 // - readers walking the tag and writers changing rows at the same time:
 //   every acknowledged write is there afterwards, and the tags agree;
 // - writers killed (SIGKILL) while they append rows with memos (codes in
@@ -271,8 +271,20 @@ TEST_F(SharingTorture, AHeldReadLockMakesWritesWaitOrBeRefusedAndARefusedOneWrit
   }
   EXPECT_FALSE(a.endBulk());
   a.unlock();
+  // Rows from another table: none counted either.
+  const std::string src = dir.file("src.dbf");
+  {
+    ASSERT_TRUE(Table::create(src, kShape));
+    auto t = Table::open(src, OpenMode::Exclusive);
+    ASSERT_TRUE(t && t->appendBlank());
+    t->put(0, Value("K7"));
+    t->flush();
+  }
+  EXPECT_EQ(a.appendFrom(src), -1);
   setErrorHandler(old);
-  ASSERT_EQ(refusals.size(), 4u);
+  // The last one is refused twice: clearing the entries the refused bulk
+  // might have left, and indexing its own row.
+  ASSERT_EQ(refusals.size(), 6u);
   for (const Error& e : refusals) {
     EXPECT_EQ(e.genCode, kGenLock);
     EXPECT_EQ(e.filename, cdx);
