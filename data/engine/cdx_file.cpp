@@ -1,7 +1,9 @@
 // Compound index files (.cdx): the open file, its page cache, its locks and
 // the order in which changes reach the disk. The tree operations are in
 // cdx_tree.cpp, bulk builds in cdx_build.cpp, the cursor in cdx_cursor.cpp,
-// the page layout in cdx_page.cpp and the checker in cdx_check.cpp.
+// the page layout in cdx_page.cpp and the checker in cdx_check.cpp. It is
+// long because the page cache, the locks and the write order share one
+// state (an open file's Impl), and most of its length is the notes below.
 //
 // FILE FORMAT
 //
