@@ -94,9 +94,17 @@ class Checker {
   void checkTree(const std::string& what, const Header& h, uint8_t fill, bool unique,
                  std::vector<std::pair<std::string, uint32_t>>* entries) {
     const int L = h.keyLength;
+    // The bounds a page's entries must keep, from its parent: above the
+    // parent entry before its own (when there is one) and at or below its
+    // own. Its own parent entry may stand above the page's greatest entry:
+    // a change stopped between the writes of a page and its parent's
+    // leaves that, and descents still find every entry.
     struct Expect {
       std::string key;
       uint32_t recno;
+      bool hasLow = false;
+      std::string lowKey;
+      uint32_t lowRecno = 0;
     };
     std::unordered_map<uint32_t, Expect> expect;
     std::vector<uint32_t> level{h.root};
@@ -128,9 +136,13 @@ class Checker {
           if (c >= 0) problem(at + ": entries " + std::to_string(k - 1) + " and " + std::to_string(k) + " out of order");
           if (n.leaf && unique && n.key(k - 1) == n.key(k)) problem(at + ": key repeated in a unique tag");
         }
-        if (auto it = expect.find(off); it != expect.end() && n.size() > 0) {
-          if (compareEntry(it->second.key, it->second.recno, n.key(n.size() - 1), n.recnos.back()) != 0)
-            problem(at + ": parent key differs from the page's greatest entry");
+        const Expect* bounds = nullptr;
+        if (auto it = expect.find(off); it != expect.end()) bounds = &it->second;
+        if (bounds && n.size() > 0) {
+          if (compareEntry(bounds->key, bounds->recno, n.key(n.size() - 1), n.recnos.back()) < 0)
+            problem(at + ": parent key below the page's greatest entry");
+          if (bounds->hasLow && compareEntry(bounds->lowKey, bounds->lowRecno, n.key(0), n.recnos[0]) >= 0)
+            problem(at + ": first entry not above the parent key of the page before it");
         }
         if (n.leaf) {
           if (n.size() > 0) {
@@ -147,7 +159,17 @@ class Checker {
             for (int k = 0; k < n.size(); ++k) entries->emplace_back(std::string(n.key(k)), n.recnos[size_t(k)]);
         } else {
           for (int k = 0; k < n.size(); ++k) {
-            expect[n.children[size_t(k)]] = Expect{std::string(n.key(k)), n.recnos[size_t(k)]};
+            Expect e{std::string(n.key(k)), n.recnos[size_t(k)]};
+            if (k > 0) {
+              e.hasLow = true;
+              e.lowKey.assign(n.key(k - 1));
+              e.lowRecno = n.recnos[size_t(k) - 1];
+            } else if (bounds) {
+              e.hasLow = bounds->hasLow;
+              e.lowKey = bounds->lowKey;
+              e.lowRecno = bounds->lowRecno;
+            }
+            expect[n.children[size_t(k)]] = std::move(e);
             next.push_back(n.children[size_t(k)]);
           }
         }

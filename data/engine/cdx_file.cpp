@@ -1,7 +1,9 @@
 // Compound index files (.cdx): the open file, its page cache, its locks and
 // the order in which changes reach the disk. The tree operations are in
 // cdx_tree.cpp, bulk builds in cdx_build.cpp, the cursor in cdx_cursor.cpp,
-// the page layout in cdx_page.cpp and the checker in cdx_check.cpp.
+// the page layout in cdx_page.cpp and the checker in cdx_check.cpp. It is
+// long because the page cache, the locks and the write order share one
+// state (an open file's Impl), and most of its length is the notes below.
 //
 // FILE FORMAT
 //
@@ -60,8 +62,9 @@
 // Changes are made to cached pages and written at the end of each operation
 // in this order: (1) the change counter of every tree the operation changed,
 // (2) the free-list head moved past the pages taken from the list, (3) pages
-// new to a tree, (4) changed pages that were already in a tree, children
-// before parents, (5) root fields of tag headers, (6) pages given back,
+// new to a tree, (4) changed pages that were already in a tree: parents
+// before children for an insert, children before parents for a removal
+// (see below), (5) root fields of tag headers, (6) pages given back,
 // zeroed and linked, now that no tree on disk names them, (7) the directory
 // header's root and free-list head. Pages an operation frees are not taken
 // again before it is written. A bulk build writes its whole tree and header
@@ -71,20 +74,33 @@
 //
 // An operation that takes or gives back pages and changes more than one
 // page or header field the trees on disk already use (a split, a merge, a
-// new root) goes through a journal: after (1) and (2), every write of
+// new root), or that both inserts and removes entries (a tag replaced in
+// the directory), goes through a journal: after (1) and (2), every write of
 // steps (3) to (7) is written as a record (offset, length, bytes) into a
-// journal of whole pages at the end of the file, "QVJ1" and the record count first; then the journal's
-// offset goes into bytes 16-19 of the directory header (zero otherwise);
-// then the writes are made in place; then the mark is cleared and the
-// journal cut off the file. A process that takes the index lock and finds
-// the mark set replays the journal (it is whole: the mark is written after
-// it) before anything else. A process killed at any instant therefore
-// leaves the old trees or the new ones, plus at most some pages that belong
-// nowhere, with one exception: an insert that becomes the greatest entry of
-// its leaf without a split writes the leaf, then each parent whose greatest
-// entry it becomes, in place, and a kill between those writes leaves a
-// parent entry below its child's greatest (check() reports it; re-indexing
-// mends it). Other processes see the bumped counter and drop their cached
+// journal of whole pages at the end of the file, "QVJ1" and the record
+// count first; then the journal's offset goes into bytes 16-19 of the
+// directory header (zero otherwise); then the writes are made in place;
+// then the mark is cleared and the journal cut off the file. A process that
+// takes the index lock and finds the mark set replays the journal (it is
+// whole: the mark is written after it) before anything else.
+//
+// The other changes to several pages are an insert or a removal that moves
+// the greatest entry of a leaf and so the parent entries above it, each
+// page written in place and alone. Their order keeps every state between
+// two writes one that searches read right (see the invariants at the top of
+// cdx_tree.cpp): a parent entry may stand at or above its child's greatest
+// entry, as long as it stays below the smallest entry of the next child.
+// An insert sets the parent entries on its path to their child's new
+// greatest entry, which is at or above what the child held before and below
+// the next child's smallest (the descent chose this child for the new
+// entry): writing the parents first leaves parent entries at or above what
+// their children hold on disk. A removal sets them to their child's new
+// greatest entry, at or below the old one: writing the leaf first does the
+// same. So a process killed at any
+// instant leaves the old trees or the new ones, plus at most some pages
+// that belong nowhere and parent entries above their child's greatest,
+// which check() accepts and the next change of the page makes exact again.
+// Other processes see the bumped counter and drop their cached
 // pages. Since every page read is checked (bounds, alignment, counts, bit
 // widths, depth, order along sibling chains, free pages zero past their
 // link), a file damaged otherwise gives run-time errors, never a crash or
@@ -345,6 +361,7 @@ void CdxFile::Impl::persistChainHead() {
 void CdxFile::Impl::commit() {
   if (dirty.empty() && freed.empty() && dirtyHeaders.empty()) {
     dirtyOrder.clear();
+    inserted = removed = false;
     return;
   }
   for (auto& [t, off] : dirtyOrder)
@@ -368,7 +385,11 @@ void CdxFile::Impl::commit() {
   };
   for (auto& [t, off] : dirtyOrder)
     if (fresh.count(off)) writeNode(t, off);
-  for (auto& [t, off] : dirtyOrder) writeNode(t, off);
+  // Pages are marked dirty from the leaf up.
+  if (inserted && !removed)
+    for (auto it = dirtyOrder.rbegin(); it != dirtyOrder.rend(); ++it) writeNode(it->first, it->second);
+  else
+    for (auto& [t, off] : dirtyOrder) writeNode(t, off);
   for (Tree* t : dirtyHeaders) {
     if (t == &dir) continue;
     patchHeader(t->hdr);
@@ -388,7 +409,7 @@ void CdxFile::Impl::commit() {
   // A split, a merge or a new root changes several pages the trees on disk
   // use: through the journal, so that a process stopped meanwhile leaves
   // the old trees or the new ones.
-  if (inPlace > 1 && (!fresh.empty() || !freed.empty())) {
+  if (inPlace > 1 && (!fresh.empty() || !freed.empty() || (inserted && removed))) {
     writeJournaled(writes);
   } else {
     for (auto& [off, bytes] : writes) writeBytes(off, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -400,6 +421,7 @@ void CdxFile::Impl::commit() {
   dirty.clear();
   fresh.clear();
   freed.clear();
+  inserted = removed = false;
 }
 
 void CdxFile::Impl::writeJournaled(const std::vector<std::pair<uint64_t, std::string>>& writes) {
@@ -473,6 +495,7 @@ void CdxFile::Impl::rollback() {
   freed.clear();
   for (Tree* t : dirtyHeaders) t->headerDirty = false;
   dirtyHeaders.clear();
+  inserted = removed = false;
   stale = true;
 }
 

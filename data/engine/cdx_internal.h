@@ -235,6 +235,11 @@ struct CdxFile::Impl {
   std::unordered_set<uint32_t> fresh;
   std::map<uint32_t, uint32_t> freed;  // page -> next free page
   std::vector<Tree*> dirtyHeaders;
+  // What the operation did to entries: an insert's pages are written
+  // parents first, a removal's children first, both through the journal
+  // (see the write order at the top of cdx_file.cpp).
+  bool inserted = false;
+  bool removed = false;
 
   [[noreturn]] void bad(const std::string& what) const { corrupt(path, what); }
   void readPage(uint32_t off, uint8_t* buf, const std::string& what);

@@ -5,7 +5,13 @@
 // INVARIANTS (what check() verifies)
 //   - entries ascend by (key bytes, record number) within and across leaves;
 //     a unique tag holds no key twice;
-//   - every interior entry equals the greatest entry of its child;
+//   - every interior entry is at or above the greatest entry of its child
+//     and below the smallest entry of the next child. The tree code sets it
+//     to its child's greatest whenever it changes the child; only a change
+//     stopped between the writes of a page and of its parent leaves it
+//     above, and the next change of that child makes it exact again. A
+//     descent takes the first child whose entry is at or above what it
+//     looks for, which finds every entry in either state;
 //   - all leaves are at one depth; the pages of one level are chained left
 //     to right by their sibling pointers, -1 at both ends;
 //   - only the root carries the root bit; no page serves twice; free pages
@@ -16,9 +22,17 @@
 // gives a run-time error naming it, never a crash, a loop or a silently
 // short walk.
 //
-// A non-splitting insert writes its leaf and its tag header's counter; when
-// it becomes the greatest entry of its leaf, also each parent whose
-// greatest entry it becomes.
+// WRITE ORDER. A non-splitting insert writes its tag header's counter and
+// its leaf; when it becomes the greatest entry of its leaf (every append of
+// codes in ascending order), also each parent whose greatest entry it
+// becomes, and those first, from the root down, the leaf last: a process
+// stopped between them leaves parent entries at the new entry, above the
+// greatest entry their child holds on disk and below the next child's
+// smallest, which is the looser state above. A removal that lowers the
+// greatest entry of its leaf writes the leaf first and then the parents,
+// for the same reason. Splits, merges and new roots go through the journal
+// (see the write order at the top of cdx_file.cpp), so this costs no page
+// write: one append still changes the leaf and at most the parents above it.
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -156,6 +170,7 @@ bool Tree::insert(std::string_view key, uint32_t recno) {
   }
   Node& n = mut(leaf.off);
   n.insert(leaf.idx, key, recno);
+  f->inserted = true;
   ++version;
   settleInsert(path, int(path.size()) - 1, leaf.idx == n.size() - 1 && n.right == kNone);
   return true;
@@ -232,6 +247,7 @@ bool Tree::remove(std::string_view key, uint32_t recno) {
       return false;
   }
   mut(leaf.off).erase(leaf.idx);
+  f->removed = true;
   ++version;
   settleRemove(path, int(path.size()) - 1);
   return true;

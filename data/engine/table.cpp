@@ -452,18 +452,32 @@ bool Table::appendBlank() {
 bool Table::beginBatch() {
   Impl& m = *impl_;
   m.flush();
-  if (!m.shared() || !m.locks->fileLocked() || !m.refreshCount()) return false;
+  if (m.readOnly || m.batch) return false;
+  if (m.shared() && (!m.locks->fileLocked() || !m.refreshCount())) return false;
+  if (!m.writeHeld()) return false;
   m.batch = true;
+  m.batchCount = m.h.count;
+  m.beyondAsked = false;
   return true;
 }
 
-bool Table::endBatch() {
+bool Table::endBatch(bool keep) {
   Impl& m = *impl_;
   if (!m.batch) return true;
+  if (!keep) {
+    m.dropChanges();
+    m.held.clear();
+    m.heldFirst = 0;
+    m.countBehind = false;
+    m.h.count = m.batchCount;
+    if (m.recno > int64_t(m.h.count)) m.clearBuffer();
+    m.batch = false;
+    return true;
+  }
   m.flush();
-  const bool ok = m.writeHeld();
+  const bool ok = m.writeHeld(false);
   m.batch = false;
-  return ok;
+  return m.publishCount() && ok;
 }
 
 bool Table::writeRow() { return impl_->writeRow(); }
@@ -486,14 +500,15 @@ int64_t Table::rowsInFile() const {
 
 bool Table::rowsBeyondCount() {
   Impl& m = *impl_;
-  // Rows held back are counted before anyone else can see the file: a
-  // handle that holds its appends asks the file once.
+  // No other process appends while a handle holds its appends (exclusive
+  // use, or a batch under the file lock): it asks the file once. Its own
+  // rows in the file lie below the first row it holds.
   if (m.holding()) {
     if (m.beyondAsked) return false;
     m.beyondAsked = true;
   }
-  const int64_t count = m.appending ? m.appending - 1 : int64_t(m.h.count);
-  return m.heldFirst == 0 && rowsInFile() > count;
+  const int64_t count = m.appending ? m.appending - 1 : m.heldFirst ? m.heldFirst - 1 : int64_t(m.h.count);
+  return rowsInFile() > count;
 }
 
 bool Table::lockRow(int64_t recno) {

@@ -140,9 +140,11 @@ class Table {
   // Drops the buffer's changes; an append not yet counted is given up and
   // leaves nothing in the table.
   void discard();
-  // Whether the file holds at least a whole row past the record count: an
-  // append stopped (killed) between its row and its count left it, and
-  // index entries may name it.
+  // Asked right after beginBatch or appendBlank: whether the file holds,
+  // past the rows counted and the row being appended, rows that are not
+  // this handle's (an append or a batch stopped between its rows and its
+  // count left them, and index entries may name them). A handle that holds
+  // its appends asks the file once per batch.
   bool rowsBeyondCount();
   // The whole rows the file holds, counted or not.
   int64_t rowsInFile() const;
@@ -182,12 +184,18 @@ class Table {
   // Writes pending changes and flushes them to the disk.
   void commit();
 
-  // Batched appends in a shared table whose file lock this handle holds
-  // (no other process can append or lock a row meanwhile): new rows are
-  // held back and written in runs, rows then count, as in exclusive use.
-  // endBatch writes the last run. False when the file lock is not held.
+  // Batched appends, in exclusive use or in a shared table whose file lock
+  // this handle holds (no other process can append or lock a row
+  // meanwhile): new rows are held back and written in runs, and none of
+  // them is counted in the file until endBatch, so that a process stopped
+  // meanwhile leaves the table as it was (its rows past the count, space
+  // the next append reuses). This handle sees them meanwhile: recordCount
+  // and read cover them, writeHeldRows puts them in the file. endBatch
+  // writes the last run and then the count that makes them all exist; with
+  // `keep` false it gives them up instead. False when neither lock is held
+  // (beginBatch) or a write failed (endBatch).
   bool beginBatch();
-  bool endBatch();
+  bool endBatch(bool keep = true);
 
   // Removes deleted rows physically and gives back unused memo space. Needs
   // exclusive use (generic code 37 otherwise). Goes through work files

@@ -72,9 +72,11 @@ struct Table::Impl {
   // one; the append lock is held from appendBlank until it is counted
   // (publish) or abandoned.
   int64_t appending = 0;
-  // Shared use under the file lock: appends held back and written in runs,
-  // as in exclusive use (beginBatch).
+  // A batch (beginBatch): appends held back and written in runs, as in
+  // exclusive use, and counted in the file only at its end; batchCount is
+  // the count before it.
   bool batch = false;
+  uint32_t batchCount = 0;
   bool beyondAsked = false;  // rowsBeyondCount asked the file (holding only)
   FileView view;
   static constexpr size_t kHeldLimit = size_t(1) << 18;
@@ -150,9 +152,10 @@ struct Table::Impl {
     return !withCount || publishCount();
   }
 
-  // Writes the count of an exclusive table's rows written ahead of it.
+  // Writes the count of an exclusive table's rows written ahead of it;
+  // during a batch, only its end does.
   bool publishCount() {
-    if (!countBehind) return true;
+    if (!countBehind || batch) return true;
     std::string count = countBytes(uint32_t(h.count));
     if (!file.writeAt(4, count.data(), count.size())) {
       fail(kGenWrite, errno, "no se puede escribir el número de filas de " + baseName(path) + ": " + systemReason(errno), path, "append");

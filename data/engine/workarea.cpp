@@ -276,22 +276,17 @@ int64_t WorkArea::appendFrom(const std::string& path) {
   flushRow();
   const bool takeLock = shared() && !table_->isFileLocked();
   if (takeLock && !table_->lockFile()) return -1;
-  const int64_t before = table_->recordCount();
-  const int64_t n = Table::appendFrom(*table_, path);
-  const int64_t after = table_->recordCount();
-  if (after > before) {
-    writeAllRows();
-    RowScan scan(*this);
-    for (auto& f : files_) {
-      if (!lockForWrite({f.get()}, "APPEND FROM")) break;
-      for (int64_t r = before + 1; r <= after; ++r) {
-        if (!table_->read(r)) break;
-        for (auto& o : orders_)
-          if (o->file == f.get() && forOf(*o)) indexInsert(*o, keyOf(*o), r);
-      }
-      endIndexWrite(*f);
-    }
+  // As a bulk append: the rows are counted once the tags name them.
+  if (!table_->beginBatch()) {
+    if (takeLock) table_->unlockAll();
+    return -1;
   }
+  const int64_t before = table_->recordCount();
+  if (table_->rowsBeyondCount()) clearEntriesBeyondCount(before);
+  int64_t n = Table::appendFrom(*table_, path);
+  table_->writeHeldRows();
+  const bool indexed = indexBatch(before + 1, table_->recordCount(), false, "APPEND FROM");
+  if (!table_->endBatch(indexed) || !indexed) n = -1;
   if (takeLock) table_->unlockAll();
   goBottom();
   return n;

@@ -169,7 +169,9 @@ class WorkArea : public xb::RowSource {
 
   // Appends every row of another table file that is not deleted, fields
   // matched by name (Table::appendFrom), and indexes the new rows; a shared
-  // table is file-locked meanwhile. The count appended, -1 on failure.
+  // table is file-locked meanwhile. The rows are counted only once the tags
+  // name them (see beginBulk): when an index lock is refused none is. The
+  // count appended, -1 on failure.
   int64_t appendFrom(const std::string& path);
 
   // Removes deleted rows (exclusive use) and rebuilds every tag of the
@@ -180,9 +182,12 @@ class WorkArea : public xb::RowSource {
   // exclusive use, rows appended (appendBlank(false)) until endBulk are
   // written in runs and the attached tags are brought up to date once, at
   // the end: a tag is rebuilt when the new rows are at least a quarter of the
-  // old ones, else their entries are inserted. A process stopped meanwhile
-  // leaves the rows it wrote, which the tags do not name yet (check says
-  // so; a re-index mends it). False when neither lock is held.
+  // old ones, else their entries are inserted. All or nothing: the rows are
+  // counted only after the tags name them, so a process stopped meanwhile,
+  // or a tag that cannot be brought up to date (endBulk answers false),
+  // leaves the table as before (rows past the count, which the next append
+  // reuses). Changes to existing rows are written as they are made. False
+  // when neither lock is held.
   bool beginBulk();
   bool endBulk();
 
@@ -233,6 +238,12 @@ class WorkArea : public xb::RowSource {
   // Takes the write locks of every file, or none: a refusal is a run-time
   // error (generic 41, retry and default allowed); false on default.
   bool lockForWrite(const std::vector<IndexFile*>& files, const char* operation);
+  // Brings every attached tag up to date with rows first..last, appended in
+  // a batch and written but not counted yet: their entries inserted or,
+  // with `rebuild`, each tag built anew from every row. False when an index
+  // lock was refused or a build failed; a run-time error thrown on the way
+  // gives the batch's rows up first.
+  bool indexBatch(int64_t first, int64_t last, bool rebuild, const char* operation);
   // Writes every row an exclusive table holds back and its count, before a
   // whole tag is built or rebuilt from the rows.
   void writeAllRows();

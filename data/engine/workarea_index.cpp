@@ -486,12 +486,11 @@ std::vector<std::string> WorkArea::indexFiles() const {
 bool WorkArea::beginBulk() {
   if (!haveTable("APPEND")) return false;
   flushRow();
-  if (table_->exclusive()) {
-    bulkFirst_ = table_->recordCount() + 1;
-    return true;
-  }
-  if (!table_->isFileLocked() || !table_->beginBatch()) return false;
+  if (!table_->exclusive() && !table_->isFileLocked()) return false;
+  if (!table_->beginBatch()) return false;
   bulkFirst_ = table_->recordCount() + 1;
+  // Entries a stopped import left are gone before the caller counts keys.
+  if (table_->rowsBeyondCount()) clearEntriesBeyondCount(bulkFirst_ - 1);
   return true;
 }
 
@@ -500,35 +499,54 @@ bool WorkArea::endBulk() {
   flushRow();
   const int64_t first = bulkFirst_;
   bulkFirst_ = 0;
-  const bool written = table_->endBatch();
-  writeAllRows();
+  // The rows go to the file uncounted, the tags are brought up to date,
+  // and only then does the count make the rows exist: a process stopped
+  // before leaves the table as it was (entries naming rows past the count
+  // are cleared by the next append or bulk).
+  table_->writeHeldRows();
   const int64_t last = table_->recordCount();
-  bool rebuilt = false;
-  if (last >= first) {
-    const bool rebuild = (last - first + 1) * 4 >= first - 1;
-    RowScan scan(*this);
+  const bool rebuild = last >= first && (last - first + 1) * 4 >= first - 1;
+  const bool indexed = indexBatch(first, last, rebuild, "APPEND");
+  const bool written = table_->endBatch(indexed);
+  if (rebuild) loadOrders();
+  for (auto& o : orders_) o->cursorValid = false;
+  if (recno_ > table_->recordCount()) setPhantom();
+  return written && indexed;
+}
+
+bool WorkArea::indexBatch(int64_t first, int64_t last, bool rebuild, const char* operation) {
+  if (last < first) return true;
+  RowScan scan(*this);
+  try {
     for (auto& f : files_) {
       std::vector<std::pair<TagInfo, EntryList>> fresh;
       if (rebuild)
         for (auto& o : orders_)
           if (o->file == f.get()) fresh.emplace_back(o->info, collectEntries(*o));
-      if (!lockForWrite({f.get()}, "APPEND")) return false;
-      if (rebuild) {
-        for (auto& [info, entries] : fresh) f->cdx->buildTag(info, entries);
-        rebuilt = true;
-      } else {
-        for (int64_t r = first; r <= last; ++r) {
-          if (!table_->read(r)) break;
-          for (auto& o : orders_)
-            if (o->file == f.get() && forOf(*o)) indexInsert(*o, keyOf(*o), r);
+      if (!lockForWrite({f.get()}, operation)) return false;
+      bool built = true;
+      try {
+        if (rebuild) {
+          for (auto& [info, entries] : fresh) built = f->cdx->buildTag(info, entries) != nullptr && built;
+        } else {
+          for (int64_t r = first; r <= last; ++r) {
+            if (!table_->read(r)) break;
+            for (auto& o : orders_)
+              if (o->file == f.get() && forOf(*o)) indexInsert(*o, keyOf(*o), r);
+          }
         }
+      } catch (...) {
+        endIndexWrite(*f);
+        throw;
       }
       endIndexWrite(*f);
+      if (!built) return false;
     }
+  } catch (...) {
+    table_->endBatch(false);
+    throw;
   }
-  if (rebuilt) loadOrders();
-  for (auto& o : orders_) o->cursorValid = false;
-  return written;
+  return true;
 }
 
 }  // namespace xb::engine

@@ -178,10 +178,17 @@ const std::vector<Damage>& damages() {
          n.children[0] = l.firstLeaf + 3;
          writeNode(f, l.interior, n);
        }},
-      {"interior key differs from its child",
+      {"interior key below its child's greatest",
        [](File& f, const Layout& l) {
          cdx::Node n = readNode(f, l.interior, 10);
-         n.recnos[0] += 1;
+         n.recnos[0] -= 1;
+         writeNode(f, l.interior, n);
+       }},
+      {"interior key reaching the next child's smallest",
+       [](File& f, const Layout& l) {
+         cdx::Node n = readNode(f, l.interior, 10);
+         cdx::Node next = readNode(f, n.children[1], 10);
+         n.setEntry(0, next.key(0), next.recnos[0]);
          writeNode(f, l.interior, n);
        }},
       {"page attributes unknown", [](File& f, const Layout& l) { putLe16At(f, l.firstLeaf, 0x77); }},

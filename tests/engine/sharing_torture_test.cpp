@@ -1,11 +1,13 @@
 // Several processes on one shared table with a tag and memos:
-// - a process holding the index's read lock makes every append, change and
-//   delete of another wait or be refused, and a refused one writes nothing;
+// - a process holding the index's read lock makes every append, change,
+//   delete, bulk import and append from another table of another process
+//   wait or be refused, and a refused one writes nothing;
 // - readers walking the tag and writers changing rows at the same time:
 //   every acknowledged write is there afterwards, and the tags agree;
-// - writers killed (SIGKILL) while they append rows with memos or rewrite
-//   memos leave every row old or new and whole, and a clean check without
-//   re-indexing.
+// - writers killed (SIGKILL) while they append rows with memos (codes in
+//   any order, or ascending, each the tag's greatest), rewrite memos or
+//   import in bulk leave every row old or new and whole, and a clean check
+//   without re-indexing; a killed import leaves none of its rows.
 // QV_TORTURE_SCALE (default 1) multiplies the operations and kills.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -55,11 +57,22 @@ std::string trimmed(std::string s) {
   return s;
 }
 
-bool appendRow(WorkArea& a, int row, int version, int bigLength) {
-  if (!a.appendBlank()) return false;
-  a.fieldPut("CODIGO", Value("K" + std::to_string(row)));
+// "K<row>", zero-padded when the codes must ascend with the rows.
+std::string codeOf(int row, bool ascending) {
+  char buf[24];
+  std::snprintf(buf, sizeof buf, ascending ? "K%09d" : "K%d", row);
+  return buf;
+}
+
+void putRow(WorkArea& a, int row, int version, int bigLength, bool ascending = false) {
+  a.fieldPut("CODIGO", Value(codeOf(row, ascending)));
   a.fieldPut("VER", Value(version));
   a.fieldPut("NOTA", Value(memoFor(row, version, bigLength)));
+}
+
+bool appendRow(WorkArea& a, int row, int version, int bigLength, bool ascending = false) {
+  if (!a.appendBlank()) return false;
+  putRow(a, row, version, bigLength, ascending);
   return a.flush();
 }
 
@@ -96,7 +109,7 @@ class SharingTorture : public WorkAreaTest {
   }
   // A writer killed at a random moment while it appends rows with memos, or
   // rewrites big memos in place of old ones.
-  void killedWriter(int bigLength, int kills, const std::string& what) {
+  void killedWriter(int bigLength, int kills, const std::string& what, bool ascending = false) {
     std::mt19937 rng(7);
     int next = 1;
     for (int k = 0; k < kills; ++k) {
@@ -110,7 +123,7 @@ class SharingTorture : public WorkAreaTest {
         WorkArea& a = own.area();
         for (int i = 0;; ++i) {
           if (bigLength == 0 || a.reccount() < 3) {
-            if (!appendRow(a, next + i, 0, bigLength)) _exit(4);
+            if (!appendRow(a, next + i, 0, bigLength, ascending)) _exit(4);
             a.unlock();
           } else {
             a.goTo(1 + i % a.reccount());
@@ -131,6 +144,69 @@ class SharingTorture : public WorkAreaTest {
       expectSound(bigLength, what + ", kill " + std::to_string(k + 1));
       next += 100000;
     }
+  }
+  // Imports of `rows` rows in bulk, as qvdb import and the product import
+  // do (ascending codes, memos), into the table as it stands; the child
+  // ends by itself when not killed.
+  pid_t startImport(OpenMode mode, int first, int rows) {
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    setErrorHandler([](const Error&) -> ErrorAnswer { _exit(5); });
+    WorkAreas own;
+    own.select(1);
+    if (!own.use(dbf, "T", mode) || !own.area().addIndex(cdx)) _exit(3);
+    WorkArea& a = own.area();
+    if ((mode == OpenMode::Shared && !a.lockFile()) || !a.beginBulk()) _exit(4);
+    for (int i = 0; i < rows; ++i) {
+      if (!a.appendBlank(false)) _exit(6);
+      putRow(a, first + i, 0, 0, true);
+    }
+    if (!a.endBulk()) _exit(7);
+    a.unlock();
+    own.closeAll();
+    _exit(0);
+  }
+  int64_t rowCount() {
+    WorkArea& t = open();
+    const int64_t n = t.reccount();
+    areas.closeAll();
+    return n;
+  }
+  // Imports killed at a random moment of their run: the table holds all of
+  // an import's rows or none, and checks clean. Imports alternate between
+  // sizes that rebuild the tag at the end and sizes that insert entries.
+  // `big` rows make the held rows go to the file in several runs.
+  void killedImporter(OpenMode mode, int kills, const std::string& what, int big) {
+    std::mt19937 rng(11);
+    int next = 1;
+    // A whole import first, to learn how long one runs.
+    auto t0 = std::chrono::steady_clock::now();
+    int status = 0;
+    pid_t pid = startImport(mode, next, big);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << what << ": status " << status;
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
+    next += big;
+    int killed = 0, finished = 0;
+    for (int k = 0; k < kills; ++k) {
+      const int64_t before = rowCount();
+      const int rows = k % 2 == 0 ? big : big / 8;
+      pid = startImport(mode, next, rows);
+      ASSERT_GE(pid, 0);
+      const long span = std::max<long>(1000, long(whole.count()) * rows / big * 5 / 4);
+      std::this_thread::sleep_for(std::chrono::microseconds(rng() % span));
+      kill(pid, SIGKILL);
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
+          << what << ": the importer failed, status " << status;
+      (WIFSIGNALED(status) ? killed : finished)++;
+      const int64_t after = rowCount();
+      EXPECT_TRUE(after == before || after == before + rows)
+          << what << ", kill " << k + 1 << ": " << before << " rows before, " << after << " after an import of " << rows;
+      expectSound(0, what + ", kill " + std::to_string(k + 1));
+      next += rows;
+    }
+    std::printf("%s: %d killed, %d finished first, every one whole or absent\n", what.c_str(), killed, finished);
   }
   std::string dbf, cdx;
 };
@@ -186,8 +262,29 @@ TEST_F(SharingTorture, AHeldReadLockMakesWritesWaitOrBeRefusedAndARefusedOneWrit
   a.deleteRow();
   EXPECT_FALSE(a.flush());
   a.unlock();
+  // A bulk import: none of its rows counted.
+  ASSERT_TRUE(a.lockFile());
+  ASSERT_TRUE(a.beginBulk());
+  for (int r = 5; r <= 6; ++r) {
+    ASSERT_TRUE(a.appendBlank(false));
+    putRow(a, r, 0, 0);
+  }
+  EXPECT_FALSE(a.endBulk());
+  a.unlock();
+  // Rows from another table: none counted either.
+  const std::string src = dir.file("src.dbf");
+  {
+    ASSERT_TRUE(Table::create(src, kShape));
+    auto t = Table::open(src, OpenMode::Exclusive);
+    ASSERT_TRUE(t && t->appendBlank());
+    t->put(0, Value("K7"));
+    t->flush();
+  }
+  EXPECT_EQ(a.appendFrom(src), -1);
   setErrorHandler(old);
-  ASSERT_EQ(refusals.size(), 3u);
+  // The last one is refused twice: clearing the entries the refused bulk
+  // might have left, and indexing its own row.
+  ASSERT_EQ(refusals.size(), 6u);
   for (const Error& e : refusals) {
     EXPECT_EQ(e.genCode, kGenLock);
     EXPECT_EQ(e.filename, cdx);
@@ -315,6 +412,16 @@ TEST_F(SharingTorture, ReadersAndWritersTogetherLoseNothing) {
 }
 
 TEST_F(SharingTorture, KilledWhileAppendingRowsWithMemos) { killedWriter(0, 15 * scale(), "appends"); }
+
+TEST_F(SharingTorture, KilledWhileAppendingAscendingCodes) {
+  killedWriter(0, 15 * scale(), "ascending appends", true);
+}
+
+TEST_F(SharingTorture, KilledWhileImportingInBulk) { killedImporter(OpenMode::Shared, 12 * scale(), "imports", 3000); }
+
+TEST_F(SharingTorture, KilledWhileImportingInBulkInExclusiveUse) {
+  killedImporter(OpenMode::Exclusive, 6 * scale(), "exclusive imports", 12000);
+}
 
 TEST_F(SharingTorture, KilledWhileRewritingBigMemos) { killedWriter(256 * 1024, 15 * scale(), "rewrites"); }
 
