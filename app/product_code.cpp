@@ -168,9 +168,12 @@ StoredProducts storeProducts(const std::vector<ProductCode>& products, ProgressS
     out.outcome = StoredProducts::Busy;
     return out;
   }
-  // Rows are written in runs and the tags brought up to date once, at the
-  // end; callers give each code once, so the seeks below never
-  // need a row of this same write.
+  // New codes are written in runs and the tags brought up to date once, at
+  // the end; callers give each code once, so the seeks below never need a
+  // row of this same write. Only once those rows are counted are stored
+  // codes rewritten in place, each row whole by itself, their key and tag
+  // entry unchanged: an import stopped on the way leaves every row old or
+  // new and no code lost.
   if (!a->beginBulk()) {
     a->unlock();
     out.outcome = StoredProducts::Busy;
@@ -178,26 +181,43 @@ StoredProducts storeProducts(const std::vector<ProductCode>& products, ProgressS
   }
   if (progress) progress->setTotal(int(products.size()));
   int64_t keys = a->keyCount();
+  std::vector<std::pair<int64_t, ProductCode>> rewritten;
+  std::vector<int64_t> doubles;  // further rows of a code stored twice
   out.replaced.reserve(products.size());
   for (size_t i = 0; i < products.size(); ++i) {
     ProductCode p = products[i];
     // Under the file lock rows change without row locks of their own.
-    const xb::Value key(toTable(productKey(p.code, p.check)));
-    bool replaced = false;
-    std::vector<int64_t> removed;
-    while (a->seek(key) && std::find(removed.begin(), removed.end(), a->recno()) == removed.end()) {
-      removed.push_back(a->recno());
-      a->deleteRow();
-      --keys;
-      replaced = true;
-    }
-    out.replaced.push_back(replaced);
+    const std::string key = productKey(p.code, p.check);
+    std::vector<int64_t> stored;
+    if (a->seek(xb::Value(toTable(key))))
+      for (; !a->eof(); a->skip()) {
+        const ProductCode old = productOf(*a);
+        if (productKey(old.code, old.check) != key) break;
+        stored.push_back(a->recno());
+      }
+    keys -= int64_t(stored.size());
     p.numEti = std::to_string(++keys);
-    if (!a->appendBlank(false)) break;
-    putFields(*a, p);
+    out.replaced.push_back(!stored.empty());
+    if (!stored.empty()) {
+      rewritten.emplace_back(stored.front(), p);
+      doubles.insert(doubles.end(), stored.begin() + 1, stored.end());
+    } else {
+      if (!a->appendBlank(false)) break;
+      putFields(*a, p);
+    }
     if (progress && i % 100 == 0) progress->set(int(i));
   }
   const bool written = a->endBulk();
+  if (written) {
+    for (const auto& [recno, p] : rewritten) {
+      a->goTo(recno);
+      putFields(*a, p);
+    }
+    for (int64_t recno : doubles) {
+      a->goTo(recno);
+      a->deleteRow();
+    }
+  }
   a->unlock();
   commitProducts();
   if (progress) progress->set(int(products.size()));
