@@ -104,6 +104,7 @@ QWidget* DesignWindow::textPage() {
   fieldPicker = new QComboBox;
   fieldPicker->setObjectName("fieldPicker");
   auto* literal = new QPushButton(QStringLiteral("Añadir texto &fijo…"));
+  literal->setAutoDefault(false);  // Enter in a field is not a click on it
   auto* row = new QHBoxLayout;
   row->addWidget(fieldPicker, 1);
   row->addWidget(literal);
@@ -213,6 +214,7 @@ QWidget* DesignWindow::picturePage() {
   picture = new QLineEdit;
   picture->setReadOnly(true);
   auto* choose = new QPushButton(QStringLiteral("&Elegir…"));
+  choose->setAutoDefault(false);
   auto* row = new QHBoxLayout;
   row->addWidget(picture, 1);
   row->addWidget(choose);
