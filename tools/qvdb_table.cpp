@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <unistd.h>
 
 #include "data/engine/field_codec.h"
 #include "xbase/codepage.h"
@@ -86,6 +87,8 @@ int runOnTable(const Command& self, const Args& args, xb::engine::OpenMode mode,
   toolSetup(false);
   xb::engine::WorkAreas areas;
   const std::vector<std::string> indexes(o.positional.begin() + 1, o.positional.end());
+  if (mode == xb::engine::OpenMode::Shared && ::access(o.positional[0].c_str(), W_OK) != 0)
+    mode = xb::engine::OpenMode::ReadOnly;
   return body(openTable(areas, o.positional[0], mode, indexes), o.positional[0]);
 }
 

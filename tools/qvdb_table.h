@@ -47,7 +47,8 @@ xb::engine::WorkArea& openTable(xb::engine::WorkAreas& areas, const std::string&
 // Runs a command of the form `NAME TABLE [INDEXFILE...]`: parses the
 // arguments (no options), sets the tool up, opens the table with its index
 // files in `mode` and hands the area to `body`, whose result is the exit
-// code. Usage errors exit as usageError() does.
+// code; Shared opens a table this user may not write read-only. Usage
+// errors exit as usageError() does.
 int runOnTable(const Command& self, const Args& args, xb::engine::OpenMode mode,
                const std::function<int(xb::engine::WorkArea&, const std::string& table)>& body);
 

@@ -104,6 +104,33 @@ class CdxFile {
   // 0 tries once.
   void setLockWait(int milliseconds);
 
+  // A change of one row's entries that takes several steps (its keys
+  // changed, or it was deleted or recalled under a FOR condition): noted in
+  // the file while it is made, so that a copy stopped in the middle leaves
+  // the note behind and the next writer brings that row's entries in line
+  // with the row as it stands (see cdx_row_change.cpp).
+  struct RowChange {
+    struct Keys {
+      std::string tag;
+      std::optional<std::string> before, after;  // the row's entry; none: no entry
+    };
+    uint32_t recno = 0;
+    std::vector<Keys> keys;
+    bool keysKnown = true;  // false: every entry naming recno is to be looked up
+  };
+  // Under beginWrite. A note that cannot be written is a run-time error
+  // (false when the handler takes the default).
+  bool noteRowChange(const RowChange& change);
+  std::optional<RowChange> rowChangeLeft();
+  void clearRowChange();
+  // Without a lock: whether a note is there (another copy may be in the
+  // middle of its change, or was stopped in it).
+  bool mayHaveRowChangeLeft();
+
+  // Writes what the system still holds of the file to the disk; false
+  // when it could not.
+  bool sync();
+
   // Full consistency check of the file as it is on disk: headers, page
   // bounds, order, sibling links, parent keys equal to their child's
   // greatest entry, one depth for all leaves, unique tags without repeated

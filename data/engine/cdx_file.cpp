@@ -22,7 +22,10 @@
 //   0x20 compact: always, 0x40 the directory), 15 signature 1,
 //   502-503 1 when descending, 506-507 length of the FOR text with its NUL,
 //   510-511 length of the key text with its NUL, 512.. key text NUL FOR text
-//   NUL; everything else zero.
+//   NUL; everything else zero. Only while a writer is in the middle of a
+//   change does the directory header hold more: bytes 16-19 the offset of
+//   its journal (below), bytes 20-501 the note of a row change (see
+//   cdx_row_change.cpp).
 //
 // Tree pages (interior and leaf): see cdx_page.cpp.
 //
@@ -591,9 +594,14 @@ void CdxFile::Impl::release() {
 void CdxFile::Impl::refresh() {
   if (stale) return;
   sizeKnown = false;
-  uint8_t buf[kHeaderFields];
-  if (file.readAt(0, buf, kHeaderFields) != long(kHeaderFields) || le32(buf + 8) != dir.hdr.counter ||
-      le32(buf) != dir.hdr.root) {
+  // The header fields, and the first bytes of a row-change note.
+  uint8_t buf[kRowChangeNote + 4];
+  if (file.readAt(0, buf, sizeof buf) != long(sizeof buf)) {
+    stale = true;
+    return;
+  }
+  rowChangeSeen = le32(buf + kRowChangeNote) != 0;
+  if (le32(buf + 8) != dir.hdr.counter || le32(buf) != dir.hdr.root) {
     stale = true;
     return;
   }
@@ -623,6 +631,7 @@ void CdxFile::Impl::reload() {
   std::string err = parseHeader(raw, h);
   if (!err.empty()) bad("cabecera del directorio: " + err);
   if (h.keyLength != kTagNameLength) bad("el directorio dice tener claves de " + std::to_string(h.keyLength) + " bytes");
+  rowChangeSeen = le32(raw + kRowChangeNote) != 0;
   dir.hdr = h;
   dir.headerOff = 0;
   diskFreeHead = chainHead = h.freeHead;
@@ -883,6 +892,10 @@ std::vector<std::string> CdxFile::check() {
       auto it = fills.find(name);
       return it == fills.end() ? uint8_t(0x20) : it->second;
     });
+    uint8_t note[4];
+    if (f.file.readAt(kRowChangeNote, note, 4) == 4 && le32(note) != 0)
+      out.push_back(shortName(f.path) + ": la fila " + std::to_string(le32(note)) +
+                    " quedó a medio cambiar (una copia se detuvo); la completa la próxima copia que escriba en la tabla");
     return true;
   });
   if (!ok) out.push_back("no se pudo leer el archivo de índice " + shortName(f.path));

@@ -26,6 +26,10 @@ namespace xb::engine::cdx {
 constexpr uint32_t kHeaderSize = 1024;
 constexpr int kMaxDepth = 32;
 constexpr int kTagNameLength = 10;
+// The note of a row change in progress, in the directory header: bytes
+// 20-501 (see cdx_row_change.cpp).
+constexpr uint64_t kRowChangeNote = 20;
+constexpr size_t kRowChangeNoteSize = 482;
 
 // A tag header (and the directory's header), decoded; `raw` keeps the bytes
 // this code does not interpret so that rewriting a header preserves them.
@@ -240,6 +244,10 @@ struct CdxFile::Impl {
   // (see the write order at the top of cdx_file.cpp).
   bool inserted = false;
   bool removed = false;
+  // This handle wrote a row-change note or found one: clearRowChange writes.
+  bool rowChangeMarked = false;
+  // The directory header held a note when the lock was taken.
+  bool rowChangeSeen = false;
 
   [[noreturn]] void bad(const std::string& what) const { corrupt(path, what); }
   void readPage(uint32_t off, uint8_t* buf, const std::string& what);

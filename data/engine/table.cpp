@@ -404,6 +404,22 @@ void Table::flush() { impl_->flush(); }
 const std::string& Table::rawRow() const { return impl_->row; }
 const std::string& Table::rawRowOnDisk() const { return impl_->disk; }
 
+Table::SavedBuffer Table::setBufferAside() {
+  Impl& m = *impl_;
+  SavedBuffer b{m.recno, std::move(m.row), std::move(m.disk), m.dirty, std::move(m.pendingMemo)};
+  m.clearBuffer();
+  return b;
+}
+
+void Table::restoreBuffer(SavedBuffer&& saved) {
+  Impl& m = *impl_;
+  m.recno = saved.recno;
+  m.row = std::move(saved.row);
+  m.disk = std::move(saved.disk);
+  m.dirty = saved.dirty;
+  m.pendingMemo = std::move(saved.pendingMemo);
+}
+
 bool Table::appendBlank() {
   Impl& m = *impl_;
   m.flush();

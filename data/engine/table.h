@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -152,6 +153,16 @@ class Table {
   // for callers that must know what a change did to key fields.
   const std::string& rawRow() const;
   const std::string& rawRowOnDisk() const;
+  // The buffer set aside, changes and all, leaving an empty one, so that
+  // other rows can be read meanwhile; restoreBuffer puts it back as it was.
+  struct SavedBuffer {
+    int64_t recno = 0;
+    std::string row, disk;
+    bool dirty = false;
+    std::map<int, std::string> pendingMemo;
+  };
+  SavedBuffer setBufferAside();
+  void restoreBuffer(SavedBuffer&& saved);
 
   // Appends a blank row and leaves it in the buffer, locked for the caller
   // (locks already held are kept). In a shared table the append lock is

@@ -5,6 +5,7 @@
 #include "data/engine/workarea.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "data/engine/os_file.h"
 #include "data/engine/workarea_internal.h"
@@ -93,6 +94,10 @@ void WorkArea::commit() {
   if (!table_) return;
   flushRow();
   table_->commit();
+  // The index files too, so that what a commit wrote is on the disk whole.
+  for (auto& f : files_)
+    if (!f->cdx->sync())
+      raise(kGenWrite, "no se puede grabar " + baseName(f->cdx->path()) + " en el disco: " + systemReason(errno), "COMMIT");
 }
 
 // --- Fields ------------------------------------------------------------------

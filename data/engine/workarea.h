@@ -201,6 +201,7 @@ class WorkArea : public xb::RowSource {
   struct Pending;
   struct IndexFile;
   class RowScan;
+  class RowView;
   static xb::Value blankValue(const FieldDef& f);
   bool haveTable(const char* operation) const;
   bool shared() const;
@@ -251,6 +252,9 @@ class WorkArea : public xb::RowSource {
   // an append stopped before its count), before an append reuses them.
   void clearEntriesBeyondCount(int64_t count);
   void endIndexWrite(IndexFile& f);
+  // With the write lock of `f`: a row change another copy was stopped in
+  // the middle of (noted in the file) is completed from the row as it stands.
+  void completeRowChange(IndexFile& f);
   void indexInsert(Order& o, const std::string& key, int64_t recno);
   void indexRemove(Order& o, const std::string& key, int64_t recno);
   std::optional<uint32_t> uniqueSuccessor(Order& o, const std::string& key, int64_t recno);

@@ -117,10 +117,32 @@ bool WorkArea::flushRow() {
   auto releaseIndexes = [&] {
     for (; released < touched.size(); ++released) endIndexWrite(*touched[released]);
   };
+  // A stored row's change is noted in every index file it touches before
+  // the row is written, and the notes are cleared once its entries are in
+  // place, so that the next writer completes a change stopped in between
+  // (see cdx_row_change.cpp). An appended row needs none: it is counted
+  // only after its entries, and entries past the count are cleared.
+  std::vector<IndexFile*> noted;
+  auto clearNotes = [&] {
+    for (IndexFile* f : noted) f->cdx->clearRowChange();
+  };
   try {
+    for (IndexFile* f : appended ? std::vector<IndexFile*>{} : touched) {
+      CdxFile::RowChange c;
+      c.recno = static_cast<uint32_t>(r);
+      for (size_t i = 0; i < orders_.size(); ++i)
+        if (orders_[i]->file == f && now[i] != p->oldKeys[i]) c.keys.push_back({orders_[i]->info.name, p->oldKeys[i], now[i]});
+      if (!f->cdx->noteRowChange(c)) {
+        clearNotes();
+        releaseIndexes();
+        return giveUp();
+      }
+      noted.push_back(f);
+    }
     // Rows reach the table file before any index entry that names them,
     // and an appended row is counted only after its entries.
     if (!table_->writeRow()) {
+      clearNotes();
       releaseIndexes();
       return giveUp();
     }
@@ -134,8 +156,10 @@ bool WorkArea::flushRow() {
         o.cursorValid = false;
       }
     }
+    clearNotes();
     releaseIndexes();
   } catch (...) {
+    // The notes stay for the next writer (this one included) to complete.
     releaseIndexes();
     table_->discard();
     throw;
@@ -150,7 +174,12 @@ bool WorkArea::flushRow() {
 bool WorkArea::lockForWrite(const std::vector<IndexFile*>& files, const char* operation) {
   for (;;) {
     size_t got = 0;
-    while (got < files.size() && beginIndexWrite(*files[got])) ++got;
+    try {
+      while (got < files.size() && beginIndexWrite(*files[got])) ++got;
+    } catch (...) {
+      for (size_t i = 0; i < got; ++i) endIndexWrite(*files[i]);
+      throw;
+    }
     if (got == files.size()) return true;
     for (size_t i = 0; i < got; ++i) endIndexWrite(*files[i]);
     xb::Error e;
@@ -189,9 +218,54 @@ void WorkArea::writeAllRows() {
 
 bool WorkArea::beginIndexWrite(IndexFile& f) {
   f.release();
-  if (waitFor([&] { return f.cdx->beginWrite(); })) return true;
+  if (waitFor([&] { return f.cdx->beginWrite(); })) {
+    try {
+      completeRowChange(f);
+    } catch (...) {
+      endIndexWrite(f);
+      throw;
+    }
+    return true;
+  }
   if (!shared()) f.hold();
   return false;
+}
+
+void WorkArea::completeRowChange(IndexFile& f) {
+  const std::optional<CdxFile::RowChange> c = f.cdx->rowChangeLeft();
+  if (!c) return;
+  const int64_t r = c->recno;
+  RowView view(*this, r);
+  for (auto& o : orders_) {
+    if (o->file != &f || !o->tag) continue;
+    // The entries the row may have had before or after the change, and the
+    // one it has now.
+    std::vector<std::string> stale;
+    if (c->keysKnown) {
+      for (const CdxFile::RowChange::Keys& k : c->keys) {
+        if (k.tag != o->info.name) continue;
+        for (const std::optional<std::string>& key : {k.before, k.after})
+          if (key) stale.push_back(*key);
+      }
+      if (stale.empty()) continue;
+    } else {
+      for (bool ok = o->tag->first(); ok && o->tag->valid(); ok = o->tag->next())
+        if (o->tag->current().recno == r) stale.push_back(o->tag->current().key);
+    }
+    std::optional<std::string> key;
+    if (view.found() && forOf(*o)) key = keyOf(*o);
+    for (const std::string& k : stale) {
+      if (k == key) continue;
+      indexRemove(*o, k, r);
+      // A unique key the row left goes to the next row that has it, even
+      // when the writer was stopped between the removal and that insert.
+      if (o->info.unique && !(o->tag->seek(k) && o->tag->current().key == k))
+        if (std::optional<uint32_t> next = uniqueSuccessor(*o, k, r)) o->tag->insert(IndexEntry{k, *next});
+    }
+    if (key) indexInsert(*o, *key, r);
+    o->cursorValid = false;
+  }
+  f.cdx->clearRowChange();
 }
 
 void WorkArea::endIndexWrite(IndexFile& f) {
@@ -336,6 +410,10 @@ bool WorkArea::addIndex(const std::string& path) {
   if (!shared()) file->hold();
   files_.push_back(std::move(file));
   loadOrders();
+  // A change another copy was stopped in the middle of is completed now
+  // (when the lock is refused, someone is writing and will).
+  if (IndexFile& added = *files_.back(); !table_->readOnly() && added.cdx->mayHaveRowChangeLeft() && beginIndexWrite(added))
+    endIndexWrite(added);
   if (!hadOrder && orders_.size() > before) {
     active_ = static_cast<int>(before) + 1;
     goTop();

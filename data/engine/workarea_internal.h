@@ -105,6 +105,33 @@ class WorkArea::RowScan {
   bool saved_;
 };
 
+// Stands on row `recno` as it is in the table while the row buffer, with
+// any change not yet written, is set aside; puts both back at the end.
+class WorkArea::RowView {
+ public:
+  RowView(WorkArea& a, int64_t recno)
+      : a_(a), saved_(a.table_->setBufferAside()), recno_(a.recno_), phantom_(a.phantom_) {
+    a_.recno_ = recno;
+    a_.phantom_ = false;
+    found_ = a_.table_->read(recno);
+  }
+  ~RowView() {
+    a_.table_->restoreBuffer(std::move(saved_));
+    a_.recno_ = recno_;
+    a_.phantom_ = phantom_;
+  }
+  bool found() const { return found_; }
+  RowView(const RowView&) = delete;
+  RowView& operator=(const RowView&) = delete;
+
+ private:
+  WorkArea& a_;
+  Table::SavedBuffer saved_;
+  int64_t recno_;
+  bool phantom_;
+  bool found_ = false;
+};
+
 struct WorkArea::Pending {
   bool appended = false;
   std::vector<std::optional<std::string>> oldKeys;  // per order; none: not in the tag
