@@ -87,35 +87,37 @@ void storeAndPrint(const std::string& cDesc, int nOption, bool storedAlready) {
   const std::string key = productKey(named("cBusqueda"), check);
   xb::assignOrCreate("cBusqueda", xb::Value(key));
 
-  const std::vector<int64_t> removed = removeProducts(key);
+  // The records stored before under the key go once the new one is
+  // written, so that a program stopped in between leaves the code stored
+  // twice rather than not at all (the next save of it removes both).
+  const std::vector<int64_t> stored = productsUnder(key);
   // A print-only request keeps its record only when it rewrites the code
   // page 1 found. Otherwise the record goes after the print step and the
   // records stored before under the key, hidden while it prints, come
   // back as they were: printing alone never adds a code nor changes one.
-  const bool temporary = flag("lSoloImpri") && (!flag("lModifica") || removed.empty());
+  const bool temporary = flag("lSoloImpri") && (!flag("lModifica") || stored.empty());
   ProductCode p;
   p.code = key;
   p.check = check;
   p.complete = xb::trim(c);
-  p.numEti = std::to_string(productKeyCount() + 1);
+  // The key count once the old records are gone, plus one.
+  p.numEti = std::to_string(productKeyCount() - int64_t(stored.size()) + 1);
   p.description = cDesc;
   p.tipoBar = tipoBarForOption(nOption);
 
   const std::optional<int64_t> written = appendProduct(p);
-  if (!written) {
-    // Nothing written: the records removed stay stored.
-    restoreProducts(removed);
-    commitProducts();
-    return;
-  }
+  if (!written) return;  // nothing written: the records stored stay
+  removeProducts(stored);
   xb::assignOrCreate("cElTipBarr", xb::Value(p.tipoBar));
   commitProducts();
 
   // Whatever the label run does, the request ends the same way.
   const auto finish = [&] {
     if (!temporary) return;
+    // Back first, so that a stop in between leaves the code stored.
+    restoreProducts(stored);
     removeProduct(*written);
-    restoreProducts(removed);
+    if (WorkArea* a = productArea(); a && !stored.empty()) a->goTo(stored.back());
     commitProducts();
   };
   try {

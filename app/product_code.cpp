@@ -116,18 +116,20 @@ int64_t productKeyCount() {
   return a ? a->keyCount() : 0;
 }
 
-std::vector<int64_t> removeProducts(const std::string& key) {
-  std::vector<int64_t> removed;
+std::vector<int64_t> productsUnder(const std::string& key) {
+  std::vector<int64_t> out;
   WorkArea* a = productArea();
-  if (!a) return removed;
-  const xb::Value k(toTable(key));
-  while (a->seek(k)) {
-    const int64_t recno = a->recno();
-    if (std::find(removed.begin(), removed.end(), recno) != removed.end()) break;
-    markDeleted(*a, recno, true);
-    removed.push_back(recno);
-  }
-  return removed;
+  if (!a || !a->seek(xb::Value(toTable(key)))) return out;
+  for (; !a->eof() && productKey(field(*a, kCodigo), field(*a, kDgcnt)) == key; a->skip()) out.push_back(a->recno());
+  return out;
+}
+
+void removeProducts(const std::vector<int64_t>& records) {
+  WorkArea* a = productArea();
+  if (!a) return;
+  const int64_t at = a->recno();
+  for (int64_t recno : records) markDeleted(*a, recno, true);
+  a->goTo(at);
 }
 
 void restoreProducts(const std::vector<int64_t>& removed) {

@@ -82,10 +82,11 @@ std::vector<int64_t> productsContaining(std::string_view text, bool byDescriptio
 // The number of keys of the product table's order.
 int64_t productKeyCount();
 
-// Removes every visible record of `key`; answers the records removed. A
-// record that stays (its lock refused) ends the removal.
-std::vector<int64_t> removeProducts(const std::string& key);
-// Puts removed records back, and removes one record.
+// The visible records stored under `key`, in the product table's order.
+std::vector<int64_t> productsUnder(const std::string& key);
+// Removes records (the table stays on its record), puts removed records
+// back, and removes one record.
+void removeProducts(const std::vector<int64_t>& records);
 void restoreProducts(const std::vector<int64_t>& removed);
 void removeProduct(int64_t recno);
 

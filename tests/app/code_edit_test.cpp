@@ -10,8 +10,16 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <random>
+#include <thread>
 
 #include "app/app_values.h"
 #include "app/code_rules.h"
@@ -210,6 +218,46 @@ TEST_F(CodeEdit, SavingReplacesEveryRecordOfTheKey) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].nometi, "TRES");
   EXPECT_EQ(rows[0].numeti, "1");
+}
+
+// A copy killed at any moment while it saves a stored code again and again
+// leaves the code stored (twice at worst, never not at all), with a whole
+// record of one of its saves, and the table and its index in agreement.
+TEST_F(CodeEdit, AProgramKilledWhileReplacingACodeNeverLosesIt) {
+  save("7896009490651", "V0", 1);
+  workAreas().closeAll();
+  // QV_TORTURE_SCALE (default 1) multiplies the kills.
+  const char* scale = std::getenv("QV_TORTURE_SCALE");
+  const int kKills = 40 * (scale && std::atoi(scale) > 0 ? std::atoi(scale) : 1);
+  std::mt19937 rng(5);
+  int doubled = 0;
+  for (int k = 0; k < kKills; ++k) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      xb::setErrorHandler([](const xb::Error&) -> xb::ErrorAnswer { _exit(5); });
+      qv::setPrintStep([] {});
+      qv::ABREBASES();
+      for (int i = 1;; ++i) save("7896009490651", "V" + std::to_string(i), 1);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng() % 20000));
+    kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saver ended by itself, status " << status;
+    const std::vector<Row> rows = rowsOf(keyOf("789600949065", "1"));
+    ASSERT_GE(rows.size(), 1u) << "kill " << k + 1 << ": the code is gone";
+    ASSERT_LE(rows.size(), 2u) << "kill " << k + 1;
+    doubled += rows.size() == 2;
+    for (const Row& r : rows) EXPECT_EQ(r.nometi.substr(0, 1), "V") << "kill " << k + 1 << ": " << r.nometi;
+    auto& areas = workAreas();
+    ASSERT_TRUE(areas.use("CodPro.dbf", "CHECK"));
+    ASSERT_TRUE(areas.area().addIndex("CodiProx.cdx"));
+    const std::vector<std::string> faults = areas.area().check();
+    EXPECT_TRUE(faults.empty()) << "kill " << k + 1 << ": " << faults.front();
+    areas.close();
+  }
+  std::printf("%d kills while replacing a code: stored once or (%d times) twice, never lost\n", kKills, doubled);
 }
 
 TEST_F(CodeEdit, ARejectedCodeLeavesTheTableAlone) {
