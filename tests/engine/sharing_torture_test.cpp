@@ -496,6 +496,7 @@ TEST_F(SharingTorture, ARowChangeStoppedAtAnyIndexWriteIsCompletedByTheNextCopy)
     c.change(a);
     a.unlock();
   };
+  int stops = 0, left = 0;
   for (const Case& c : cases) {
     keep(true);
     open();
@@ -532,8 +533,11 @@ TEST_F(SharingTorture, ARowChangeStoppedAtAnyIndexWriteIsCompletedByTheNextCopy)
       const std::string now = state(c.row);
       EXPECT_TRUE(now == before || now == after) << when << ": " << now;
       areas.closeAll();
+      ++stops;
+      left += named;
     }
   }
+  std::printf("row changes stopped at %d writes: %d left a note the next copy completed, every one sound\n", stops, left);
 }
 
 }  // namespace
