@@ -23,8 +23,7 @@ namespace fs = std::filesystem;
 using tools_test::RunProgram;
 using tools_test::RunResult;
 using tools_test::Scratch;
-
-const std::string kBin = std::string(QV_BINARY_DIR) + "/bin/";
+using tools_test::kBin;
 
 std::string ean13(long long twelve) {
   std::string d = std::to_string(twelve);

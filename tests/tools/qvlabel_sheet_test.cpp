@@ -23,8 +23,7 @@ namespace fs = std::filesystem;
 using tools_test::RunProgram;
 using tools_test::RunResult;
 using tools_test::Scratch;
-
-const std::string kBin = std::string(QV_BINARY_DIR) + "/bin/";
+using tools_test::kBin;
 const char* const kFormat65 = "A4 65 ETIQ. 38,1X21,2 MM";
 // 254 dpi: ten dots a millimetre.
 constexpr int kDpi = 254;

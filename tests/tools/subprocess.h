@@ -16,6 +16,9 @@
 
 namespace tools_test {
 
+// The folder of the built programs.
+inline const std::string kBin = std::string(QV_BINARY_DIR) + "/bin/";
+
 // A fresh folder under the system's temporary folder, removed on scope exit.
 class Scratch {
  public:
